@@ -1,0 +1,35 @@
+// Inside the platform layer only: the one event pump that every device reads from. SDL events
+// (real ones and those that tests push) pass through platform_pump_events, which keeps the key,
+// mouse and window state that the window, display and input pieces report.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// Number of entries of the scancode table (SDL's scancode range).
+constexpr int scancode_count = 512;
+
+// Drains the SDL event queue into the state below. Cheap when nothing is waiting.
+void pump_events();
+
+// Scancode state: 1 while the key is down. A key whose press started Alt+Enter is never down.
+const std::uint8_t *scancode_state();
+
+// Mouse motion and wheel gathered since the last take, and the current button bits (bit i:
+// button i + 1 of SDL: left, middle, right, X1).
+struct MouseMotion {
+    int dx;
+    int dy;
+    int wheel;
+    std::uint32_t buttons;
+};
+MouseMotion take_mouse_motion();
+
+// True once the user asked to close the window (close button, desktop quit).
+bool close_requested();
+
+// True while the SDL video subsystem (and so the event pump) is running.
+bool video_started();
+
+} // namespace platform

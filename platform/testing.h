@@ -1,0 +1,62 @@
+// Test seams of the platform layer, for tests and tools only (never for the game's logic): a
+// virtual clock, injected keys, the last presented frame, named faults and a record of calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+// --- Virtual clock -------------------------------------------------------------------------
+// From this call on, GetTickCount returns the virtual tick. Each read then adds auto_step ms, so
+// a busy wait on the clock ends after (wait / auto_step) reads without real time passing.
+void testing_use_virtual_clock(DWORD start, DWORD auto_step);
+void testing_set_ticks(DWORD ticks);
+void testing_advance_ticks(DWORD ms);
+void testing_use_real_clock();
+
+// --- Injected input ------------------------------------------------------------------------
+// Pushes a key press or release through the same SDL event path as a real key. scancode is an
+// SDL scancode; the key's symbol is derived from it. The event is seen at the next pump.
+void testing_key(int scancode, bool down, bool alt = false);
+// Pushes a window close request (the close button).
+void testing_close_window();
+// Pushes a focus loss of the game window.
+void testing_focus_lost();
+
+// --- Presented frames ----------------------------------------------------------------------
+struct PresentedFrame {
+    int width = 0;
+    int height = 0;
+    std::vector<BYTE> pixels; // width * height palette indices, rows top-down
+    PALETTEENTRY palette[256]{};
+    unsigned serial = 0;      // how many frames were presented before this one, plus one
+};
+// The last frame shown on the screen: the primary surface's pixels and the palette at that time.
+const PresentedFrame &testing_last_frame();
+// Writes a frame as a 24-bit BMP file a person can look at; false when the file can't be written.
+bool testing_save_frame(const PresentedFrame &frame, const char *path);
+// Called with every presented frame (null to stop); for tests that follow a frame sequence.
+void testing_on_present(void (*callback)(const PresentedFrame &frame, void *user), void *user);
+
+// --- Faults --------------------------------------------------------------------------------
+// The named operation ("SetDisplayMode", "CreateSurface", "Lock", "Flip", "CreateWindow",
+// "CreateSoundBuffer", "Acquire", ...) fails the next `times` times it is called, after letting
+// `skip` calls pass.
+void testing_fail(const char *operation, int times = 1, int skip = 0);
+void testing_clear_faults();
+
+// --- Record of calls -----------------------------------------------------------------------
+// While recording, platform operations append a line each ("IDirectDraw::Release",
+// "IDirectSoundBuffer::Play 0 0 1", ...).
+void testing_record_calls(bool on);
+const std::vector<std::string> &testing_recorded_calls();
+void testing_clear_recorded_calls();
+
+namespace platform {
+// Inside the platform: true when the named operation is to fail now (see testing_fail).
+bool fault(const char *operation);
+// Inside the platform: appends a printf-formatted line to the record while recording is on.
+void note(const char *format, ...) __attribute__((format(printf, 1, 2)));
+} // namespace platform
