@@ -1,0 +1,497 @@
+// Bitmap files and images: files written by ImageMagick load to the pixels ImageMagick decodes
+// from them; hand-built files pin down palette order, the 15-bit conversion, row order and the
+// treatment of malformed files; images are cut from cells and drawn opaque or transparent.
+#include "engine/display/bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// --- A BMP file built byte by byte -------------------------------------------------------------
+
+struct BmpSpec {
+    int width = 4;
+    int height = 3;
+    int bit_count = 8;
+    bool padded = true;        // rows padded to 4 bytes, as the format says
+    int palette_entries = 256; // written to the file and to biClrUsed (0 when 256)
+    DWORD compression = 0;
+    std::int64_t size_image = -1; // biSizeImage; -1: the true size
+    std::int64_t off_bits = -1;   // bfOffBits; -1: the true offset
+};
+
+void put16(std::vector<BYTE> &out, unsigned value) {
+    out.push_back(static_cast<BYTE>(value));
+    out.push_back(static_cast<BYTE>(value >> 8));
+}
+void put32(std::vector<BYTE> &out, std::uint32_t value) {
+    put16(out, value & 0xFFFF);
+    put16(out, value >> 16);
+}
+
+// Stored pixel bytes of row r (bottom-up order in the file, so r counts from the bottom) are
+// filled by `pixel(x, r, byte)`.
+template <typename PixelByte>
+std::vector<BYTE> build_bmp(const BmpSpec &spec, PixelByte pixel_byte) {
+    const int bytes_per_pixel = spec.bit_count / 8;
+    const int packed = spec.width * bytes_per_pixel;
+    const int stride = spec.padded ? (packed + 3) / 4 * 4 : packed;
+    const int rows = spec.height < 0 ? -spec.height : spec.height;
+    const int palette_bytes = spec.bit_count == 8 ? 4 * spec.palette_entries : 0;
+    const std::uint32_t offset = 14 + 40 + palette_bytes;
+    const std::uint32_t image_bytes = static_cast<std::uint32_t>(stride * rows);
+
+    std::vector<BYTE> out;
+    put16(out, 0x4D42);
+    put32(out, offset + image_bytes);
+    put32(out, 0);
+    put32(out, spec.off_bits < 0 ? offset : static_cast<std::uint32_t>(spec.off_bits));
+    put32(out, 40);
+    put32(out, static_cast<std::uint32_t>(spec.width));
+    put32(out, static_cast<std::uint32_t>(spec.height));
+    put16(out, 1);
+    put16(out, static_cast<unsigned>(spec.bit_count));
+    put32(out, spec.compression);
+    put32(out, spec.size_image < 0 ? image_bytes : static_cast<std::uint32_t>(spec.size_image));
+    put32(out, 2835);
+    put32(out, 2835);
+    put32(out, spec.palette_entries == 256 ? 0 : static_cast<std::uint32_t>(spec.palette_entries));
+    put32(out, 0);
+    for (int i = 0; i < spec.palette_entries && spec.bit_count == 8; ++i) {
+        // Entry i is stored as blue, green, red, reserved.
+        out.push_back(static_cast<BYTE>(i));
+        out.push_back(static_cast<BYTE>(2 * i));
+        out.push_back(static_cast<BYTE>(255 - i));
+        out.push_back(0);
+    }
+    for (int r = 0; r < rows; ++r) {
+        for (int b = 0; b < packed; ++b)
+            out.push_back(pixel_byte(b, r));
+        for (int b = packed; b < stride; ++b)
+            out.push_back(0xEE); // fill bytes must never show up as pixels
+    }
+    return out;
+}
+
+// Stored byte b of stored row r: distinct across the picture.
+BYTE pattern(int b, int r) {
+    return static_cast<BYTE>(16 * r + b + 1);
+}
+
+std::vector<BYTE> build_bmp(const BmpSpec &spec) {
+    return build_bmp(spec, pattern);
+}
+
+struct LoadedBitmap : BitmapFile {
+    LoadedBitmap() : BitmapFile{} {}
+    ~LoadedBitmap() { bitmap_file_unload(this); }
+    int load(const std::vector<BYTE> &bytes) {
+        return bitmap_file_load_memory(this, bytes.data(), bytes.size());
+    }
+};
+
+// --- Real files from ImageMagick --------------------------------------------------------------
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        char name[] = "/tmp/dw_bitmap_XXXXXX";
+        path = ::mkdtemp(name);
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string operator/(const char *name) const { return (path / name).string(); }
+};
+
+void run(const std::string &command) {
+    ASSERT_EQ(std::system((command + " 2>&1").c_str()), 0) << command;
+}
+
+// A 37 x 23 picture (rows need padding at every depth) with many colours.
+const char *const test_picture = "-size 37x23 xc:black -channel R -fx i/36 -channel G -fx j/22 "
+                                 "-channel B -fx '(i*j%7)/6' +channel";
+
+// ImageMagick's own decoding of a file: 3 bytes (red, green, blue) per pixel, rows top-down.
+std::vector<BYTE> decode_with_imagemagick(const TempDir &dir, const std::string &bmp) {
+    const std::string raw = dir / "decoded.rgb";
+    run("convert '" + bmp + "' -depth 8 rgb:'" + raw + "'");
+    std::vector<BYTE> bytes;
+    EXPECT_TRUE(read_whole_file(raw.c_str(), bytes));
+    return bytes;
+}
+
+TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) {
+    TempDir dir;
+    struct Case {
+        const char *name;
+        const char *options;
+        int bits;
+    };
+    const Case cases[] = {
+        {"p8.bmp", "-type Palette -colors 250 -compress none", 8},          // long header
+        {"p8_v3.bmp", "-type Palette -colors 250 -compress none BMP3:", 8}, // 40-byte header
+        {"p24.bmp", "-type TrueColor", 24},
+        {"p16.bmp", "-type TrueColor -define bmp:subtype=RGB555", 16},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir / c.name;
+        std::string options = c.options;
+        std::string prefix;
+        if (options.ends_with("BMP3:")) {
+            options.resize(options.size() - 5);
+            prefix = "BMP3:";
+        }
+        run(std::string("convert ") + test_picture + " " + options + " " + prefix + "'" + path +
+            "'");
+        const std::vector<BYTE> expected = decode_with_imagemagick(dir, path);
+        ASSERT_EQ(expected.size(), 37u * 23u * 3u);
+
+        LoadedBitmap bitmap;
+        ASSERT_EQ(bitmap_file_load(&bitmap, path.c_str()), 1);
+        ASSERT_EQ(LONG{bitmap.info_header.biWidth}, 37);
+        ASSERT_EQ(LONG{bitmap.info_header.biHeight}, 23);
+        ASSERT_EQ(WORD{bitmap.info_header.biBitCount}, c.bits == 8 ? 8 : 16);
+        for (int p = 0; p < 37 * 23; ++p) {
+            const BYTE *rgb = &expected[3 * p];
+            if (c.bits == 8) {
+                const PALETTEENTRY &entry = bitmap.palette[bitmap.pixels[p]];
+                ASSERT_EQ(entry.peRed, rgb[0]) << "pixel " << p;
+                ASSERT_EQ(entry.peGreen, rgb[1]) << "pixel " << p;
+                ASSERT_EQ(entry.peBlue, rgb[2]) << "pixel " << p;
+                ASSERT_EQ(entry.peFlags, PC_NOCOLLAPSE);
+            } else {
+                WORD value;
+                std::memcpy(&value, bitmap.pixels + 2 * p, 2);
+                const WORD wanted =
+                    static_cast<WORD>((rgb[0] >> 3) << 10 | (rgb[1] >> 3) << 5 | (rgb[2] >> 3));
+                ASSERT_EQ(value, wanted) << "pixel " << p;
+            }
+        }
+    }
+}
+
+TEST(BitmapFileImageMagick, RunLengthCompressedFileIsRefused) {
+    TempDir dir;
+    const std::string path = dir / "rle.bmp";
+    run(std::string("convert ") + test_picture + " -type Palette -colors 250 -compress RLE '" +
+        path + "'");
+    LoadedBitmap bitmap;
+    EXPECT_EQ(bitmap_file_load(&bitmap, path.c_str()), 0);
+    EXPECT_EQ(bitmap.pixels, nullptr);
+}
+
+// --- Hand-built files ----------------------------------------------------------------------------
+
+TEST(BitmapFile, PaletteIsTurnedToRedGreenBlueWithNoCollapseFlags) {
+    LoadedBitmap bitmap;
+    ASSERT_EQ(bitmap.load(build_bmp({})), 1);
+    // Entry 5 was stored as blue 5, green 10, red 250.
+    EXPECT_EQ(bitmap.palette[5].peRed, 250);
+    EXPECT_EQ(bitmap.palette[5].peGreen, 10);
+    EXPECT_EQ(bitmap.palette[5].peBlue, 5);
+    EXPECT_EQ(bitmap.palette[5].peFlags, PC_NOCOLLAPSE);
+    EXPECT_EQ(bitmap.palette[255].peRed, 0);
+    EXPECT_EQ(bitmap.palette[255].peBlue, 255);
+}
+
+TEST(BitmapFile, ShortPaletteFillsTheRestWithBlack) {
+    LoadedBitmap bitmap;
+    BmpSpec spec;
+    spec.palette_entries = 16;
+    ASSERT_EQ(bitmap.load(build_bmp(spec)), 1);
+    EXPECT_EQ(bitmap.palette[15].peRed, 240);
+    EXPECT_EQ(bitmap.palette[16].peRed, 0);
+    EXPECT_EQ(bitmap.palette[16].peBlue, 0);
+    EXPECT_EQ(bitmap.palette[16].peFlags, PC_NOCOLLAPSE);
+    EXPECT_EQ(bitmap.pixels[0], pattern(0, 2)); // the pixels still start after the 16 entries
+}
+
+TEST(BitmapFile, RowsComeOutTopDownWithoutFillBytes) {
+    for (bool padded : {true, false}) {
+        SCOPED_TRACE(padded ? "padded rows" : "packed rows");
+        BmpSpec spec;
+        spec.width = 5; // 5 bytes a row: padded to 8 in a standard file
+        spec.height = 3;
+        spec.padded = padded;
+        LoadedBitmap bitmap;
+        ASSERT_EQ(bitmap.load(build_bmp(spec)), 1);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x)
+                ASSERT_EQ(bitmap.pixels[y * 5 + x], pattern(x, 2 - y)) << x << "," << y;
+    }
+}
+
+TEST(BitmapFile, NegativeHeightIsATopDownFile) {
+    BmpSpec spec;
+    spec.width = 5;
+    spec.height = -3;
+    LoadedBitmap bitmap;
+    ASSERT_EQ(bitmap.load(build_bmp(spec)), 1);
+    EXPECT_EQ(LONG{bitmap.info_header.biHeight}, 3);
+    for (int y = 0; y < 3; ++y)
+        EXPECT_EQ(bitmap.pixels[y * 5 + 4], pattern(4, y));
+}
+
+TEST(BitmapFile, TwentyFourBitPixelsBecomeFifteenBitValues) {
+    // Pixels as blue, green, red: pure blue, pure green, pure red, white, and blue 7.
+    const BYTE colours[5][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {7, 0, 0}};
+    const WORD wanted[5] = {0x001F, 0x03E0, 0x7C00, 0x7FFF, 0x0000};
+    BmpSpec spec;
+    spec.width = 5; // 15 bytes a row, padded to 16
+    spec.height = 2;
+    spec.bit_count = 24;
+    LoadedBitmap bitmap;
+    ASSERT_EQ(bitmap.load(build_bmp(spec, [&](int b, int) { return colours[b / 3][b % 3]; })), 1);
+    EXPECT_EQ(WORD{bitmap.info_header.biBitCount}, 16);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x) {
+            WORD value;
+            std::memcpy(&value, bitmap.pixels + 2 * (y * 5 + x), 2);
+            EXPECT_EQ(value, wanted[x]) << x << "," << y;
+        }
+}
+
+TEST(BitmapFile, SizeImageOfZeroFindsThePaddedRowsAtTheOffset) {
+    BmpSpec spec;
+    spec.width = 5;
+    spec.size_image = 0;
+    LoadedBitmap bitmap;
+    ASSERT_EQ(bitmap.load(build_bmp(spec)), 1);
+    EXPECT_EQ(bitmap.pixels[0], pattern(0, 2));
+    EXPECT_EQ(bitmap.pixels[14], pattern(4, 0));
+}
+
+TEST(BitmapFile, TrailingBytesAfterThePixelsAreIgnored) {
+    BmpSpec spec;
+    spec.width = 5;
+    std::vector<BYTE> file = build_bmp(spec);
+    file.push_back(0x11);
+    file.push_back(0x22);
+    LoadedBitmap bitmap;
+    ASSERT_EQ(bitmap.load(file), 1);
+    EXPECT_EQ(bitmap.pixels[0], pattern(0, 2));
+    EXPECT_EQ(bitmap.pixels[14], pattern(4, 0));
+}
+
+TEST(BitmapFile, PixelsAreTheLastBytesWhenTheOffsetIsWrong) {
+    // Files written for the packed reader relied on the pixels ending the file.
+    BmpSpec spec;
+    spec.width = 5;
+    spec.padded = false;
+    spec.off_bits = 0;
+    LoadedBitmap bitmap;
+    ASSERT_EQ(bitmap.load(build_bmp(spec)), 1);
+    EXPECT_EQ(bitmap.pixels[0], pattern(0, 2));
+}
+
+TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheRecordsPixels) {
+    struct Case {
+        const char *what;
+        BmpSpec spec;
+    };
+    std::vector<Case> cases;
+    auto add = [&](const char *what, auto change) {
+        BmpSpec spec;
+        change(spec);
+        cases.push_back({what, spec});
+    };
+    add("run-length compressed", [](BmpSpec &s) { s.compression = 1; });
+    add("bit fields on 8 bits", [](BmpSpec &s) { s.compression = 3; });
+    add("4 bits", [](BmpSpec &s) { s.bit_count = 4; });
+    add("32 bits", [](BmpSpec &s) { s.bit_count = 32; });
+    add("zero width", [](BmpSpec &s) { s.width = 0; });
+    add("zero height", [](BmpSpec &s) { s.height = 0; });
+    add("negative width", [](BmpSpec &s) { s.width = -4; });
+    add("size image smaller than the rows", [](BmpSpec &s) { s.size_image = 5; });
+    add("size image larger than the file", [](BmpSpec &s) { s.size_image = 1 << 30; });
+    add("size image one byte more than the file holds", [](BmpSpec &s) { s.size_image = 13; });
+    add("size zero and no offset", [](BmpSpec &s) {
+        s.size_image = 0;
+        s.off_bits = 0;
+    });
+
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadedBitmap bitmap;
+        ASSERT_EQ(bitmap.load(build_bmp({})), 1);
+        BYTE *previous = bitmap.pixels;
+        EXPECT_EQ(bitmap.load(build_bmp(c.spec)), 0);
+        EXPECT_EQ(bitmap.pixels, previous);
+    }
+}
+
+TEST(BitmapFile, HugeOrAbsurdSizesInTheHeaderAreRefused) {
+    std::vector<BYTE> file = build_bmp({});
+    auto poke32 = [](std::vector<BYTE> bytes, std::size_t at, std::uint32_t value) {
+        std::memcpy(&bytes[at], &value, 4);
+        return bytes;
+    };
+    const std::size_t width_at = 18, height_at = 22, info_size_at = 14, colours_at = 46;
+    const std::vector<std::vector<BYTE>> hostile = {
+        poke32(file, width_at, 0x7FFFFFFF),      poke32(file, height_at, 0x7FFFFFFF),
+        poke32(file, height_at, 0x80000000),     poke32(file, width_at, 16385),
+        poke32(file, height_at, 0xFFFFC000 - 1), poke32(file, info_size_at, 0xFFFFFFF0),
+        poke32(file, info_size_at, 12),          poke32(file, colours_at, 257),
+        poke32(file, colours_at, 0xFFFFFFFF),
+    };
+    for (std::size_t i = 0; i < hostile.size(); ++i) {
+        LoadedBitmap bitmap;
+        EXPECT_EQ(bitmap.load(hostile[i]), 0) << "case " << i;
+        EXPECT_EQ(bitmap.pixels, nullptr);
+    }
+}
+
+TEST(BitmapFile, EveryTruncationOfAValidFileIsRefused) {
+    for (int bits : {8, 16, 24}) {
+        BmpSpec spec;
+        spec.width = 3;
+        spec.height = 2;
+        spec.bit_count = bits;
+        spec.palette_entries = 4;
+        const std::vector<BYTE> file = build_bmp(spec);
+        for (std::size_t length = 0; length < file.size(); ++length) {
+            // A copy of exactly `length` bytes, so a read past it is caught by the sanitizer.
+            std::vector<BYTE> cut(file.begin(), file.begin() + static_cast<long>(length));
+            LoadedBitmap bitmap;
+            EXPECT_EQ(bitmap_file_load_memory(&bitmap, cut.data(), length), 0)
+                << bits << " bits, " << length << " bytes";
+            EXPECT_EQ(bitmap.pixels, nullptr);
+        }
+        LoadedBitmap whole;
+        EXPECT_EQ(whole.load(file), 1) << bits << " bits";
+    }
+}
+
+TEST(BitmapFile, NotABitmapOrMissingFileFails) {
+    LoadedBitmap bitmap;
+    EXPECT_EQ(bitmap_file_load(&bitmap, "/nonexistent/picture.bmp"), 0);
+    std::vector<BYTE> file = build_bmp({});
+    file[0] = 'P';
+    EXPECT_EQ(bitmap.load(file), 0);
+    EXPECT_EQ(WORD{bitmap.file_header.bfType}, 0x4D50); // the header holds what was read
+    EXPECT_EQ(bitmap_file_load_memory(&bitmap, nullptr, 100), 0);
+    EXPECT_EQ(bitmap.pixels, nullptr);
+}
+
+TEST(BitmapFile, UnloadFreesOnceAndFlipRowsReverses) {
+    LoadedBitmap bitmap;
+    ASSERT_EQ(bitmap.load(build_bmp({})), 1);
+    EXPECT_EQ(bitmap_file_unload(&bitmap), 1);
+    EXPECT_EQ(bitmap.pixels, nullptr);
+    EXPECT_EQ(bitmap_file_unload(&bitmap), 1);
+
+    BYTE rows[5][2] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}};
+    ASSERT_EQ(bitmap_flip_rows(&rows[0][0], 2, 5), 1);
+    for (int r = 0; r < 5; ++r)
+        EXPECT_EQ(rows[r][1], 5 - r);
+    EXPECT_EQ(bitmap_flip_rows(&rows[0][0], 2, -1), 0);
+}
+
+// --- Images --------------------------------------------------------------------------------------
+
+struct Image : BitmapImage {
+    Image() : BitmapImage{} {}
+    ~Image() { image_destroy(this); }
+};
+
+// A 60 x 30 8-bit bitmap whose pixel (x, y) is x + 60 * y, modulo 256.
+void fill_numbered_bitmap(LoadedBitmap &bitmap) {
+    BmpSpec spec;
+    spec.width = 60;
+    spec.height = 30;
+    ASSERT_EQ(bitmap.load(build_bmp(spec)), 1);
+    for (int i = 0; i < 60 * 30; ++i)
+        bitmap.pixels[i] = static_cast<BYTE>(i);
+}
+
+TEST(BitmapImage, CellModeSkipsTheGridLinesAndAbsoluteModeDoesNot) {
+    LoadedBitmap bitmap;
+    fill_numbered_bitmap(bitmap);
+    Image image;
+    ASSERT_EQ(image_create(&image, 0, 0, 16, 8), 1);
+
+    ASSERT_EQ(image_load_cell(&image, &bitmap, 2, 1, 0), 1);
+    EXPECT_EQ(image.pixels[0], static_cast<BYTE>(35 + 60 * 10));
+    EXPECT_EQ(image.pixels[16 * 7 + 15], static_cast<BYTE>(50 + 60 * 17));
+    EXPECT_EQ(image.attr & IMAGE_LOADED, IMAGE_LOADED);
+
+    ASSERT_EQ(image_load_cell(&image, &bitmap, 2, 1, 1), 1);
+    EXPECT_EQ(image.pixels[0], static_cast<BYTE>(2 + 60 * 1));
+    EXPECT_EQ(image.pixels[16 * 7 + 15], static_cast<BYTE>(17 + 60 * 8));
+}
+
+TEST(BitmapImage, RectanglesOutsideTheBitmapAreRefused) {
+    LoadedBitmap bitmap;
+    fill_numbered_bitmap(bitmap);
+    Image image;
+    ASSERT_EQ(image_create(&image, 0, 0, 16, 8), 1);
+    EXPECT_EQ(image_load_cell(&image, &bitmap, 44, 22, 1), 1); // touches the corner
+    EXPECT_EQ(image_load_cell(&image, &bitmap, 45, 0, 1), 0);
+    EXPECT_EQ(image_load_cell(&image, &bitmap, 0, 23, 1), 0);
+    EXPECT_EQ(image_load_cell(&image, &bitmap, -1, 0, 1), 0);
+    EXPECT_EQ(image_load_cell(&image, &bitmap, 3, 0, 0), 0); // column 52 + 16 > 60
+    EXPECT_EQ(image_load_cell(&image, &bitmap, 0, 0x7FFFFFFF, 0), 0);
+    EXPECT_EQ(image_load_cell(nullptr, &bitmap, 0, 0, 0), 0);
+
+    LoadedBitmap empty;
+    EXPECT_EQ(image_load_cell(&image, &empty, 0, 0, 1), 0);
+}
+
+TEST(BitmapImage, TransparentDrawKeepsTheDestinationUnderZeros) {
+    Image image;
+    ASSERT_EQ(image_create(&image, 2, 1, 3, 2), 1);
+    const BYTE picture[6] = {7, 0, 9, 0, 5, 0};
+    std::memcpy(image.pixels, picture, 6);
+
+    BYTE screen[4][8];
+    std::memset(screen, 0xAA, sizeof screen);
+    EXPECT_EQ(image_draw(&image, &screen[0][0], 8, 1), 0); // not loaded yet: nothing drawn
+    for (auto &row : screen)
+        for (BYTE b : row)
+            ASSERT_EQ(b, 0xAA);
+
+    image.attr |= IMAGE_LOADED;
+    ASSERT_EQ(image_draw(&image, &screen[0][0], 8, 1), 1);
+    const BYTE transparent[4][8] = {{0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA},
+                                    {0xAA, 0xAA, 7, 0xAA, 9, 0xAA, 0xAA, 0xAA},
+                                    {0xAA, 0xAA, 0xAA, 5, 0xAA, 0xAA, 0xAA, 0xAA},
+                                    {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA}};
+    EXPECT_EQ(std::memcmp(screen, transparent, sizeof screen), 0);
+
+    ASSERT_EQ(image_draw(&image, &screen[0][0], 8, 0), 1);
+    EXPECT_EQ(screen[1][3], 0);
+    EXPECT_EQ(screen[2][2], 0);
+    EXPECT_EQ(screen[2][5], 0xAA);
+}
+
+TEST(BitmapImage, CreateClearsAndDestroyEmptiesTheRecordOnce) {
+    Image image;
+    ASSERT_EQ(image_create(&image, 3, 4, 5, 6), 1);
+    EXPECT_EQ(image.state, 1);
+    EXPECT_EQ(image.attr, 0);
+    EXPECT_EQ(image.byte_count, 30);
+    for (int i = 0; i < 30; ++i)
+        ASSERT_EQ(image.pixels[i], 0);
+    EXPECT_EQ(image_destroy(&image), 1);
+    EXPECT_EQ(image.width, 0);
+    EXPECT_EQ(image.x, 0);
+    EXPECT_EQ(image_destroy(&image), 0);
+
+    EXPECT_EQ(image_create(&image, 0, 0, 0, 5), 0);
+    EXPECT_EQ(image_create(&image, 0, 0, 70000, 70000), 0); // more bytes than an int counts
+    EXPECT_EQ(image.pixels, nullptr);
+}
+
+} // namespace
