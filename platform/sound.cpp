@@ -1,0 +1,479 @@
+// Sound buffers on OpenAL Soft: one device and context for the sound object, one source per
+// buffer, one OpenAL buffer per set of shared sample bytes.
+#include "platform/sound.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/alext.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "platform/testing.h"
+
+namespace {
+
+ALCdevice *device = nullptr;
+ALCcontext *context = nullptr;
+IDirectSound *sound_object = nullptr;
+unsigned next_serial = 1;
+
+// OpenAL pans a mono source by its direction with a law of its own. We measure that law once, on a
+// loopback device, so that a pan can keep the louder side at full level and lower the other by
+// exactly the attenuation asked for. Entry i holds both sides' levels for a source at i degrees
+// to the right; a source on the left mirrors it.
+constexpr int pan_law_steps = 90;
+struct PanLevels {
+    float left;
+    float right;
+};
+std::array<PanLevels, pan_law_steps + 1> pan_law{};
+bool pan_law_measured = false;
+
+void place_at_degrees(ALuint source, float degrees) {
+    float radians = degrees * static_cast<float>(M_PI) / 180.0f;
+    alSource3f(source, AL_POSITION, std::sin(radians), 0.0f, -std::cos(radians));
+}
+
+// Renders a looping tone at each angle and keeps the root mean square of both channels, measured
+// after the gains have settled.
+void measure_pan_law() {
+    pan_law_measured = true;
+    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback"))
+        return;
+    auto open_loopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    auto render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(
+        alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+    if (open_loopback == nullptr || render == nullptr)
+        return;
+    ALCdevice *loopback = open_loopback(nullptr);
+    if (loopback == nullptr)
+        return;
+    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
+                                 ALC_STEREO_SOFT,
+                                 ALC_FORMAT_TYPE_SOFT,
+                                 ALC_FLOAT_SOFT,
+                                 ALC_FREQUENCY,
+                                 44100,
+                                 0};
+    ALCcontext *measuring = alcCreateContext(loopback, attributes);
+    if (measuring == nullptr || !alcMakeContextCurrent(measuring)) {
+        if (measuring != nullptr)
+            alcDestroyContext(measuring);
+        alcCloseDevice(loopback);
+        pan_law_measured = false;
+        return;
+    }
+    std::array<ALubyte, 441> tone{}; // 1 kHz at 44100 Hz, 10 whole periods
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<ALubyte>(128 + 100 * std::sin(2 * M_PI * 1000.0 * i / 44100.0));
+    ALuint buffer = 0, source = 0;
+    alGenBuffers(1, &buffer);
+    alBufferData(buffer, AL_FORMAT_MONO8, tone.data(), tone.size(), 44100);
+    alGenSources(1, &source);
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+    alSourcei(source, AL_LOOPING, AL_TRUE);
+    alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+    alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
+    alSourcePlay(source);
+    std::array<float, 2 * 2048> frames{};
+    bool ok = alGetError() == AL_NO_ERROR;
+    for (int step = 0; ok && step <= pan_law_steps; ++step) {
+        place_at_degrees(source, static_cast<float>(step));
+        render(loopback, frames.data(), 2048);
+        double left = 0, right = 0;
+        for (int i = 1024; i < 2048; ++i) {
+            left += frames[2 * i] * frames[2 * i];
+            right += frames[2 * i + 1] * frames[2 * i + 1];
+        }
+        pan_law[step] = {static_cast<float>(std::sqrt(left / 1024)),
+                         static_cast<float>(std::sqrt(right / 1024))};
+    }
+    alDeleteSources(1, &source);
+    alDeleteBuffers(1, &buffer);
+    alcMakeContextCurrent(nullptr);
+    alcDestroyContext(measuring);
+    alcCloseDevice(loopback);
+    if (!ok || pan_law[0].left <= 0.0f)
+        pan_law = {};
+}
+
+// The angle, in degrees to the louder side, at which the quieter side is attenuation_db below the
+// louder one, and the gain that brings the louder side back to its level at the centre.
+void pan_placement(float attenuation_db, float *degrees, float *gain) {
+    if (pan_law[0].left <= 0.0f) {
+        // No measured law: a plain sweep from the centre to the side.
+        *degrees = 90.0f * std::min(attenuation_db, 100.0f) / 100.0f;
+        *gain = 1.0f;
+        return;
+    }
+    auto difference_db = [](const PanLevels &levels) {
+        float quiet = std::max(levels.left, 1e-6f);
+        return 20.0f * std::log10(std::max(levels.right, 1e-6f) / quiet);
+    };
+    float previous = 0.0f;
+    for (int step = 1; step <= pan_law_steps; ++step) {
+        float current = difference_db(pan_law[step]);
+        if (current >= attenuation_db || step == pan_law_steps) {
+            float t = current > previous ? (attenuation_db - previous) / (current - previous) : 1;
+            t = std::clamp(t, 0.0f, 1.0f);
+            *degrees = static_cast<float>(step - 1) + t;
+            float loud =
+                pan_law[step - 1].right + t * (pan_law[step].right - pan_law[step - 1].right);
+            *gain = loud > 0.0f ? std::min(1.0f, pan_law[0].right / loud) : 1.0f;
+            return;
+        }
+        previous = current;
+    }
+}
+
+// Volume and pan together decide the source's gain and direction.
+void apply_level(const IDirectSoundBuffer &buffer) {
+    float degrees = 0.0f, pan_gain = 1.0f;
+    if (buffer.pan != 0)
+        pan_placement(static_cast<float>(std::abs(buffer.pan)) / 100.0f, &degrees, &pan_gain);
+    place_at_degrees(buffer.al_source, buffer.pan < 0 ? -degrees : degrees);
+    float gain = std::pow(10.0f, static_cast<float>(buffer.volume) / 2000.0f) * pan_gain;
+    alSourcef(buffer.al_source, AL_GAIN, gain);
+}
+
+void apply_frequency(const IDirectSoundBuffer &buffer) {
+    alSourcef(buffer.al_source, AL_PITCH,
+              static_cast<float>(buffer.frequency) /
+                  static_cast<float>(buffer.format.nSamplesPerSec));
+}
+
+bool format_supported(const WAVEFORMATEX *format) {
+    return format != nullptr && format->wFormatTag == WAVE_FORMAT_PCM && format->nChannels == 1 &&
+           format->wBitsPerSample == 8 && format->nSamplesPerSec >= DSBFREQUENCY_MIN &&
+           format->nSamplesPerSec <= DSBFREQUENCY_MAX;
+}
+
+// A buffer with its own source on the given data; null when OpenAL cannot make a source.
+IDirectSoundBuffer *make_buffer(IDirectSound *owner, SoundData *data) {
+    alGetError();
+    ALuint source = 0;
+    alGenSources(1, &source);
+    if (alGetError() != AL_NO_ERROR)
+        return nullptr;
+    alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+    alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(data->al_buffer));
+    auto *buffer = new IDirectSoundBuffer;
+    buffer->owner = owner;
+    buffer->data = data;
+    buffer->al_source = source;
+    buffer->serial = next_serial++;
+    data->users.push_back(buffer);
+    owner->buffers.push_back(buffer);
+    return buffer;
+}
+
+void destroy_buffer(IDirectSoundBuffer *buffer) {
+    alSourceStop(buffer->al_source);
+    alSourcei(buffer->al_source, AL_BUFFER, 0);
+    alDeleteSources(1, &buffer->al_source);
+    SoundData *data = buffer->data;
+    std::erase(data->users, buffer);
+    if (data->users.empty()) {
+        alDeleteBuffers(1, &data->al_buffer);
+        delete data;
+    }
+    delete buffer;
+}
+
+// OpenAL refuses new data for a buffer that sources hold, so every source sharing it lets go
+// for the upload and then takes up its position again; those that were playing go on playing.
+void upload(SoundData *data, const WAVEFORMATEX &format) {
+    struct Resume {
+        ALint state;
+        ALint offset;
+    };
+    std::vector<Resume> resume(data->users.size());
+    for (std::size_t i = 0; i < data->users.size(); ++i) {
+        ALuint source = data->users[i]->al_source;
+        alGetSourcei(source, AL_SOURCE_STATE, &resume[i].state);
+        alGetSourcei(source, AL_BYTE_OFFSET, &resume[i].offset);
+        alSourceStop(source);
+        alSourcei(source, AL_BUFFER, 0);
+    }
+    alBufferData(data->al_buffer, AL_FORMAT_MONO8, data->bytes.data(),
+                 static_cast<ALsizei>(data->bytes.size()),
+                 static_cast<ALsizei>(format.nSamplesPerSec));
+    for (std::size_t i = 0; i < data->users.size(); ++i) {
+        ALuint source = data->users[i]->al_source;
+        alSourcei(source, AL_BUFFER, static_cast<ALint>(data->al_buffer));
+        alSourcei(source, AL_BYTE_OFFSET, resume[i].offset);
+        if (resume[i].state == AL_PLAYING)
+            alSourcePlay(source);
+    }
+}
+
+ALint source_state(const IDirectSoundBuffer &buffer) {
+    ALint state = AL_INITIAL;
+    alGetSourcei(buffer.al_source, AL_SOURCE_STATE, &state);
+    return state;
+}
+
+} // namespace
+
+HRESULT DirectSoundCreate(GUID *device_guid, IDirectSound **object, void *outer) {
+    platform::note("DirectSoundCreate");
+    if (object == nullptr)
+        return DSERR_INVALIDPARAM;
+    *object = nullptr;
+    if (device_guid != nullptr || outer != nullptr)
+        return DSERR_INVALIDPARAM;
+    if (sound_object != nullptr)
+        return DSERR_ALLOCATED;
+    if (platform::fault("DirectSoundCreate"))
+        return DSERR_NODRIVER;
+    if (!pan_law_measured)
+        measure_pan_law();
+    device = alcOpenDevice(nullptr);
+    if (device == nullptr)
+        return DSERR_NODRIVER;
+    context = alcCreateContext(device, nullptr);
+    if (context == nullptr || !alcMakeContextCurrent(context)) {
+        if (context != nullptr)
+            alcDestroyContext(context);
+        alcCloseDevice(device);
+        context = nullptr;
+        device = nullptr;
+        return DSERR_NODRIVER;
+    }
+    alDistanceModel(AL_NONE);
+    sound_object = new IDirectSound;
+    *object = sound_object;
+    return DS_OK;
+}
+
+HRESULT IDirectSound::SetCooperativeLevel(HWND new_window, DWORD level) {
+    platform::note("IDirectSound::SetCooperativeLevel %u", level);
+    if (platform::fault("SetCooperativeLevel"))
+        return DSERR_GENERIC;
+    if (level < DSSCL_NORMAL || level > 4) // the four levels the interface knows
+        return DSERR_INVALIDPARAM;
+    window = new_window;
+    cooperative_level = level;
+    return DS_OK;
+}
+
+HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC *desc, IDirectSoundBuffer **buffer,
+                                        void *outer) {
+    if (buffer == nullptr)
+        return DSERR_INVALIDPARAM;
+    *buffer = nullptr;
+    if (desc == nullptr || outer != nullptr)
+        return DSERR_INVALIDPARAM;
+    platform::note("IDirectSound::CreateSoundBuffer %u 0x%X %u", desc->dwSize, desc->dwFlags,
+                   desc->dwBufferBytes);
+    if (platform::fault("CreateSoundBuffer"))
+        return DSERR_OUTOFMEMORY;
+    if (desc->dwSize != DSBUFFERDESC1_SIZE || desc->dwBufferBytes < DSBSIZE_MIN ||
+        desc->dwBufferBytes > DSBSIZE_MAX)
+        return DSERR_INVALIDPARAM;
+    if (!format_supported(desc->lpwfxFormat))
+        return DSERR_BADFORMAT;
+
+    alGetError();
+    auto *data = new SoundData;
+    alGenBuffers(1, &data->al_buffer);
+    if (alGetError() != AL_NO_ERROR) {
+        delete data;
+        return DSERR_OUTOFMEMORY;
+    }
+    data->bytes.assign(desc->dwBufferBytes, 0x80); // unsigned 8-bit silence
+    alBufferData(data->al_buffer, AL_FORMAT_MONO8, data->bytes.data(),
+                 static_cast<ALsizei>(data->bytes.size()),
+                 static_cast<ALsizei>(desc->lpwfxFormat->nSamplesPerSec));
+    IDirectSoundBuffer *made = alGetError() == AL_NO_ERROR ? make_buffer(this, data) : nullptr;
+    if (made == nullptr) {
+        alDeleteBuffers(1, &data->al_buffer);
+        delete data;
+        return DSERR_OUTOFMEMORY;
+    }
+    made->flags = desc->dwFlags;
+    made->format = *desc->lpwfxFormat;
+    made->frequency = made->format.nSamplesPerSec;
+    apply_level(*made);
+    *buffer = made;
+    return DS_OK;
+}
+
+HRESULT IDirectSound::DuplicateSoundBuffer(IDirectSoundBuffer *original,
+                                           IDirectSoundBuffer **duplicate) {
+    if (duplicate == nullptr)
+        return DSERR_INVALIDPARAM;
+    *duplicate = nullptr;
+    if (original == nullptr || original->owner != this)
+        return DSERR_INVALIDPARAM;
+    platform::note("IDirectSound::DuplicateSoundBuffer #%u", original->serial);
+    if (platform::fault("DuplicateSoundBuffer"))
+        return DSERR_OUTOFMEMORY;
+    IDirectSoundBuffer *made = make_buffer(this, original->data);
+    if (made == nullptr)
+        return DSERR_OUTOFMEMORY;
+    made->flags = original->flags;
+    made->format = original->format;
+    made->volume = original->volume;
+    made->pan = original->pan;
+    made->frequency = original->frequency;
+    apply_level(*made);
+    apply_frequency(*made);
+    *duplicate = made;
+    return DS_OK;
+}
+
+DWORD IDirectSound::Release() {
+    platform::note("IDirectSound::Release");
+    while (!buffers.empty()) {
+        IDirectSoundBuffer *buffer = buffers.back();
+        buffers.pop_back();
+        destroy_buffer(buffer);
+    }
+    alcMakeContextCurrent(nullptr);
+    alcDestroyContext(context);
+    alcCloseDevice(device);
+    context = nullptr;
+    device = nullptr;
+    sound_object = nullptr;
+    delete this;
+    return 0;
+}
+
+HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void **region1, DWORD *bytes1,
+                                 void **region2, DWORD *bytes2, DWORD lock_flags) {
+    platform::note("IDirectSoundBuffer::Lock #%u %u %u 0x%X", serial, offset, bytes, lock_flags);
+    if (region1 == nullptr || bytes1 == nullptr)
+        return DSERR_INVALIDPARAM;
+    *region1 = nullptr;
+    *bytes1 = 0;
+    if (region2 != nullptr)
+        *region2 = nullptr;
+    if (bytes2 != nullptr)
+        *bytes2 = 0;
+    if (platform::fault("Lock"))
+        return DSERR_GENERIC;
+    if (locked)
+        return DSERR_INVALIDCALL;
+    const DWORD size = static_cast<DWORD>(data->bytes.size());
+    if (lock_flags & DSBLOCK_FROMWRITECURSOR) {
+        ALint cursor = 0;
+        alGetSourcei(al_source, AL_BYTE_OFFSET, &cursor);
+        offset = static_cast<DWORD>(std::clamp<ALint>(cursor, 0, static_cast<ALint>(size - 1)));
+    }
+    if (offset >= size || bytes == 0 || bytes > size)
+        return DSERR_INVALIDPARAM;
+    const DWORD first = std::min(bytes, size - offset);
+    if (first < bytes && (region2 == nullptr || bytes2 == nullptr))
+        return DSERR_INVALIDPARAM;
+    *region1 = data->bytes.data() + offset;
+    *bytes1 = first;
+    if (first < bytes) {
+        *region2 = data->bytes.data();
+        *bytes2 = bytes - first;
+    }
+    locked = true;
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::Unlock(void *region1, DWORD bytes1, void *region2, DWORD bytes2) {
+    platform::note("IDirectSoundBuffer::Unlock #%u %u %u", serial, bytes1, bytes2);
+    if (platform::fault("Unlock"))
+        return DSERR_GENERIC;
+    BYTE *start = data->bytes.data();
+    BYTE *end = start + data->bytes.size();
+    auto inside = [&](void *region, DWORD length) {
+        auto *first = static_cast<BYTE *>(region);
+        return length == 0 || (first >= start && first < end && length <= end - first);
+    };
+    if (!locked || region1 == nullptr || !inside(region1, bytes1) || !inside(region2, bytes2))
+        return DSERR_INVALIDPARAM;
+    locked = false;
+    upload(data, format);
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::SetCurrentPosition(DWORD position) {
+    platform::note("IDirectSoundBuffer::SetCurrentPosition #%u %u", serial, position);
+    if (position >= data->bytes.size())
+        return DSERR_INVALIDPARAM;
+    // A source that has played to its end starts over from the first byte anyway; OpenAL keeps an
+    // offset given to a stopped source for its next play.
+    alSourcei(al_source, AL_BYTE_OFFSET, static_cast<ALint>(position));
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::Play(DWORD reserved, DWORD priority, DWORD new_flags) {
+    platform::note("IDirectSoundBuffer::Play #%u %u %u %u", serial, reserved, priority, new_flags);
+    if (platform::fault("Play"))
+        return DSERR_GENERIC;
+    if (reserved != 0 || priority != 0)
+        return DSERR_INVALIDPARAM;
+    play_flags = new_flags;
+    alSourcei(al_source, AL_LOOPING, (new_flags & DSBPLAY_LOOPING) ? AL_TRUE : AL_FALSE);
+    if (source_state(*this) != AL_PLAYING)
+        alSourcePlay(al_source);
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::Stop() {
+    platform::note("IDirectSoundBuffer::Stop #%u", serial);
+    if (source_state(*this) == AL_PLAYING)
+        alSourcePause(al_source);
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::SetVolume(LONG new_volume) {
+    platform::note("IDirectSoundBuffer::SetVolume #%u %d", serial, new_volume);
+    if (!(flags & DSBCAPS_CTRLVOLUME))
+        return DSERR_CONTROLUNAVAIL;
+    if (new_volume < DSBVOLUME_MIN || new_volume > DSBVOLUME_MAX)
+        return DSERR_INVALIDPARAM;
+    volume = new_volume;
+    apply_level(*this);
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::SetFrequency(DWORD new_frequency) {
+    platform::note("IDirectSoundBuffer::SetFrequency #%u %u", serial, new_frequency);
+    if (!(flags & DSBCAPS_CTRLFREQUENCY))
+        return DSERR_CONTROLUNAVAIL;
+    if (new_frequency == DSBFREQUENCY_ORIGINAL)
+        new_frequency = format.nSamplesPerSec;
+    if (new_frequency < DSBFREQUENCY_MIN || new_frequency > DSBFREQUENCY_MAX)
+        return DSERR_INVALIDPARAM;
+    frequency = new_frequency;
+    apply_frequency(*this);
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::SetPan(LONG new_pan) {
+    platform::note("IDirectSoundBuffer::SetPan #%u %d", serial, new_pan);
+    if (!(flags & DSBCAPS_CTRLPAN))
+        return DSERR_CONTROLUNAVAIL;
+    if (new_pan < DSBPAN_LEFT || new_pan > DSBPAN_RIGHT)
+        return DSERR_INVALIDPARAM;
+    pan = new_pan;
+    apply_level(*this);
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::GetStatus(DWORD *status) {
+    if (status == nullptr)
+        return DSERR_INVALIDPARAM;
+    *status = 0;
+    if (source_state(*this) == AL_PLAYING)
+        *status = DSBSTATUS_PLAYING | ((play_flags & DSBPLAY_LOOPING) ? DSBSTATUS_LOOPING : 0);
+    return DS_OK;
+}
+
+DWORD IDirectSoundBuffer::Release() {
+    platform::note("IDirectSoundBuffer::Release #%u", serial);
+    std::erase(owner->buffers, this);
+    destroy_buffer(this);
+    return 0;
+}
