@@ -149,6 +149,7 @@ public:
     IDirectDrawPalette *palette = nullptr;
     IDirectDrawClipper *clipper = nullptr;
     HDC dc = nullptr; // the device context while one is out
+    int refs = 1;
 };
 
 class IDirectDrawPalette {
@@ -159,6 +160,7 @@ public:
 
     PALETTEENTRY entries[256]{};
     IDirectDrawSurface *shown_on = nullptr; // the primary surface that shows through it
+    int refs = 1;
 };
 
 class IDirectDrawClipper {
@@ -169,6 +171,7 @@ public:
     bool has_list = false;
     RGNDATAHEADER header{};
     std::vector<RECT> rects;
+    int refs = 1;
 };
 
 class IDirectDraw {

@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+#include "platform/types.h"
+
+struct SDL_Window;
+
 namespace platform {
 
 // Number of entries of the scancode table (SDL's scancode range).
@@ -28,6 +32,12 @@ MouseMotion take_mouse_motion();
 
 // True once the user asked to close the window (close button, desktop quit).
 bool close_requested();
+
+// The SDL window behind a window handle (null for none).
+SDL_Window *sdl_window(HWND window);
+
+// True while tests drive the tick count (no real time passes).
+bool virtual_clock_active();
 
 // True while the SDL video subsystem (and so the event pump) is running.
 bool video_started();

@@ -24,6 +24,19 @@ void testing_key(int scancode, bool down, bool alt = false);
 void testing_close_window();
 // Pushes a focus loss of the game window.
 void testing_focus_lost();
+// Push mouse motion, a wheel turn (notches, positive away from the user) or a button change
+// (1 left, 2 middle, 3 right, 4 X1) through the same SDL event path as the real mouse.
+void testing_mouse_move(int dx, int dy);
+void testing_mouse_wheel(int notches);
+void testing_mouse_button(int button, bool down);
+// Plugs in a virtual joystick (SDL's virtual joystick API) after those already attached; returns
+// its number for the calls below, or -1. Values set below are seen after the next poll.
+int testing_attach_joystick(const char *name, int axes, int buttons, int hats);
+void testing_joystick_axis(int joystick, int axis, int value); // -32768..32767
+void testing_joystick_button(int joystick, int button, bool down);
+// bits: 1 up, 2 right, 4 down, 8 left; 0 centred.
+void testing_joystick_hat(int joystick, int hat, int bits);
+void testing_detach_joystick(int joystick); // unplugs it
 
 // --- Presented frames ----------------------------------------------------------------------
 struct PresentedFrame {
@@ -33,6 +46,8 @@ struct PresentedFrame {
     PALETTEENTRY palette[256]{};
     unsigned serial = 0;      // how many frames were presented before this one, plus one
 };
+// Frames are kept for testing_last_frame only while capturing is on (off at start).
+void testing_capture_frames(bool on);
 // The last frame shown on the screen: the primary surface's pixels and the palette at that time.
 const PresentedFrame &testing_last_frame();
 // Writes a frame as a 24-bit BMP file a person can look at; false when the file can't be written.

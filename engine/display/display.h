@@ -4,6 +4,12 @@
 #pragma once
 
 #include "platform/display.h"
+#include "platform/window.h"
+
+// The game window and the program instance: set by the entry point before set-up, read by the
+// display, input and sound layers.
+extern HWND main_window;
+extern HINSTANCE main_instance;
 
 extern int screen_width;  // 640 until display_init sets a mode
 extern int screen_height; // 480

@@ -1,0 +1,165 @@
+// The program's skeleton: registers the window class, creates the window, and runs set-up, the
+// intro, the title, the race loop, the winner screen and tear-down, in that order.
+#include "game/main.h"
+
+#include <cstdio>
+
+#include "engine/display/display.h"
+#include "engine/display/palette.h"
+#include "engine/display/raster.h"
+#include "game/race.h"
+#include "game/setup.h"
+
+BitmapFile load_bitmap;
+BitmapImage track_image;
+BitmapImage intro_image;
+BitmapImage winner1_image;
+BitmapImage winner2_image;
+
+int boing_sound = 0;
+int mud_sound = 0;
+int turn_sound = 0;
+int ice_sound = 0;
+int engine_sound = 0;
+
+int player1_laps = 0;
+int player2_laps = 0;
+int player1_lap_timer = 0;
+int player2_lap_timer = 0;
+// The first bump of either kart sounds at once; player 2's first terrain sound waits.
+int player1_bump_timer = 59;
+int player2_bump_timer = 59;
+int player1_terrain_timer = 59;
+int player2_terrain_timer = 0;
+int player1_on_terrain = 0;
+int player2_on_terrain = 0;
+int player1_moved = 0;
+int player2_moved = 0;
+
+namespace {
+
+constexpr int VK_Q = 0x51;
+
+bool key_down(int virtual_key) { return (GetAsyncKeyState(virtual_key) & 0x8000) != 0; }
+
+// One pass of a screen: the picture, opaque, into the back buffer; the title's texts; a flip.
+void picture_pass(BitmapImage *picture, bool title_texts) {
+    display_fill_surface(back_surface, 0);
+    display_lock_back();
+    image_draw(picture, back_buffer, back_pitch, 0);
+    display_unlock_back();
+    if (title_texts) {
+        draw_text_rgb("Pellowind - 10", 255, 10, RGB(255, 255, 255), back_surface);
+        draw_text_rgb("PRESS SPACEBAR TO GO!", 220, 200, RGB(0, 0, 0), back_surface);
+    }
+    display_flip();
+}
+
+// The key is tested before anything is drawn: a key already down ends the screen at once.
+void screen_loop(int virtual_key, BitmapImage *picture, bool title_texts) {
+    while (!key_down(virtual_key))
+        picture_pass(picture, title_texts);
+}
+
+void winner_screen(const char *file_name, BitmapImage *picture) {
+    load_full_screen_picture(file_name, picture);
+    screen_loop(VK_Q, picture, false);
+}
+
+} // namespace
+
+LRESULT window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CREATE:
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    default:
+        return DefWindowProcA(window, message, wparam, lparam);
+    }
+}
+
+int intro_screen() {
+    screen_loop(VK_RETURN, &intro_image, false);
+    player1_laps = 0;
+    player2_laps = 0;
+    player1_lap_timer = 0;
+    player2_lap_timer = 0;
+    return 1;
+}
+
+int title_screen() {
+    screen_loop(VK_SPACE, &track_image, true);
+    return 1;
+}
+
+int winner1_screen() {
+    winner_screen("images/win1.bmp", &winner1_image);
+    return 1;
+}
+
+int winner2_screen() {
+    winner_screen("images/win2.bmp", &winner2_image);
+    return 1;
+}
+
+int race_loop() {
+    for (;;) {
+        MSG msg;
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                return static_cast<int>(msg.wParam);
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (race_frame() == 5)
+            return 0;
+    }
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    WNDCLASS window_class{};
+    window_class.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+    window_class.lpfnWndProc = window_proc;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    window_class.lpszClassName = "WINXCLASS";
+    // A program that cannot start says why and fails, rather than exiting as if all went well.
+    if (RegisterClassA(&window_class) == 0) {
+        std::fprintf(stderr, "dirtwhirl: cannot register the window class\n");
+        return 1;
+    }
+    HWND window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0,
+                                  64, 48, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) {
+        std::fprintf(stderr, "dirtwhirl: cannot open the game window: %s\n", window_last_error());
+        return 1;
+    }
+    main_window = window;
+    main_instance = instance;
+
+    if (game_init() == 0) {
+        game_shutdown();
+        DestroyWindow(window);
+        return 1;
+    }
+    intro_screen();
+    title_screen();
+    const int exit_code = race_loop();
+    if (player1_laps > player2_laps)
+        winner1_screen();
+    else
+        winner2_screen();
+    game_shutdown();
+    DestroyWindow(window);
+    return exit_code;
+}

@@ -1,0 +1,45 @@
+// The program's skeleton: the window, the screen sequence (intro, title, race, winner) and the
+// race game's globals that set-up and the race frame fill and use.
+#pragma once
+
+#include "engine/display/bitmap.h"
+#include "platform/window.h"
+
+extern BitmapFile load_bitmap;
+extern BitmapImage track_image;
+extern BitmapImage intro_image;
+extern BitmapImage winner1_image;
+extern BitmapImage winner2_image;
+
+extern int boing_sound;
+extern int mud_sound;
+extern int turn_sound;
+extern int ice_sound;
+extern int engine_sound;
+
+extern int player1_laps;
+extern int player2_laps;
+extern int player1_lap_timer;
+extern int player2_lap_timer;
+extern int player1_bump_timer;
+extern int player2_bump_timer;
+extern int player1_terrain_timer;
+extern int player2_terrain_timer;
+extern int player1_on_terrain;
+extern int player2_on_terrain;
+extern int player1_moved;
+extern int player2_moved;
+
+LRESULT window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+int intro_screen();
+int title_screen();
+int winner1_screen();
+int winner2_screen();
+
+// The race loop: one message and one race frame per pass. Returns the exit code: the quit
+// message's parameter, or 0 after a won race.
+int race_loop();
+
+// The whole program; returns its exit code.
+int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);

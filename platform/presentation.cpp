@@ -1,0 +1,221 @@
+// Presentation on SDL2: one renderer and one streaming ARGB8888 texture of the mode's size, made
+// once; each presented frame is converted straight into the locked texture through a 256-entry
+// table. The software renderer is the fallback when no other can be made.
+#include "platform/presentation.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/display.h"
+#include "platform/events.h"
+#include "platform/testing.h"
+
+namespace {
+
+SDL_Window *window = nullptr;
+HWND window_handle = nullptr;
+SDL_Renderer *renderer = nullptr;
+SDL_Texture *texture = nullptr;
+int mode_width = 0;
+int mode_height = 0;
+bool fullscreen = true;
+const IDirectDrawSurface *shown = nullptr;
+bool dirty = false;
+DWORD last_present = 0;
+DWORD refresh_interval = 16;
+
+bool capturing = false;
+PresentedFrame captured;
+unsigned presented_count = 0;
+void (*present_callback)(const PresentedFrame &, void *) = nullptr;
+void *present_user = nullptr;
+
+void capture(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
+    captured.width = surface->width;
+    captured.height = surface->height;
+    captured.pixels.resize(static_cast<std::size_t>(surface->width) * surface->height);
+    for (int y = 0; y < surface->height; ++y)
+        std::memcpy(&captured.pixels[static_cast<std::size_t>(y) * surface->width],
+                    &surface->pixels[static_cast<std::size_t>(y) * surface->pitch],
+                    static_cast<std::size_t>(surface->width));
+    std::memcpy(captured.palette, palette, sizeof captured.palette);
+    captured.serial = presented_count;
+}
+
+void show(const IDirectDrawSurface *surface) {
+    static const PALETTEENTRY black[256] = {};
+    const PALETTEENTRY *palette = surface->palette != nullptr ? surface->palette->entries : black;
+    ++presented_count;
+    dirty = false;
+    if (capturing || present_callback != nullptr) {
+        capture(surface, palette);
+        if (present_callback != nullptr)
+            present_callback(captured, present_user);
+    }
+    if (renderer == nullptr || texture == nullptr)
+        return;
+    Uint32 lut[256];
+    for (int i = 0; i < 256; ++i)
+        lut[i] = 0xFF000000u | (Uint32(palette[i].peRed) << 16) |
+                 (Uint32(palette[i].peGreen) << 8) | Uint32(palette[i].peBlue);
+    void *texels = nullptr;
+    int texture_pitch = 0;
+    if (SDL_LockTexture(texture, nullptr, &texels, &texture_pitch) != 0)
+        return;
+    const int w = surface->width < mode_width ? surface->width : mode_width;
+    const int h = surface->height < mode_height ? surface->height : mode_height;
+    for (int y = 0; y < h; ++y) {
+        const BYTE *src = surface->pixels.data() + static_cast<std::size_t>(y) * surface->pitch;
+        Uint32 *dst = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(texels) +
+                                                 static_cast<std::size_t>(y) * texture_pitch);
+        for (int x = 0; x < w; ++x)
+            dst[x] = lut[src[x]];
+    }
+    SDL_UnlockTexture(texture);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+}
+
+} // namespace
+
+namespace platform {
+
+bool present_open(HWND handle, int width, int height) {
+    SDL_Window *sdl = sdl_window(handle);
+    if (sdl == nullptr)
+        return false;
+    present_close(window_handle);
+    window = sdl;
+    window_handle = handle;
+    mode_width = width;
+    mode_height = height;
+    fullscreen = true;
+    SDL_SetWindowSize(window, width, height);
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    if (renderer == nullptr)
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (renderer == nullptr)
+        return false;
+    SDL_RenderSetLogicalSize(renderer, width, height);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                width, height);
+    if (texture == nullptr) {
+        SDL_DestroyRenderer(renderer);
+        renderer = nullptr;
+        return false;
+    }
+    SDL_DisplayMode display_mode;
+    if (SDL_GetWindowDisplayMode(window, &display_mode) == 0 && display_mode.refresh_rate > 0)
+        refresh_interval = static_cast<DWORD>(1000 / display_mode.refresh_rate);
+    SDL_ShowWindow(window);
+    SDL_RaiseWindow(window);
+    return true;
+}
+
+void present_close(HWND handle) {
+    if (handle == nullptr || handle != window_handle)
+        return;
+    if (texture != nullptr)
+        SDL_DestroyTexture(texture);
+    if (renderer != nullptr)
+        SDL_DestroyRenderer(renderer);
+    texture = nullptr;
+    renderer = nullptr;
+    window = nullptr;
+    window_handle = nullptr;
+    shown = nullptr;
+}
+
+void present_show(const IDirectDrawSurface *primary) {
+    shown = primary;
+    if (primary != nullptr)
+        show(primary);
+}
+
+void present_refresh() {
+    if (shown != nullptr)
+        show(shown);
+}
+
+void present_mark_dirty() { dirty = true; }
+
+void present_pace() {
+    static Uint32 last_flip = 0;
+    if (virtual_clock_active())
+        return;
+    const Uint32 now = SDL_GetTicks();
+    const Uint32 since = now - last_flip;
+    if (since < refresh_interval)
+        SDL_Delay(refresh_interval - since);
+    last_flip = SDL_GetTicks();
+}
+
+void present_refresh_if_due(DWORD now) {
+    if (!dirty || shown == nullptr || now - last_present < refresh_interval)
+        return;
+    last_present = now;
+    show(shown);
+    // A surface still locked may go on changing.
+    dirty = shown->locked;
+}
+
+void present_toggle_fullscreen() {
+    if (window == nullptr)
+        return;
+    fullscreen = !fullscreen;
+    if (fullscreen) {
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(window, 0);
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowResizable(window, SDL_TRUE);
+        SDL_Rect usable;
+        int scale = 1;
+        if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable) == 0)
+            while (mode_width * (scale + 1) <= usable.w * 9 / 10 &&
+                   mode_height * (scale + 1) <= usable.h * 9 / 10)
+                ++scale;
+        SDL_SetWindowSize(window, mode_width * scale, mode_height * scale);
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    present_refresh();
+}
+
+} // namespace platform
+
+void testing_capture_frames(bool on) { capturing = on; }
+
+const PresentedFrame &testing_last_frame() { return captured; }
+
+void testing_on_present(void (*callback)(const PresentedFrame &, void *), void *user) {
+    present_callback = callback;
+    present_user = user;
+}
+
+bool testing_save_frame(const PresentedFrame &frame, const char *path) {
+    if (frame.width <= 0 || frame.height <= 0)
+        return false;
+    SDL_Surface *image =
+        SDL_CreateRGBSurfaceWithFormat(0, frame.width, frame.height, 24, SDL_PIXELFORMAT_RGB24);
+    if (image == nullptr)
+        return false;
+    for (int y = 0; y < frame.height; ++y) {
+        Uint8 *row = static_cast<Uint8 *>(image->pixels) + static_cast<std::size_t>(y) * image->pitch;
+        for (int x = 0; x < frame.width; ++x) {
+            const PALETTEENTRY &c =
+                frame.palette[frame.pixels[static_cast<std::size_t>(y) * frame.width + x]];
+            row[3 * x] = c.peRed;
+            row[3 * x + 1] = c.peGreen;
+            row[3 * x + 2] = c.peBlue;
+        }
+    }
+    const bool ok = SDL_SaveBMP(image, path) == 0;
+    SDL_FreeSurface(image);
+    return ok;
+}

@@ -1,0 +1,408 @@
+// The window layer on SDL2: window classes, the one SDL window, the message queue, the event pump
+// with key, mouse and close state, the cursor and the tick count (real or virtual).
+#include "platform/window.h"
+
+#include <SDL.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/events.h"
+#include "platform/presentation.h"
+#include "platform/testing.h"
+
+struct InstanceRecord {
+    int unused;
+};
+
+struct WindowRecord {
+    SDL_Window *sdl = nullptr;
+    WNDPROC procedure = nullptr;
+};
+
+namespace {
+
+InstanceRecord the_instance{};
+std::vector<WNDCLASS> classes;
+std::vector<std::string> class_names;
+WindowRecord *main_record = nullptr; // the first window: close requests go to it
+std::string last_error;
+bool video_running = false;
+
+// The message queue: a fixed ring, so posting never allocates.
+constexpr int queue_capacity = 1024;
+MSG queue[queue_capacity];
+int queue_head = 0;
+int queue_count = 0;
+bool quit_pending = false;
+int quit_code = 0;
+
+// Key state by scancode (DirectInput's view) and by virtual-key code (the asynchronous key view).
+std::uint8_t scancodes[platform::scancode_count];
+std::uint8_t virtual_keys[256];
+bool return_swallowed = false; // the Return of an Alt+Enter is never seen as down
+platform::MouseMotion mouse{};
+bool close_request = false;
+int cursor_count = 0;
+
+// The tick count.
+bool virtual_clock = false;
+DWORD virtual_ticks = 0;
+DWORD virtual_step = 0;
+
+int virtual_key_of(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z)
+        return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return '0' + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12)
+        return 0x70 + (key - SDLK_F1);
+    switch (key) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return VK_RETURN;
+    case SDLK_SPACE:
+        return VK_SPACE;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+        return VK_BACK;
+    case SDLK_TAB:
+        return VK_TAB;
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_UP:
+        return VK_UP;
+    case SDLK_DOWN:
+        return VK_DOWN;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+        return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+        return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT:
+        return VK_MENU;
+    default:
+        return 0;
+    }
+}
+
+void release_all_keys() {
+    std::memset(scancodes, 0, sizeof scancodes);
+    std::memset(virtual_keys, 0, sizeof virtual_keys);
+    mouse.buttons = 0;
+}
+
+void handle_key(const SDL_KeyboardEvent &key, bool down) {
+    const bool is_return = key.keysym.scancode == SDL_SCANCODE_RETURN ||
+                           key.keysym.scancode == SDL_SCANCODE_KP_ENTER;
+    if (is_return && down && (key.keysym.mod & KMOD_ALT) != 0) {
+        if (key.repeat == 0)
+            platform::present_toggle_fullscreen();
+        return_swallowed = true;
+        return;
+    }
+    if (is_return && return_swallowed) {
+        if (!down)
+            return_swallowed = false;
+        return;
+    }
+    const int scancode = key.keysym.scancode;
+    if (scancode > 0 && scancode < platform::scancode_count)
+        scancodes[scancode] = down ? 1 : 0;
+    const int vk = virtual_key_of(key.keysym.sym);
+    if (vk != 0)
+        virtual_keys[vk] = down ? 1 : 0;
+}
+
+void request_close() {
+    if (!close_request && main_record != nullptr)
+        PostMessageA(main_record, WM_CLOSE, 0, 0);
+    close_request = true;
+}
+
+} // namespace
+
+namespace platform {
+
+void pump_events() {
+    if (!video_running)
+        return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            handle_key(event.key, event.type == SDL_KEYDOWN);
+            break;
+        case SDL_MOUSEMOTION:
+            mouse.dx += event.motion.xrel;
+            mouse.dy += event.motion.yrel;
+            break;
+        case SDL_MOUSEWHEEL:
+            mouse.wheel += event.wheel.y;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button >= 1 && event.button.button <= 32) {
+                const std::uint32_t bit = 1u << (event.button.button - 1);
+                if (event.type == SDL_MOUSEBUTTONDOWN)
+                    mouse.buttons |= bit;
+                else
+                    mouse.buttons &= ~bit;
+            }
+            break;
+        case SDL_QUIT:
+            request_close();
+            break;
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                release_all_keys();
+                break;
+            case SDL_WINDOWEVENT_CLOSE:
+                request_close();
+                break;
+            case SDL_WINDOWEVENT_EXPOSED:
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+                present_refresh();
+                break;
+            default:
+                break;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+const std::uint8_t *scancode_state() { return scancodes; }
+
+MouseMotion take_mouse_motion() {
+    MouseMotion taken = mouse;
+    mouse.dx = mouse.dy = mouse.wheel = 0;
+    return taken;
+}
+
+bool close_requested() { return close_request; }
+
+bool video_started() { return video_running; }
+
+bool virtual_clock_active() { return virtual_clock; }
+
+SDL_Window *sdl_window(HWND window) { return window != nullptr ? window->sdl : nullptr; }
+
+} // namespace platform
+
+HINSTANCE GetModuleHandleA(LPCSTR) { return &the_instance; }
+
+// Icons, cursors and brushes are tokens: the SDL window has no class resources to apply them to.
+HICON LoadIconA(HINSTANCE, LPCSTR name) { return reinterpret_cast<HICON>(const_cast<char *>(name)); }
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
+    return reinterpret_cast<HCURSOR>(const_cast<char *>(name));
+}
+HGDIOBJ GetStockObject(int object) {
+    static int stock[8];
+    return object >= 0 && object < 8 ? &stock[object] : nullptr;
+}
+
+WORD RegisterClassA(const WNDCLASS *window_class) {
+    if (window_class == nullptr || window_class->lpfnWndProc == nullptr ||
+        window_class->lpszClassName == nullptr || platform::fault("RegisterClass"))
+        return 0;
+    for (const std::string &name : class_names)
+        if (name == window_class->lpszClassName)
+            return 0;
+    classes.push_back(*window_class);
+    class_names.emplace_back(window_class->lpszClassName);
+    return static_cast<WORD>(classes.size());
+}
+
+const char *window_last_error() { return last_error.c_str(); }
+
+HWND CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title, DWORD style, int x, int y, int width,
+                     int height, HWND, HMENU, HINSTANCE, void *) {
+    const WNDCLASS *window_class = nullptr;
+    for (std::size_t i = 0; i < classes.size(); ++i)
+        if (class_name != nullptr && class_names[i] == class_name)
+            window_class = &classes[i];
+    if (window_class == nullptr) {
+        last_error = "the window class is not registered";
+        return nullptr;
+    }
+    if (platform::fault("CreateWindow")) {
+        last_error = "window creation failed (injected)";
+        return nullptr;
+    }
+    if (!video_running) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            last_error = std::string("no display is available (") + SDL_GetError() + ")";
+            return nullptr;
+        }
+        video_running = true;
+    }
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if ((style & WS_POPUP) != 0)
+        flags |= SDL_WINDOW_BORDERLESS;
+    SDL_Window *sdl = SDL_CreateWindow(title != nullptr ? title : "", x, y, width, height, flags);
+    if (sdl == nullptr) {
+        last_error = std::string("the window cannot be created (") + SDL_GetError() + ")";
+        return nullptr;
+    }
+    auto *record = new WindowRecord{sdl, window_class->lpfnWndProc};
+    if (main_record == nullptr)
+        main_record = record;
+    record->procedure(record, WM_CREATE, 0, 0);
+    if ((style & WS_VISIBLE) != 0)
+        SDL_ShowWindow(sdl);
+    return record;
+}
+
+BOOL DestroyWindow(HWND window) {
+    if (window == nullptr)
+        return FALSE;
+    platform::present_close(window);
+    window->procedure(window, WM_DESTROY, 0, 0);
+    SDL_DestroyWindow(window->sdl);
+    if (main_record == window)
+        main_record = nullptr;
+    delete window;
+    return TRUE;
+}
+
+BOOL PeekMessageA(MSG *msg, HWND, UINT, UINT, UINT remove) {
+    platform::pump_events();
+    if (queue_count > 0) {
+        *msg = queue[queue_head];
+        if ((remove & PM_REMOVE) != 0) {
+            queue_head = (queue_head + 1) % queue_capacity;
+            --queue_count;
+        }
+        return TRUE;
+    }
+    // The quit message comes out only when no other message is waiting.
+    if (quit_pending) {
+        *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(quit_code), 0, GetTickCount(), {0, 0}};
+        if ((remove & PM_REMOVE) != 0)
+            quit_pending = false;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// Character messages are not used by anything here.
+BOOL TranslateMessage(const MSG *) { return FALSE; }
+
+LRESULT DispatchMessageA(const MSG *msg) {
+    if (msg == nullptr || msg->hwnd == nullptr)
+        return 0;
+    return msg->hwnd->procedure(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+    // Closing sends the destroy message; the SDL window itself stays until the program ends, so
+    // that the screens after the race can still be shown.
+    if (message == WM_CLOSE && window != nullptr)
+        window->procedure(window, WM_DESTROY, 0, 0);
+    return 0;
+}
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (window == nullptr || queue_count == queue_capacity)
+        return FALSE;
+    const int tail = (queue_head + queue_count) % queue_capacity;
+    queue[tail] = MSG{window, message, wparam, lparam, GetTickCount(), {0, 0}};
+    ++queue_count;
+    return TRUE;
+}
+
+void PostQuitMessage(int exit_code) {
+    quit_pending = true;
+    quit_code = exit_code;
+}
+
+HDC BeginPaint(HWND, PAINTSTRUCT *paint) {
+    if (paint != nullptr)
+        *paint = PAINTSTRUCT{};
+    return nullptr;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT *) { return TRUE; }
+
+std::int16_t GetAsyncKeyState(int virtual_key) {
+    platform::pump_events();
+    if (virtual_key < 0 || virtual_key > 255)
+        return 0;
+    // After a close request the screens that poll a key are let through, so the program walks
+    // to its normal tear-down. Escape is left alone: held, it would keep the race loop going.
+    if (close_request && virtual_key != VK_ESCAPE)
+        return static_cast<std::int16_t>(0x8000);
+    return virtual_keys[virtual_key] != 0 ? static_cast<std::int16_t>(0x8000) : 0;
+}
+
+int ShowCursor(BOOL show) {
+    cursor_count += show ? 1 : -1;
+    if (video_running)
+        SDL_ShowCursor(cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return cursor_count;
+}
+
+DWORD GetTickCount() {
+    DWORD now;
+    if (virtual_clock) {
+        now = virtual_ticks;
+        virtual_ticks += virtual_step;
+    } else {
+        now = SDL_GetTicks();
+    }
+    platform::present_refresh_if_due(now);
+    return now;
+}
+
+void testing_use_virtual_clock(DWORD start, DWORD auto_step) {
+    virtual_clock = true;
+    virtual_ticks = start;
+    virtual_step = auto_step;
+}
+
+void testing_set_ticks(DWORD ticks) { virtual_ticks = ticks; }
+
+void testing_advance_ticks(DWORD ms) { virtual_ticks += ms; }
+
+void testing_use_real_clock() { virtual_clock = false; }
+
+void testing_key(int scancode, bool down, bool alt) {
+    SDL_Event event{};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.scancode = static_cast<SDL_Scancode>(scancode);
+    event.key.keysym.sym = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode));
+    event.key.keysym.mod = alt ? KMOD_LALT : KMOD_NONE;
+    if (main_record != nullptr)
+        event.key.windowID = SDL_GetWindowID(main_record->sdl);
+    SDL_PushEvent(&event);
+}
+
+void testing_close_window() {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = SDL_WINDOWEVENT_CLOSE;
+    if (main_record != nullptr)
+        event.window.windowID = SDL_GetWindowID(main_record->sdl);
+    SDL_PushEvent(&event);
+}
+
+void testing_focus_lost() {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    if (main_record != nullptr)
+        event.window.windowID = SDL_GetWindowID(main_record->sdl);
+    SDL_PushEvent(&event);
+}

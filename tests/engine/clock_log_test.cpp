@@ -1,0 +1,104 @@
+// The frame clock (on the virtual clock: no real waiting) and the error log's exact contents.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "engine/display/clock.h"
+#include "engine/display/log.h"
+#include "platform/testing.h"
+
+namespace {
+
+std::string read_text(const std::filesystem::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct LogTest : ::testing::Test {
+    std::filesystem::path dir;
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("dw_log_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override {
+        log_close();
+        std::filesystem::remove_all(dir);
+    }
+};
+
+} // namespace
+
+TEST(Clock, WaitMeasuresFromTheStartAcrossTheWrap) {
+    testing_use_virtual_clock(4294967290u, 0);
+    EXPECT_EQ(clock_start(), 4294967290u);
+    EXPECT_EQ(clock_start_tick, 4294967290u);
+    testing_set_ticks(24); // wrapped: 30 ms have passed
+    EXPECT_EQ(clock_wait(30), 24u);
+    EXPECT_EQ(clock_wait(0), 24u);
+}
+
+TEST(Clock, WaitSpinsUntilEnoughTimeHasPassed) {
+    testing_use_virtual_clock(1000, 1);
+    clock_start(); // reads 1000
+    const std::uint32_t returned = clock_wait(30);
+    EXPECT_GE(returned - 1000u, 30u);
+    EXPECT_LE(returned - 1000u, 32u);
+    // A second wait after the same start measures from the same start: it returns at once.
+    EXPECT_LE(clock_wait(30) - returned, 2u);
+}
+
+TEST_F(LogTest, WriteWithoutALogCreatesNothing) {
+    EXPECT_EQ(log_write("\nCreate BOB %d", 3), 0);
+    EXPECT_EQ(log_write(nullptr), 0);
+    EXPECT_EQ(log_close(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(dir));
+}
+
+TEST_F(LogTest, FileHoldsOpeningLineMessageAndClosingLine) {
+    const std::string name = (dir / "errors.txt").string();
+    ASSERT_EQ(log_open(name.c_str()), 1);
+    EXPECT_EQ(log_write("\nCreate BOB %d", 6), 1);
+    EXPECT_EQ(log_close(), 1);
+    EXPECT_EQ(read_text(name), "\nOpening Error Output File (" + name + "):\n\nCreate BOB 6" +
+                                   "\nClosing Error Output File.");
+}
+
+TEST_F(LogTest, ReopeningClosesTheFirstAndPercentSignsStandUnchanged) {
+    const std::string first = (dir / "first.txt").string();
+    const std::string second = (dir / "50%d%s.txt").string();
+    ASSERT_EQ(log_open(first.c_str()), 1);
+    ASSERT_EQ(log_open(second.c_str()), 1);
+    log_write("%s", "100% sure");
+    log_close();
+    EXPECT_EQ(read_text(first), "\nOpening Error Output File (" + first +
+                                    "):\n\nClosing Error Output File.");
+    EXPECT_EQ(read_text(second), "\nOpening Error Output File (" + second +
+                                     "):\n100% sure\nClosing Error Output File.");
+}
+
+TEST_F(LogTest, AFailedOpenLeavesTheOpenLogOpen) {
+    const std::string name = (dir / "kept.txt").string();
+    ASSERT_EQ(log_open(name.c_str()), 1);
+    EXPECT_EQ(log_open((dir / "missing" / "x.txt").string().c_str()), 0);
+    EXPECT_EQ(log_write("\nstill here"), 1);
+    log_close();
+    EXPECT_NE(read_text(name).find("\nstill here\nClosing"), std::string::npos);
+}
+
+TEST_F(LogTest, AMessageLongerThanTheBufferIsWrittenWhole) {
+    const std::string name = (dir / "long.txt").string();
+    ASSERT_EQ(log_open(name.c_str()), 1);
+    const std::string long_text(500, 'x');
+    EXPECT_EQ(log_write("\n%s|%d", long_text.c_str(), 42), 1);
+    EXPECT_EQ(log_buffer[79], '\0');
+    log_close();
+    EXPECT_NE(read_text(name).find("\n" + long_text + "|42\nClosing"), std::string::npos);
+}

@@ -1,0 +1,205 @@
+// The display device: default palette, locks, flips, clip lists and shutdown after failures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/display/display.h"
+#include "platform/testing.h"
+#include "tests/support/headless.h"
+
+namespace {
+
+bool all_bytes(IDirectDrawSurface *surface, BYTE value) {
+    return std::all_of(surface->pixels.begin(), surface->pixels.end(),
+                       [value](BYTE b) { return b == value; });
+}
+
+struct DisplayTest : ::testing::Test {
+    void SetUp() override {
+        ASSERT_NE(open_test_window(), nullptr);
+        ASSERT_EQ(display_init(640, 480, 8), 1);
+    }
+    void TearDown() override { display_shutdown(); }
+};
+
+} // namespace
+
+TEST_F(DisplayTest, DefaultPaletteIsFourRampsAndBothBuffersStartBlack) {
+    auto is = [](int i, int r, int g, int b) {
+        const PALETTEENTRY &e = palette_table[i];
+        return e.peRed == r && e.peGreen == g && e.peBlue == b && e.peFlags == PC_NOCOLLAPSE;
+    };
+    EXPECT_TRUE(is(0, 0, 0, 0));
+    EXPECT_TRUE(is(1, 4, 0, 0));
+    EXPECT_TRUE(is(63, 252, 0, 0));
+    EXPECT_TRUE(is(64, 0, 0, 0));
+    EXPECT_TRUE(is(127, 0, 252, 0));
+    EXPECT_TRUE(is(128, 0, 0, 0));
+    EXPECT_TRUE(is(191, 0, 0, 252));
+    EXPECT_TRUE(is(192, 0, 0, 0));
+    EXPECT_TRUE(is(200, 32, 32, 32));
+    EXPECT_TRUE(is(255, 252, 252, 252));
+    // The device palette holds the same entries, 0 and 255 included.
+    EXPECT_EQ(0, std::memcmp(main_palette->entries, palette_table, sizeof palette_table));
+    EXPECT_TRUE(all_bytes(primary_surface, 0));
+    EXPECT_TRUE(all_bytes(back_surface, 0));
+    EXPECT_EQ(screen_width, 640);
+    EXPECT_EQ(screen_height, 480);
+    EXPECT_EQ(screen_bpp, 8);
+}
+
+TEST_F(DisplayTest, BackLocksDoNotNestAndPublishMemory) {
+    BYTE *first = display_lock_back();
+    ASSERT_NE(first, nullptr);
+    EXPECT_GE(back_pitch, 640);
+    EXPECT_EQ(display_lock_back(), first);
+    EXPECT_EQ(display_unlock_back(), 1);
+    EXPECT_EQ(back_buffer, nullptr);
+    EXPECT_EQ(back_pitch, 0);
+    EXPECT_EQ(display_unlock_back(), 0);
+    // The lock really ended: the platform lets it be locked again.
+    EXPECT_NE(display_lock_back(), nullptr);
+    display_unlock_back();
+    EXPECT_EQ(display_unlock_primary(), 0);
+}
+
+TEST_F(DisplayTest, FlipIsRefusedWhileLockedAndShowsTheBackBufferAfter) {
+    testing_capture_frames(true);
+    display_fill_surface(back_surface, 7);
+    display_lock_back();
+    const unsigned shown_before = testing_last_frame().serial;
+    EXPECT_EQ(display_flip(), 0);
+    EXPECT_EQ(testing_last_frame().serial, shown_before);
+    display_unlock_back();
+    display_lock_primary();
+    EXPECT_EQ(display_flip(), 0);
+    display_unlock_primary();
+    EXPECT_EQ(display_flip(), 1);
+    const PresentedFrame &frame = testing_last_frame();
+    ASSERT_EQ(frame.width, 640);
+    EXPECT_TRUE(std::all_of(frame.pixels.begin(), frame.pixels.end(),
+                            [](BYTE b) { return b == 7; }));
+    // The back buffer is still the drawing target, and now holds the old front.
+    EXPECT_TRUE(all_bytes(back_surface, 0));
+    EXPECT_TRUE(all_bytes(primary_surface, 7));
+}
+
+TEST_F(DisplayTest, LostSurfacesAreRestoredAndAFlipThatKeepsFailingIsBounded) {
+    testing_fail("Flip", 3);
+    EXPECT_EQ(display_flip(), 1);
+    EXPECT_EQ(primary_surface->IsLost(), DD_OK);
+    testing_fail("Flip", 1000000);
+    EXPECT_EQ(display_flip(), 0);
+    testing_clear_faults();
+    EXPECT_EQ(display_flip(), 1);
+}
+
+TEST_F(DisplayTest, LockSurfaceOfNullWritesNoPitch) {
+    int pitch = 12345;
+    EXPECT_EQ(display_lock_surface(nullptr, &pitch), nullptr);
+    EXPECT_EQ(pitch, 12345);
+    EXPECT_EQ(display_unlock_surface(nullptr, nullptr), 0);
+}
+
+TEST_F(DisplayTest, ClipListHeaderAndBound) {
+    RECT screen{0, 0, 640, 480};
+    IDirectDrawClipper *clipper = display_attach_clipper(back_surface, 1, &screen);
+    ASSERT_NE(clipper, nullptr);
+    EXPECT_EQ(clipper->header.dwSize, 32u);
+    EXPECT_EQ(clipper->header.iType, 1u);
+    EXPECT_EQ(clipper->header.nCount, 1u);
+    EXPECT_EQ(clipper->header.nRgnSize, 16u);
+    EXPECT_EQ(clipper->header.rcBound.left, 0);
+    EXPECT_EQ(clipper->header.rcBound.top, 0);
+    EXPECT_EQ(clipper->header.rcBound.right, 640);
+    EXPECT_EQ(clipper->header.rcBound.bottom, 480);
+    EXPECT_EQ(back_surface->clipper, clipper);
+    main_clipper = clipper;
+
+    IDirectDrawSurface *other = display_create_surface(50, 10, DDSCAPS_SYSTEMMEMORY);
+    ASSERT_NE(other, nullptr);
+    IDirectDrawClipper *none = display_attach_clipper(other, 0, nullptr);
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(none->header.nCount, 0u);
+    EXPECT_EQ(none->header.nRgnSize, 0u);
+    EXPECT_EQ(none->header.rcBound.left, 64000);
+    EXPECT_EQ(none->header.rcBound.top, 64000);
+    EXPECT_EQ(none->header.rcBound.right, -64000);
+    EXPECT_EQ(none->header.rcBound.bottom, -64000);
+    // An empty clip list lets nothing through.
+    display_fill_surface(other, 9);
+    EXPECT_TRUE(all_bytes(other, 0));
+    none->Release();
+    other->Release();
+}
+
+TEST_F(DisplayTest, BoundCoversSeveralRectangles) {
+    RECT rects[2] = {{10, 20, 30, 40}, {-5, 25, 15, 100}};
+    IDirectDrawClipper *clipper = display_attach_clipper(back_surface, 2, rects);
+    ASSERT_NE(clipper, nullptr);
+    EXPECT_EQ(clipper->header.rcBound.left, -5);
+    EXPECT_EQ(clipper->header.rcBound.top, 20);
+    EXPECT_EQ(clipper->header.rcBound.right, 30);
+    EXPECT_EQ(clipper->header.rcBound.bottom, 100);
+    main_clipper = clipper;
+    testing_fail("SetClipList");
+    EXPECT_EQ(display_attach_clipper(back_surface, 2, rects), nullptr);
+}
+
+TEST_F(DisplayTest, CreatedSurfacesAreKeyedOnZeroAndPitchCoversTheWidth) {
+    IDirectDrawSurface *surface = display_create_surface(50, 8, DDSCAPS_SYSTEMMEMORY);
+    ASSERT_NE(surface, nullptr);
+    EXPECT_TRUE(surface->has_color_key);
+    EXPECT_EQ(surface->color_key.dwColorSpaceLowValue, 0u);
+    EXPECT_EQ(surface->color_key.dwColorSpaceHighValue, 0u);
+    EXPECT_TRUE(surface->caps & DDSCAPS_OFFSCREENPLAIN);
+    int pitch = 0;
+    BYTE *memory = display_lock_surface(surface, &pitch);
+    ASSERT_NE(memory, nullptr);
+    EXPECT_GE(pitch, 50);
+    EXPECT_EQ(surface_desc.lpSurface, memory);
+    display_unlock_surface(surface, memory);
+    surface->Release();
+    testing_fail("CreateSurface");
+    EXPECT_EQ(display_create_surface(8, 8, 0), nullptr);
+}
+
+TEST(DisplayInit, AnotherModeIsStoredAndTheClipRectangleStays) {
+    ASSERT_NE(open_test_window(), nullptr);
+    ASSERT_EQ(display_init(800, 600, 8), 1);
+    EXPECT_EQ(screen_width, 800);
+    EXPECT_EQ(screen_height, 600);
+    EXPECT_EQ(clip_right, 639);
+    EXPECT_EQ(clip_bottom, 479);
+    display_shutdown();
+}
+
+TEST(DisplayInit, ShutdownAfterAFailedModeReleasesOnlyTheDisplayObject) {
+    ASSERT_NE(open_test_window(), nullptr);
+    testing_fail("SetDisplayMode");
+    EXPECT_EQ(display_init(640, 480, 8), 0);
+    EXPECT_EQ(screen_width, 640);
+    EXPECT_EQ(primary_surface, nullptr);
+    testing_record_calls(true);
+    EXPECT_EQ(display_shutdown(), 1);
+    EXPECT_EQ(testing_recorded_calls(), std::vector<std::string>{"IDirectDraw::Release"});
+    // A second shutdown releases nothing again.
+    testing_clear_recorded_calls();
+    display_shutdown();
+    EXPECT_TRUE(testing_recorded_calls().empty());
+}
+
+TEST(DisplayInit, EveryFailingStepReturnsZero) {
+    ASSERT_NE(open_test_window(), nullptr);
+    for (const char *step : {"DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode",
+                             "CreateSurface", "GetAttachedSurface", "CreatePalette",
+                             "SetPalette"}) {
+        testing_fail(step);
+        EXPECT_EQ(display_init(640, 480, 8), 0) << step;
+        display_shutdown();
+        testing_clear_faults();
+    }
+    EXPECT_EQ(display_init(640, 480, 8), 1);
+    display_shutdown();
+}
