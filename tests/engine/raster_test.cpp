@@ -1,0 +1,187 @@
+// Raster primitives on plain 640 x 480 memory with the fixed clip rectangle (0, 0)-(639, 479):
+// clipped spans, the one-pass line clipper and its rounding, both branches of the line drawer,
+// colour-filled rectangles and the colour scan.
+#include "engine/display/raster.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// A screen of exactly 640 x 480 bytes (a pitch with no slack), so that any write or read outside
+// it is caught by the address sanitizer; a second layout with slack checks clipping by eye.
+struct Screen {
+    int pitch;
+    std::vector<BYTE> bytes;
+    explicit Screen(int pitch_bytes = 640) : pitch(pitch_bytes), bytes(pitch_bytes * 480, 0) {}
+    BYTE *data() { return bytes.data(); }
+    BYTE at(int x, int y) const { return bytes[y * pitch + x]; }
+    std::set<std::pair<int, int>> set_pixels() const {
+        std::set<std::pair<int, int>> out;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < pitch; ++x)
+                if (at(x, y) != 0)
+                    out.insert({x, y});
+        return out;
+    }
+};
+
+TEST(Spans, HorizontalSpanIsSwappedAndClipped) {
+    Screen screen(648);
+    draw_hline(700, -20, 5, 9, screen.data(), screen.pitch);
+    const auto pixels = screen.set_pixels();
+    EXPECT_EQ(pixels.size(), 640u);
+    EXPECT_TRUE(pixels.count({0, 5}) && pixels.count({639, 5}));
+    EXPECT_FALSE(pixels.count({640, 5}));
+
+    Screen untouched;
+    draw_hline(700, -20, 480, 9, untouched.data(), untouched.pitch);
+    draw_hline(-5, -1, 10, 9, untouched.data(), untouched.pitch);
+    draw_hline(640, 900, 10, 9, untouched.data(), untouched.pitch);
+    EXPECT_TRUE(untouched.set_pixels().empty());
+}
+
+TEST(Spans, VerticalSpanIsSwappedAndClipped) {
+    Screen screen;
+    draw_vline(7, 7, 3, 4, screen.data(), screen.pitch);
+    EXPECT_EQ(screen.set_pixels(), (std::set<std::pair<int, int>>{{3, 7}}));
+
+    Screen tall;
+    draw_vline(600, -30, 639, 4, tall.data(), tall.pitch);
+    const auto pixels = tall.set_pixels();
+    EXPECT_EQ(pixels.size(), 480u);
+    EXPECT_TRUE(pixels.count({639, 0}) && pixels.count({639, 479}));
+
+    Screen untouched;
+    draw_vline(0, 10, 640, 4, untouched.data(), untouched.pitch);
+    draw_vline(0, 10, -1, 4, untouched.data(), untouched.pitch);
+    draw_vline(480, 500, 5, 4, untouched.data(), untouched.pitch);
+    EXPECT_TRUE(untouched.set_pixels().empty());
+}
+
+struct Segment {
+    int x1, y1, x2, y2;
+    bool operator==(const Segment &) const = default;
+};
+
+std::pair<int, Segment> clipped(Segment s) {
+    const int result = clip_line(&s.x1, &s.y1, &s.x2, &s.y2);
+    return {result, s};
+}
+
+TEST(ClipLine, EndPointsAreClippedOnceEachAgainstTheGivenSegment) {
+    // One end left of the rectangle.
+    EXPECT_EQ(clipped({-10, 10, 10, 10}), std::make_pair(1, Segment{0, 10, 10, 10}));
+    // Both ends inside: unchanged.
+    EXPECT_EQ(clipped({3, 4, 600, 470}), std::make_pair(1, Segment{3, 4, 600, 470}));
+    // The ends clip to (0, -4) and (-5, 0), both outside: refused, values unchanged.
+    EXPECT_EQ(clipped({-10, 5, 5, -10}), std::make_pair(0, Segment{-10, 5, 5, -10}));
+    // Both ends above and left of the rectangle: refused before any clipping.
+    EXPECT_EQ(clipped({-5, -5, -1, -20}), std::make_pair(0, Segment{-5, -5, -1, -20}));
+    // Right of the rectangle: y = 140 + (639 - 700) * (100 - 140) / (600 - 700), truncated.
+    EXPECT_EQ(clipped({600, 100, 700, 140}), std::make_pair(1, Segment{600, 100, 639, 116}));
+    // Below and right: the bottom-edge crossing (645) misses, so the right edge is taken.
+    EXPECT_EQ(clipped({600, 470, 700, 490}), std::make_pair(1, Segment{600, 470, 639, 478}));
+}
+
+TEST(ClipLine, CornersUseTheHalfStepAtBothEnds) {
+    // Across the top edge at x = -4 + 3 * 8 / 8 = -1; the half step makes that 0, inside, so the
+    // corner ends at (0, 0) instead of on the left edge at (0, 1).
+    EXPECT_EQ(clipped({-4, -3, 4, 5}), std::make_pair(1, Segment{0, 0, 4, 5}));
+    EXPECT_EQ(clipped({4, 5, -4, -3}), std::make_pair(1, Segment{4, 5, 0, 0}));
+    // Far-off points: differences whose products exceed 64 bits.
+    EXPECT_EQ(clipped({-2000000000, -2000000000, 2000000000, 2000000000}),
+              std::make_pair(1, Segment{0, 0, 479, 479}));
+}
+
+TEST(DrawLine, BothBranchesSetTheirDocumentedPixels) {
+    using Pixels = std::set<std::pair<int, int>>;
+    auto line = [](int x1, int y1, int x2, int y2) {
+        Screen screen;
+        EXPECT_EQ(draw_line(x1, y1, x2, y2, 1, screen.data(), screen.pitch), 1);
+        return screen.set_pixels();
+    };
+    // Mostly horizontal: the last pixel lies a row short of y2.
+    EXPECT_EQ(line(0, 0, 10, 5), (Pixels{{0, 0},
+                                         {1, 0},
+                                         {2, 0},
+                                         {3, 1},
+                                         {4, 1},
+                                         {5, 2},
+                                         {6, 2},
+                                         {7, 3},
+                                         {8, 3},
+                                         {9, 4},
+                                         {10, 4}}));
+    Pixels flat;
+    for (int x = 0; x <= 10; ++x)
+        flat.insert({x, 0});
+    EXPECT_EQ(line(0, 0, 10, 1), flat);
+    // Mostly vertical: sideways at once, ending on (x2, y2).
+    Pixels steep{{0, 0}};
+    for (int y = 1; y <= 10; ++y)
+        steep.insert({1, y});
+    EXPECT_EQ(line(0, 0, 1, 10), steep);
+    EXPECT_EQ(line(0, 0, 3, 3), (Pixels{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
+    EXPECT_EQ(line(5, 5, 5, 5), (Pixels{{5, 5}}));
+    // Drawn right to left and bottom up, the same branches mirror.
+    EXPECT_EQ(line(10, 5, 0, 0), (Pixels{{10, 5},
+                                         {9, 5},
+                                         {8, 5},
+                                         {7, 4},
+                                         {6, 4},
+                                         {5, 3},
+                                         {4, 3},
+                                         {3, 2},
+                                         {2, 2},
+                                         {1, 1},
+                                         {0, 1}}));
+}
+
+TEST(DrawLine, ClippedLineDrawsOnlyInsideTheRectangle) {
+    Screen screen;
+    EXPECT_EQ(draw_clipped_line(-100, 240, 800, 240, 3, screen.data(), screen.pitch), 1);
+    EXPECT_EQ(screen.set_pixels().size(), 640u);
+    Screen untouched;
+    EXPECT_EQ(draw_clipped_line(-100, -5, 800, -5, 3, untouched.data(), untouched.pitch), 1);
+    EXPECT_TRUE(untouched.set_pixels().empty());
+}
+
+TEST(DrawRectangle, FillsWithRightAndBottomExclusive) {
+    IDirectDrawSurface surface;
+    surface.width = 32;
+    surface.height = 24;
+    surface.pitch = 32;
+    surface.pixels.assign(32 * 24, 0);
+    EXPECT_EQ(draw_rectangle(10, 10, 20, 15, 0x1C7, &surface), 1);
+    int filled = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const BYTE value = surface.pixels[y * 32 + x];
+            const bool inside = x >= 10 && x < 20 && y >= 10 && y < 15;
+            ASSERT_EQ(value, inside ? 0xC7 : 0) << x << "," << y;
+            filled += inside;
+        }
+    EXPECT_EQ(filled, 50);
+    EXPECT_EQ(draw_rectangle(0, 0, 5, 5, 1, nullptr), 1);
+}
+
+TEST(ScanColorRange, ClampsToTheScreenAndFindsInclusiveUnsignedRanges) {
+    Screen screen;
+    // Clamped to columns 600..639 and rows 400..479; the buffer has no byte past the screen.
+    EXPECT_EQ(scan_color_range(600, 400, 700, 500, 1, 255, screen.data(), screen.pitch), 0);
+    screen.bytes[479 * 640 + 639] = 200;
+    EXPECT_EQ(scan_color_range(600, 400, 700, 500, 150, 0x1FF, screen.data(), screen.pitch), 1);
+    EXPECT_EQ(scan_color_range(600, 400, 700, 500, 200, 200, screen.data(), screen.pitch), 1);
+    EXPECT_EQ(scan_color_range(600, 400, 700, 500, 201, 255, screen.data(), screen.pitch), 0);
+    EXPECT_EQ(scan_color_range(700, 500, 600, 400, 150, 255, screen.data(), screen.pitch), 0);
+
+    screen.bytes[450 * 640 + 599] = 29;
+    EXPECT_EQ(scan_color_range(600, 400, 700, 500, 29, 29, screen.data(), screen.pitch), 0);
+    EXPECT_EQ(scan_color_range(-50, -50, 599, 450, 29, 29, screen.data(), screen.pitch), 1);
+}
+
+} // namespace
