@@ -1,0 +1,361 @@
+// BOBs: frame surfaces and cells, the animation order, wrap and rebound at the clip rectangle,
+// the shrunken overlap test, copies, and keyed drawing onto a clipped screen-sized surface.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/display/bob.h"
+#include "engine/display/display.h"
+#include "engine/display/log.h"
+#include "platform/testing.h"
+
+namespace {
+
+constexpr BYTE background = 0xEE;
+
+// An 8-bit bitmap in memory whose pixel (x, y) is never 0 and differs from its neighbours.
+struct TestBitmap {
+    TestBitmap(int width, int height) : storage(static_cast<std::size_t>(width) * height) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                storage[static_cast<std::size_t>(y) * width + x] = value(x, y);
+        file.info_header.biWidth = width;
+        file.info_header.biHeight = height;
+        file.info_header.biBitCount = 8;
+        file.pixels = storage.data();
+    }
+    static BYTE value(int x, int y) { return static_cast<BYTE>(1 + (x + 7 * y) % 250); }
+
+    std::vector<BYTE> storage;
+    BitmapFile file{};
+};
+
+class BobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(DirectDrawCreate(nullptr, &dd_object, nullptr), DD_OK);
+        screen = display_create_surface(640, 480, DDSCAPS_SYSTEMMEMORY);
+        ASSERT_NE(screen, nullptr);
+        const RECT whole{0, 0, 640, 480};
+        clipper = display_attach_clipper(screen, 1, &whole);
+        ASSERT_NE(clipper, nullptr);
+        std::memset(screen->pixels.data(), background, screen->pixels.size());
+    }
+
+    void TearDown() override {
+        for (BOB &bob : made)
+            bob_destroy(&bob);
+        screen->Release();
+        clipper->Release();
+        dd_object->Release();
+        dd_object = nullptr;
+    }
+
+    // A created BOB that TearDown destroys.
+    BOB &create(int width, int height, int frames, int attr = BOB_SHOWN) {
+        BOB &bob = made.emplace_back();
+        EXPECT_EQ(bob_create(&bob, 0, 0, width, height, frames, attr, DDSCAPS_SYSTEMMEMORY), 1);
+        return bob;
+    }
+
+    static BYTE frame_pixel(const BOB &bob, int frame, int x, int y) {
+        const IDirectDrawSurface *surface = bob.frames[frame];
+        return surface->pixels[static_cast<std::size_t>(y) * surface->pitch + x];
+    }
+
+    BYTE screen_pixel(int x, int y) const {
+        return screen->pixels[static_cast<std::size_t>(y) * screen->pitch + x];
+    }
+
+    // Fills a frame with 1 + x + 8 y, except that column 0 holds the key colour 0.
+    static void paint_frame(BOB &bob, int frame) {
+        IDirectDrawSurface *surface = bob.frames[frame];
+        for (int y = 0; y < bob.height; ++y)
+            for (int x = 0; x < bob.width; ++x)
+                surface->pixels[static_cast<std::size_t>(y) * surface->pitch + x] =
+                    x == 0 ? 0 : static_cast<BYTE>(1 + x + 8 * y);
+    }
+
+    IDirectDrawSurface *screen = nullptr;
+    IDirectDrawClipper *clipper = nullptr;
+    std::deque<BOB> made; // stable addresses
+};
+
+TEST_F(BobTest, CreateMakesKeyedSurfacesAMultipleOfEightWide) {
+    BOB &wide = create(56, 72, 3);
+    BOB &narrow = create(50, 10, 64);
+    EXPECT_EQ(wide.width_fill, 0);
+    EXPECT_EQ(narrow.width_fill, 6);
+    EXPECT_EQ(wide.frames[2]->width, 56);
+    EXPECT_EQ(narrow.frames[63]->width, 56);
+    EXPECT_TRUE(narrow.frames[63]->has_color_key);
+    EXPECT_EQ(wide.frames[3], nullptr);
+
+    // Impossible requests change nothing.
+    BOB bob;
+    std::memset(&bob, 0x5A, sizeof bob);
+    const BOB before = bob;
+    EXPECT_EQ(bob_create(&bob, 0, 0, 8, 8, 65, 0, 0), 0);
+    EXPECT_EQ(bob_create(&bob, 0, 0, 8, 8, -1, 0, 0), 0);
+    EXPECT_EQ(bob_create(&bob, 0, 0, 0, 8, 1, 0, 0), 0);
+    EXPECT_EQ(std::memcmp(&bob, &before, sizeof bob), 0);
+
+    // The log line comes first; a failing surface keeps those made before it for bob_destroy;
+    // the user words are never touched.
+    const std::string path = ::testing::TempDir() + "bob_create.log";
+    ASSERT_EQ(log_open(path.c_str()), 1);
+    testing_fail("CreateSurface", 1, 1);
+    EXPECT_EQ(bob_create(&bob, 3, 4, 13, 5, 4, 0, DDSCAPS_SYSTEMMEMORY), 0);
+    log_close();
+    EXPECT_NE(bob.frames[0], nullptr);
+    EXPECT_EQ(bob.frames[1], nullptr);
+    EXPECT_EQ(bob.user_words[31], 0x5A5A5A5Au);
+    bob_destroy(&bob);
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    EXPECT_NE(text.str().find("\nCreate BOB 3\n"), std::string::npos) << text.str();
+    std::remove(path.c_str());
+}
+
+TEST_F(BobTest, LoadFrameCopiesCellsAndLeavesTheFillBytes) {
+    // Three columns and two rows of 50 x 72 cells between 1-pixel borders.
+    TestBitmap bitmap(3 * 51 + 1, 2 * 73 + 1);
+    BOB &bob = create(50, 72, 2);
+    IDirectDrawSurface *frame = bob.frames[1];
+    std::memset(frame->pixels.data(), background, frame->pixels.size());
+    ASSERT_EQ(bob_load_frame(&bob, &bitmap.file, 1, 2, 1, 0), 1);
+    EXPECT_TRUE(bob.attr & BOB_HAS_FRAMES);
+    // Cell (2, 1) starts at pixel (103, 74).
+    for (int y = 0; y < 72; ++y) {
+        for (int x = 0; x < 50; ++x)
+            ASSERT_EQ(frame_pixel(bob, 1, x, y), TestBitmap::value(103 + x, 74 + y)) << x;
+        for (int x = 50; x < 56; ++x)
+            ASSERT_EQ(frame_pixel(bob, 1, x, y), background) << x;
+    }
+    // Any other mode takes pixel coordinates, up to the last pixel of the bitmap.
+    ASSERT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 104, 75, 5), 1);
+    EXPECT_EQ(frame_pixel(bob, 0, 0, 0), TestBitmap::value(104, 75));
+    EXPECT_EQ(frame_pixel(bob, 0, 49, 71), TestBitmap::value(153, 146));
+}
+
+TEST_F(BobTest, LoadFrameRefusesFramesAndCellsThatDoNotExist) {
+    TestBitmap bitmap(3 * 9 + 1, 9 + 1);
+    BOB &bob = create(8, 8, 2);
+    const std::vector<BYTE> before = bob.frames[0]->pixels;
+    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 2, 0, 0, 0), 0);  // frame past frame_count
+    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, -1, 0, 0, 0), 0); // negative frame
+    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 3, 0, 0), 0);  // fourth column of three
+    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 0, 1, 0), 0);  // second row of one
+    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 0, -1, 0, 1), 0);
+    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 21, 2, 1), 0); // one column too far
+    EXPECT_EQ(bob_load_frame(&bob, nullptr, 0, 0, 0, 0), 0);
+    bitmap.file.info_header.biBitCount = 16;
+    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 0, 0, 0), 0);
+    EXPECT_EQ(bob.frames[0]->pixels, before);
+    EXPECT_FALSE(bob.attr & BOB_HAS_FRAMES);
+}
+
+std::vector<int> frames_shown(BOB &bob, int calls) {
+    std::vector<int> shown;
+    for (int call = 0; call < calls; ++call) {
+        bob_animate(&bob);
+        shown.push_back(bob.curr_frame);
+    }
+    return shown;
+}
+
+TEST_F(BobTest, AnimationModesStepInTheirOrder) {
+    BOB &bob = create(8, 8, 3, BOB_SEQUENCES);
+    const int walk[] = {0, 1, 0, 2};
+    ASSERT_EQ(bob_load_animation(&bob, 3, 4, walk), 1);
+    bob_set_animation(&bob, 3);
+    bob_set_anim_speed(&bob, 4);
+    // Nothing changes for three calls; then entry 1 first, each entry for 4 calls.
+    const std::vector<int> walked = {0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 2, 2, 0,
+                                     0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 2, 2};
+    EXPECT_EQ(frames_shown(bob, 31), walked);
+
+    // Play-once ends on the last entry and stays there.
+    const int once[] = {5, 6, 7};
+    ASSERT_EQ(bob_load_animation(&bob, 0, 3, once), 1);
+    bob_set_animation(&bob, 0);
+    bob_set_anim_speed(&bob, 0);
+    bob.attr |= BOB_PLAY_ONCE;
+    EXPECT_EQ(frames_shown(bob, 2), (std::vector<int>{6, 7}));
+    EXPECT_EQ(bob.anim_state, 0);
+    EXPECT_EQ(frames_shown(bob, 3), (std::vector<int>{7, 7, 7}));
+    EXPECT_EQ(bob.anim_state, 1);
+
+    // Cycling wins over sequences, and still wins over both.
+    bob.attr = BOB_CYCLE_FRAMES | BOB_SEQUENCES;
+    bob.curr_frame = 0;
+    bob_set_anim_speed(&bob, 2);
+    EXPECT_EQ(frames_shown(bob, 7), (std::vector<int>{0, 1, 1, 2, 2, 0, 0}));
+    bob.attr |= BOB_STILL;
+    bob.curr_frame = 2;
+    EXPECT_EQ(frames_shown(bob, 1), (std::vector<int>{0}));
+}
+
+TEST_F(BobTest, SequencesThatAreMissingOrShortAreNeverReadPastTheirEnd) {
+    BOB &bob = create(8, 8, 4, BOB_SEQUENCES);
+    EXPECT_EQ(bob_animate(&bob), 0); // no sequence in slot 0
+    ASSERT_EQ(bob_load_animation(&bob, 0, 0, nullptr), 1);
+    EXPECT_EQ(bob_animate(&bob), 0); // a sequence without entries
+    EXPECT_EQ(bob.anim_tick, 0);
+
+    // A shorter sequence loaded while the position is further on counts as ended.
+    const int longer[] = {0, 1, 2, 3}, shorter[] = {3};
+    ASSERT_EQ(bob_load_animation(&bob, 1, 4, longer), 1);
+    bob_set_animation(&bob, 1);
+    frames_shown(bob, 2);
+    ASSERT_EQ(bob_load_animation(&bob, 1, 1, shorter), 1);
+    EXPECT_EQ(frames_shown(bob, 1), (std::vector<int>{3}));
+    EXPECT_EQ(bob.anim_pos, 0);
+
+    EXPECT_EQ(bob_load_animation(&bob, 16, 1, shorter), 0);
+    EXPECT_EQ(bob_load_animation(&bob, 2, -1, shorter), 0);
+    EXPECT_EQ(bob_set_animation(&bob, -1), 0);
+    EXPECT_EQ(bob.curr_anim, 1);
+}
+
+TEST_F(BobTest, WrapAndReboundAtTheClipRectangle) {
+    BOB &bob = create(56, 72, 1, BOB_WRAP_EDGES | BOB_REBOUND);
+    struct Move {
+        int from, velocity, to, velocity_after;
+    };
+    auto check = [&](const Move &m, bool across) {
+        bob_set_position(&bob, across ? m.from : 100, across ? 100 : m.from);
+        bob_set_velocity(&bob, across ? m.velocity : 0, across ? 0 : m.velocity);
+        bob_move(&bob);
+        EXPECT_EQ(across ? bob.x : bob.y, m.to) << m.from << " + " << m.velocity;
+        EXPECT_EQ(across ? bob.vx : bob.vy, m.velocity_after) << m.from << " + " << m.velocity;
+    };
+    // Wrapping wins over rebounding and re-enters from just outside the other side.
+    for (const Move m : {Move{630, 10, -56, 10}, Move{-50, -7, 639, -7}, Move{630, 9, 639, 9},
+                         Move{-50, -6, -56, -6}})
+        check(m, true);
+    for (const Move m : {Move{470, 10, -72, 10}, Move{-70, -3, 479, -3}, Move{470, 9, 479, 9},
+                         Move{-70, -2, -72, -2}})
+        check(m, false);
+
+    // Rebounding turns the velocity and leaves the position past the edge.
+    bob.attr = BOB_REBOUND;
+    for (const Move m :
+         {Move{580, 3, 583, 3}, Move{580, 4, 584, -4}, Move{2, -2, 0, -2}, Move{2, -3, -1, 3}})
+        check(m, true);
+    for (const Move m : {Move{400, 7, 407, 7}, Move{400, 8, 408, -8}, Move{1, -2, -1, 2}})
+        check(m, false);
+}
+
+TEST(BobCollide, ExtentsAreShrunkAndMeasuredFromThreeEighthsIn) {
+    // Two 56 x 72 karts: half-extents 21 and 27.
+    EXPECT_EQ(rects_collide(100, 100, 56, 72, 141, 100, 56, 72), 1);
+    EXPECT_EQ(rects_collide(100, 100, 56, 72, 142, 100, 56, 72), 0);
+    EXPECT_EQ(rects_collide(100, 100, 56, 72, 59, 100, 56, 72), 1);
+    EXPECT_EQ(rects_collide(100, 100, 56, 72, 58, 100, 56, 72), 0);
+    EXPECT_EQ(rects_collide(100, 100, 56, 72, 100, 153, 56, 72), 1);
+    EXPECT_EQ(rects_collide(100, 100, 56, 72, 100, 154, 56, 72), 0);
+    // 16 wide (half-extent 6) at 0 and 32 wide (12) at x2 meet while |x2 + 12 - 6| < 18, which
+    // is not symmetric about the centres.
+    EXPECT_EQ(rects_collide(0, 0, 16, 16, 11, 0, 32, 32), 1);
+    EXPECT_EQ(rects_collide(0, 0, 16, 16, 12, 0, 32, 32), 0);
+    EXPECT_EQ(rects_collide(0, 0, 16, 16, -23, 0, 32, 32), 1);
+    EXPECT_EQ(rects_collide(0, 0, 16, 16, -24, 0, 32, 32), 0);
+    EXPECT_EQ(rects_collide(5, 5, 2, 2, 5, 5, 2, 2), 1);
+    EXPECT_EQ(rects_collide(5, 5, 1, 1, 5, 5, 1, 1), 0);
+
+    BOB a{}, b{};
+    a.width = b.width = 56;
+    a.height = b.height = 72;
+    b.x = 41;
+    b.y = -53;
+    EXPECT_EQ(bob_collide(&a, &b), 1);
+    EXPECT_EQ(bob_collide(&a, nullptr), 0);
+}
+
+TEST_F(BobTest, CloneAndDetachLeaveTheSourceWhole) {
+    BOB &source = create(8, 4, 2, BOB_SHOWN | BOB_SEQUENCES);
+    source.user_words[7] = 1234;
+    const int walk[] = {1, 0};
+    ASSERT_EQ(bob_load_animation(&source, 0, 2, walk), 1);
+    paint_frame(source, 1);
+
+    BOB copy;
+    ASSERT_EQ(bob_clone(&source, &copy), 1);
+    EXPECT_EQ(copy.attr, source.attr | BOB_IS_COPY);
+    EXPECT_EQ(copy.user_words[7], 1234u);
+    EXPECT_EQ(copy.frames[1], source.frames[1]);
+    // Replacing a copy's sequence must not free the one its source still uses.
+    ASSERT_EQ(bob_load_animation(&copy, 0, 1, walk), 1);
+    ASSERT_EQ(bob_destroy_or_detach(&copy), 1);
+    EXPECT_EQ(copy.frames[1], nullptr);
+    std::free(copy.anims[0]); // a copy's anims stay for its owner to deal with
+
+    EXPECT_EQ(frames_shown(source, 2), (std::vector<int>{0, 1}));
+    bob_set_position(&source, 20, 30);
+    ASSERT_EQ(bob_draw(&source, screen), 1);
+    EXPECT_EQ(screen_pixel(21, 30), 2);
+}
+
+TEST_F(BobTest, DrawSkipsKeyPixelsAndShowsOnlyTheVisiblePart) {
+    BOB &bob = create(8, 6, 2);
+    paint_frame(bob, 1);
+    bob.curr_frame = 1;
+    auto expect_drawn_at = [&](int left, int top) {
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const int sx = left + x, sy = top + y;
+                if (sx < 0 || sx >= 640 || sy < 0 || sy >= 480)
+                    continue;
+                const BYTE want = x == 0 ? background : static_cast<BYTE>(1 + x + 8 * y);
+                ASSERT_EQ(screen_pixel(sx, sy), want) << sx << ", " << sy;
+            }
+    };
+    bob_set_position(&bob, 10, 20);
+    ASSERT_EQ(bob_draw(&bob, screen), 1);
+    expect_drawn_at(10, 20);
+    EXPECT_EQ(screen_pixel(18, 20), background);
+    // Over the left and bottom edges, then the right and top ones.
+    bob_set_position(&bob, -3, 477);
+    ASSERT_EQ(bob_draw(&bob, screen), 1);
+    expect_drawn_at(-3, 477);
+    bob_set_position(&bob, 636, -2);
+    ASSERT_EQ(bob_draw(&bob, screen), 1);
+    expect_drawn_at(636, -2);
+    EXPECT_EQ(screen_pixel(0, 1), background); // nothing spilled into the next row
+
+    // Wholly off the screen, hidden, or with a frame that does not exist: nothing drawn.
+    const std::vector<BYTE> before = screen->pixels;
+    bob_set_position(&bob, 640, 100);
+    EXPECT_EQ(bob_draw(&bob, screen), 1);
+    bob_set_position(&bob, 100, 100);
+    bob_hide(&bob);
+    EXPECT_EQ(bob_draw(&bob, screen), 1);
+    bob_show(&bob);
+    bob.curr_frame = 2;
+    EXPECT_EQ(bob_draw(&bob, screen), 0);
+    EXPECT_EQ(screen->pixels, before);
+}
+
+TEST_F(BobTest, ScaledDrawStretchesTheFrameLessItsLastRowAndColumn) {
+    BOB &bob = create(8, 6, 1);
+    paint_frame(bob, 0);
+    bob_set_position(&bob, 100, 50);
+    // 7 x 5 source pixels onto 14 x 10: each shows as a 2 x 2 block.
+    ASSERT_EQ(bob_draw_scaled(&bob, 15, 11, screen), 1);
+    for (int y = 0; y < 11; ++y)
+        for (int x = 0; x < 15; ++x) {
+            const int fx = x / 2, fy = y / 2;
+            const bool drawn = x < 14 && y < 10 && fx > 0;
+            const BYTE want = drawn ? static_cast<BYTE>(1 + fx + 8 * fy) : background;
+            ASSERT_EQ(screen_pixel(100 + x, 50 + y), want) << x << ", " << y;
+        }
+}
+
+} // namespace
