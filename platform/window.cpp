@@ -120,6 +120,35 @@ void handle_key(const SDL_KeyboardEvent &key, bool down) {
         virtual_keys[vk] = down ? 1 : 0;
 }
 
+// Starts SDL's video on a driver that shows something: X11 or Wayland where their display is
+// named, the console otherwise. Drivers that show nothing (dummy, offscreen) only when asked for
+// by name, as tests do, so that a machine without a display is told so instead of playing blind.
+bool start_video() {
+    const char *asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (asked == nullptr || *asked == '\0') {
+        std::string drivers;
+        if (SDL_getenv("WAYLAND_DISPLAY") != nullptr)
+            drivers += "wayland,";
+        if (SDL_getenv("DISPLAY") != nullptr)
+            drivers += "x11,";
+        drivers += "KMSDRM";
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        last_error = std::string("no display is available (") + SDL_GetError() + ")";
+        return false;
+    }
+    const char *driver = SDL_GetCurrentVideoDriver();
+    const bool shows_nothing = driver != nullptr && (SDL_strcasecmp(driver, "dummy") == 0 ||
+                                                     SDL_strcasecmp(driver, "offscreen") == 0);
+    if (shows_nothing && (asked == nullptr || SDL_strcasecmp(asked, driver) != 0)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        last_error = "no display is available";
+        return false;
+    }
+    return true;
+}
+
 void request_close() {
     if (!close_request && main_record != nullptr)
         PostMessageA(main_record, WM_CLOSE, 0, 0);
@@ -241,10 +270,8 @@ HWND CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title, DWORD style, int x,
         return nullptr;
     }
     if (!video_running) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-            last_error = std::string("no display is available (") + SDL_GetError() + ")";
+        if (!start_video())
             return nullptr;
-        }
         video_running = true;
     }
     Uint32 flags = SDL_WINDOW_HIDDEN;
