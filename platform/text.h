@@ -1,7 +1,7 @@
 // Text on a surface: a device context, had from IDirectDrawSurface::GetDC, draws text into the
 // surface's 8-bit memory in the palette index nearest to its RGB colour. The font is DejaVu Sans
-// Bold (found through fontconfig), rendered without anti-aliasing, about 16 pixels from the top
-// of its tallest letters to the bottom of its descenders.
+// Bold (found through fontconfig), rendered without anti-aliasing, 14 pixels from the top of its
+// tallest letters to the bottom of its descenders.
 #pragma once
 
 #include "platform/display.h"
