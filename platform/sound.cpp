@@ -184,37 +184,51 @@ void destroy_buffer(IDirectSoundBuffer *buffer) {
     delete buffer;
 }
 
+ALint source_state(const IDirectSoundBuffer &buffer) {
+    ALint state = AL_INITIAL;
+    alGetSourcei(buffer.al_source, AL_SOURCE_STATE, &state);
+    return state;
+}
+
+bool playing_or_paused(ALint state) {
+    return state == AL_PLAYING || state == AL_PAUSED;
+}
+
+DWORD play_position(const IDirectSoundBuffer &buffer) {
+    if (!playing_or_paused(source_state(buffer)))
+        return buffer.start_position;
+    ALint offset = 0;
+    alGetSourcei(buffer.al_source, AL_BYTE_OFFSET, &offset);
+    return static_cast<DWORD>(std::max<ALint>(offset, 0));
+}
+
 // OpenAL refuses new data for a buffer that sources hold, so every source sharing it lets go
 // for the upload and then takes up its position again; those that were playing go on playing.
 void upload(SoundData *data, const WAVEFORMATEX &format) {
     struct Resume {
         ALint state;
-        ALint offset;
+        DWORD position;
     };
     std::vector<Resume> resume(data->users.size());
     for (std::size_t i = 0; i < data->users.size(); ++i) {
-        ALuint source = data->users[i]->al_source;
-        alGetSourcei(source, AL_SOURCE_STATE, &resume[i].state);
-        alGetSourcei(source, AL_BYTE_OFFSET, &resume[i].offset);
-        alSourceStop(source);
-        alSourcei(source, AL_BUFFER, 0);
+        IDirectSoundBuffer *user = data->users[i];
+        resume[i] = {source_state(*user), play_position(*user)};
+        alSourceStop(user->al_source);
+        alSourcei(user->al_source, AL_BUFFER, 0);
     }
     alBufferData(data->al_buffer, AL_FORMAT_MONO8, data->bytes.data(),
                  static_cast<ALsizei>(data->bytes.size()),
                  static_cast<ALsizei>(format.nSamplesPerSec));
     for (std::size_t i = 0; i < data->users.size(); ++i) {
-        ALuint source = data->users[i]->al_source;
-        alSourcei(source, AL_BUFFER, static_cast<ALint>(data->al_buffer));
-        alSourcei(source, AL_BYTE_OFFSET, resume[i].offset);
-        if (resume[i].state == AL_PLAYING)
-            alSourcePlay(source);
+        IDirectSoundBuffer *user = data->users[i];
+        alSourcei(user->al_source, AL_BUFFER, static_cast<ALint>(data->al_buffer));
+        user->start_position = resume[i].position;
+        alSourcei(user->al_source, AL_BYTE_OFFSET, static_cast<ALint>(resume[i].position));
+        if (resume[i].state == AL_PLAYING) {
+            alSourcePlay(user->al_source);
+            user->start_position = 0;
+        }
     }
-}
-
-ALint source_state(const IDirectSoundBuffer &buffer) {
-    ALint state = AL_INITIAL;
-    alGetSourcei(buffer.al_source, AL_SOURCE_STATE, &state);
-    return state;
 }
 
 } // namespace
@@ -360,11 +374,8 @@ HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void **region1, DWOR
     if (locked)
         return DSERR_INVALIDCALL;
     const DWORD size = static_cast<DWORD>(data->bytes.size());
-    if (lock_flags & DSBLOCK_FROMWRITECURSOR) {
-        ALint cursor = 0;
-        alGetSourcei(al_source, AL_BYTE_OFFSET, &cursor);
-        offset = static_cast<DWORD>(std::clamp<ALint>(cursor, 0, static_cast<ALint>(size - 1)));
-    }
+    if (lock_flags & DSBLOCK_FROMWRITECURSOR)
+        offset = std::min(play_position(*this), size - 1);
     if (offset >= size || bytes == 0 || bytes > size)
         return DSERR_INVALIDPARAM;
     const DWORD first = std::min(bytes, size - offset);
@@ -401,8 +412,8 @@ HRESULT IDirectSoundBuffer::SetCurrentPosition(DWORD position) {
     platform::note("IDirectSoundBuffer::SetCurrentPosition #%u %u", serial, position);
     if (position >= data->bytes.size())
         return DSERR_INVALIDPARAM;
-    // A source that has played to its end starts over from the first byte anyway; OpenAL keeps an
-    // offset given to a stopped source for its next play.
+    if (!playing_or_paused(source_state(*this)))
+        start_position = position;
     alSourcei(al_source, AL_BYTE_OFFSET, static_cast<ALint>(position));
     return DS_OK;
 }
@@ -415,8 +426,13 @@ HRESULT IDirectSoundBuffer::Play(DWORD reserved, DWORD priority, DWORD new_flags
         return DSERR_INVALIDPARAM;
     play_flags = new_flags;
     alSourcei(al_source, AL_LOOPING, (new_flags & DSBPLAY_LOOPING) ? AL_TRUE : AL_FALSE);
-    if (source_state(*this) != AL_PLAYING)
+    ALint state = source_state(*this);
+    if (state != AL_PLAYING) {
         alSourcePlay(al_source);
+        // The source has taken up its start position; once it ends it starts over from 0.
+        if (state != AL_PAUSED)
+            start_position = 0;
+    }
     return DS_OK;
 }
 

@@ -123,6 +123,9 @@ public:
     LONG pan = 0;
     DWORD frequency = 0;
     DWORD play_flags = 0;
+    // Where the next play starts while the source is neither playing nor paused: OpenAL keeps
+    // such an offset for the play but does not report it.
+    DWORD start_position = 0;
     bool locked = false;
 };
 
