@@ -16,6 +16,15 @@ BitmapImage intro_image;
 BitmapImage winner1_image;
 BitmapImage winner2_image;
 
+BOB kart1;
+BOB kart2;
+int kart1_animations[8][4] = {{0, 1, 0, 2},     {4, 5, 4, 6},     {8, 9, 8, 10},
+                              {12, 13, 12, 14}, {16, 17, 16, 18}, {20, 21, 20, 22},
+                              {24, 25, 24, 26}, {28, 29, 28, 30}};
+int kart2_animations[8][4] = {{0, 1, 0, 2},     {4, 5, 4, 6},     {8, 9, 8, 10},
+                              {12, 13, 12, 14}, {16, 17, 16, 18}, {20, 21, 20, 22},
+                              {24, 25, 24, 26}, {28, 29, 28, 30}};
+
 int boing_sound = 0;
 int mud_sound = 0;
 int turn_sound = 0;
@@ -40,7 +49,9 @@ namespace {
 
 constexpr int VK_Q = 0x51;
 
-bool key_down(int virtual_key) { return (GetAsyncKeyState(virtual_key) & 0x8000) != 0; }
+bool key_down(int virtual_key) {
+    return (GetAsyncKeyState(virtual_key) & 0x8000) != 0;
+}
 
 // One pass of a screen: the picture, opaque, into the back buffer; the title's texts; a flip.
 void picture_pass(BitmapImage *picture, bool title_texts) {
@@ -138,8 +149,8 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         std::fprintf(stderr, "dirtwhirl: cannot register the window class\n");
         return 1;
     }
-    HWND window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0,
-                                  64, 48, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0, 64,
+                                  48, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         std::fprintf(stderr, "dirtwhirl: cannot open the game window: %s\n", window_last_error());
         return 1;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/display/bitmap.h"
+#include "engine/display/bob.h"
 #include "platform/window.h"
 
 extern BitmapFile load_bitmap;
@@ -10,6 +11,12 @@ extern BitmapImage track_image;
 extern BitmapImage intro_image;
 extern BitmapImage winner1_image;
 extern BitmapImage winner2_image;
+
+extern BOB kart1;
+extern BOB kart2;
+// Eight sequences of four frames: sequence i is 4i, 4i + 1, 4i, 4i + 2.
+extern int kart1_animations[8][4];
+extern int kart2_animations[8][4];
 
 extern int boing_sound;
 extern int mud_sound;

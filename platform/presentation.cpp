@@ -32,6 +32,16 @@ unsigned presented_count = 0;
 void (*present_callback)(const PresentedFrame &, void *) = nullptr;
 void *present_user = nullptr;
 
+// The window covers the whole desktop, also where no window manager does it for us.
+void enter_fullscreen() {
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(window), &desktop) == 0) {
+        SDL_SetWindowPosition(window, 0, 0);
+        SDL_SetWindowSize(window, desktop.w, desktop.h);
+    }
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 void capture(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
     captured.width = surface->width;
     captured.height = surface->height;
@@ -93,8 +103,7 @@ bool present_open(HWND handle, int width, int height) {
     mode_width = width;
     mode_height = height;
     fullscreen = true;
-    SDL_SetWindowSize(window, width, height);
-    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    enter_fullscreen();
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
     if (renderer == nullptr)
@@ -170,7 +179,7 @@ void present_toggle_fullscreen() {
         return;
     fullscreen = !fullscreen;
     if (fullscreen) {
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        enter_fullscreen();
     } else {
         SDL_SetWindowFullscreen(window, 0);
         SDL_SetWindowBordered(window, SDL_TRUE);
