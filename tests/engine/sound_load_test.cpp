@@ -30,7 +30,7 @@ TEST_F(SoundLoadTest, SoxWavFilesLoadTheirBytesUnchangedIntoTheFixedFormat) {
                    Case{"-r 44100 -b 16 -c 2 -e signed", 44100}}) {
         SCOPED_TRACE(c.format);
         std::string path = sox(c.format, std::to_string(c.rate) + ".wav");
-        std::vector<BYTE> data = wav_data_chunk(read_bytes(path));
+        std::vector<BYTE> data = wav_chunk(read_bytes(path));
         ASSERT_FALSE(data.empty());
         int slot = sound_load_wav(path.c_str(), 224);
         ASSERT_GE(slot, 0);
@@ -49,7 +49,7 @@ TEST_F(SoundLoadTest, SoxWavFilesLoadTheirBytesUnchangedIntoTheFixedFormat) {
 
 TEST_F(SoundLoadTest, TheDataChunkIsFoundPastOtherChunks) {
     std::vector<BYTE> sox_file = read_bytes(sox("-r 11025 -b 8 -c 1", "plain.wav"));
-    std::vector<BYTE> data = wav_data_chunk(sox_file);
+    std::vector<BYTE> data = wav_chunk(sox_file);
     // A LIST chunk of odd size (with its pad byte) and a fact chunk between format and data.
     std::vector<BYTE> list{'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T', 3, 0, 0, 0, 's', 'x', 0};
     std::vector<BYTE> fmt(sox_file.begin() + 20, sox_file.begin() + 36);
@@ -129,7 +129,7 @@ TEST_F(SoundLoadTest, TruncatedFilesAreRefusedAndLeaveTheSlotFree) {
     const std::vector<BYTE> wav = read_bytes(sox("-r 11025 -b 8 -c 1", "t.wav"));
     const std::vector<BYTE> voc = voc_file(200, 166);
     // sox ends its file with the data chunk; the pad byte after odd data may be missing.
-    const std::size_t data_end = 44 + wav_data_chunk(wav).size();
+    const std::size_t data_end = 44 + wav_chunk(wav).size();
     ASSERT_LE(data_end, wav.size());
     for (std::size_t length = 0; length < data_end; ++length)
         ASSERT_EQ(sound_load_wav_memory(wav.data(), length, 224), -1) << length;

@@ -82,13 +82,15 @@ inline std::vector<BYTE> read_bytes(const std::filesystem::path &path) {
     return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
 }
 
-// The bytes of a file's "data" chunk, found by walking its chunks.
-inline std::vector<BYTE> wav_data_chunk(const std::vector<BYTE> &file) {
+// The bytes of a WAV file's chunk with the given identifier (empty when there is none), found by
+// walking its chunks; a size that runs past the file is cut at its end.
+inline std::vector<BYTE> wav_chunk(const std::vector<BYTE> &file, const char *id = "data") {
     std::size_t at = 12;
     while (at + 8 <= file.size()) {
-        DWORD size = file[at + 4] | (file[at + 5] << 8) | (file[at + 6] << 16) |
-                     (static_cast<DWORD>(file[at + 7]) << 24);
-        if (std::equal(file.begin() + at, file.begin() + at + 4, "data"))
+        std::size_t size = file[at + 4] | (file[at + 5] << 8) | (file[at + 6] << 16) |
+                           (static_cast<std::size_t>(file[at + 7]) << 24);
+        size = std::min(size, file.size() - at - 8);
+        if (std::equal(file.begin() + at, file.begin() + at + 4, id))
             return std::vector<BYTE>(file.begin() + at + 8, file.begin() + at + 8 + size);
         at += 8 + size + (size & 1);
     }
