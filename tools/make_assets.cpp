@@ -40,6 +40,19 @@ Color mix(Color a, Color b, double t) {
             clamp255(static_cast<int>(a.b + (b.b - a.b) * t + 0.5))};
 }
 
+// Three-stop blend: a to b over the first half of t, b to c over the second.
+Color mix3(Color a, Color b, Color c, double t) {
+    return t < 0.5 ? mix(a, b, t * 2) : mix(b, c, t * 2 - 1);
+}
+
+// Ordered (4 × 4 Bayer) dither: nudges a colour so that smooth gradients break into fine
+// patterns instead of bands when matched to 256 colours.
+Color dither(Color c, int x, int y, int amount) {
+    static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    const int offset = (bayer[y & 3][x & 3] * 2 - 15) * amount / 30;
+    return {clamp255(c.r + offset), clamp255(c.g + offset), clamp255(c.b + offset)};
+}
+
 Color scale(Color c, double f) {
     return {clamp255(static_cast<int>(c.r * f + 0.5)), clamp255(static_cast<int>(c.g * f + 0.5)),
             clamp255(static_cast<int>(c.b * f + 0.5))};
@@ -134,8 +147,7 @@ Palette build_palette(const std::vector<Ramp> &ramps) {
     for (const Ramp &ramp : ramps) {
         for (int i = 0; i < ramp.count; ++i) {
             const double t = ramp.count == 1 ? 0.0 : static_cast<double>(i) / (ramp.count - 1);
-            colours.push_back(t < 0.5 ? mix(ramp.from, ramp.mid, t * 2)
-                                      : mix(ramp.mid, ramp.to, t * 2 - 1));
+            colours.push_back(mix3(ramp.from, ramp.mid, ramp.to, t));
         }
     }
     std::size_t next = 0;
@@ -221,11 +233,11 @@ struct Canvas {
     Canvas(int w, int h, Color fill) : width(w), height(h), pixels(w * h, fill), fixed(w * h, -1) {}
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     Color &at(int x, int y) { return pixels[y * width + x]; }
+    // Painting never changes a pixel that carries a fixed index: once a wall, finish line or
+    // terrain pixel is down, later scenery, lights and shadows leave it alone.
     void put(int x, int y, Color c) {
-        if (inside(x, y)) {
+        if (inside(x, y) && fixed[y * width + x] < 0)
             at(x, y) = c;
-            fixed[y * width + x] = -1;
-        }
     }
     void blend(int x, int y, Color c, double alpha) {
         if (inside(x, y))
@@ -655,7 +667,7 @@ constexpr int finish_bottom = 160;
 // race's black lap counts. The tracks put a dark banner, a light sign and a light panel there.
 constexpr Rect title_banner{244, 2, 381, 28};
 constexpr Rect prompt_sign{212, 192, 436, 224};
-constexpr Rect lap_panel{512, 332, 636, 464};
+constexpr Rect lap_panel{514, 334, 636, 464};
 
 enum class Ground { road, wall, outside };
 
@@ -1110,7 +1122,8 @@ std::vector<std::uint8_t> paint_intro(const Palette &palette) {
     Canvas canvas(screen_w, screen_h, black);
     for (int y = 0; y < screen_h; ++y)
         for (int x = 0; x < screen_w; ++x)
-            canvas.put(x, y, mix({10, 14, 40}, {60, 30, 40}, y / 480.0));
+            canvas.put(x, y,
+                       dither(mix3({8, 10, 34}, {30, 26, 70}, {70, 34, 40}, y / 480.0), x, y, 14));
     Rng rng{4242};
     paint_whirl(canvas, 320, 110, {214, 168, 104}, rng);
     draw_checker_band(canvas, 0, 15, 8, 0);
@@ -1167,6 +1180,7 @@ std::vector<std::uint8_t> paint_intro(const Palette &palette) {
 std::vector<std::uint8_t> paint_winner(int player, const Palette &palette) {
     Canvas canvas(screen_w, screen_h, black);
     const Color sky_dark = player == 1 ? Color{40, 6, 30} : Color{4, 10, 40};
+    const Color sky_mid = player == 1 ? Color{150, 30, 70} : Color{20, 70, 140};
     const Color sky_light = player == 1 ? Color{255, 150, 90} : Color{110, 220, 240};
     // Rays of light behind the trophy: alternate wedges, brighter toward the middle.
     for (int y = 0; y < screen_h; ++y)
@@ -1176,7 +1190,9 @@ std::vector<std::uint8_t> paint_winner(int player, const Palette &palette) {
             const double ray = det_sin(12 * (dy >= 0 ? 1 : -1) * (dx / (d + 1e-9)) + d * 0.004);
             double t = 1 - d / 420;
             t = t < 0 ? 0 : t;
-            canvas.put(x, y, mix(sky_dark, sky_light, t * (ray > 0 ? 0.85 : 0.6)));
+            canvas.put(
+                x, y,
+                dither(mix3(sky_dark, sky_mid, sky_light, t * (ray > 0 ? 0.85 : 0.6)), x, y, 12));
         }
     Rng rng{static_cast<std::uint32_t>(900 + player)};
     const Color confetti[] = {{40, 180, 60},  {170, 70, 220},  {30, 200, 210},
@@ -1296,7 +1312,8 @@ std::vector<double> boing_wave() {
         const double freq = (620 - 420 * t) * wobble;
         phase += 2 * pi * freq / sample_rate;
         const double attack = i < 40 ? i / 40.0 : 1.0;
-        wave[i] = level * attack * (0.8 * det_sin(phase) + 0.2 * det_sin(2 * phase));
+        const double release = i > length - 400 ? (length - i) / 400.0 : 1.0;
+        wave[i] = level * attack * release * (0.8 * det_sin(phase) + 0.2 * det_sin(2 * phase));
         level *= 0.99935;
     }
     return wave;
