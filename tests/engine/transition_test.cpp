@@ -1,0 +1,254 @@
+// Screen transitions on the virtual clock: the palette each step leaves on the screen, how many
+// 12 ms steps each kind takes, which rows and columns the wipes erase and in what order, and the
+// dissolve's exact number of random pixels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "engine/display/display.h"
+#include "engine/display/palette.h"
+#include "engine/display/transition.h"
+#include "platform/testing.h"
+#include "tests/support/headless.h"
+
+namespace {
+
+constexpr int width = 640, height = 480;
+constexpr int pitch = 656; // wider than a row, so that writes past column 639 show
+constexpr BYTE picture = 7;
+constexpr DWORD start_tick = 1000;
+// With the clock stepping 12 ms per read, a step reads it three times: clock_start, the one
+// read of clock_wait that sees 12 ms gone, and the read it returns.
+constexpr DWORD ms_per_step = 3 * 12;
+
+class TransitionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(open_test_window(), nullptr);
+        ASSERT_EQ(display_init(width, height, 8), 1);
+        testing_use_virtual_clock(start_tick, 12);
+    }
+    void TearDown() override {
+        testing_on_present(nullptr, nullptr);
+        testing_use_real_clock();
+        display_shutdown();
+    }
+
+    // Runs a transition and returns how many 12 ms steps it took.
+    static int run(int kind, BYTE *buffer, int buffer_pitch) {
+        testing_set_ticks(start_tick);
+        screen_transition(kind, buffer, buffer_pitch);
+        return static_cast<int>((GetTickCount() - start_tick) / ms_per_step);
+    }
+
+    // The palette shown by every frame presented while a transition runs.
+    std::vector<std::vector<PALETTEENTRY>> run_recording_palettes(int kind) {
+        std::vector<std::vector<PALETTEENTRY>> shown;
+        testing_on_present(
+            [](const PresentedFrame &frame, void *user) {
+                static_cast<std::vector<std::vector<PALETTEENTRY>> *>(user)->emplace_back(
+                    frame.palette, frame.palette + 256);
+            },
+            &shown);
+        steps = run(kind, nullptr, 0);
+        testing_on_present(nullptr, nullptr);
+        return shown;
+    }
+
+    std::vector<BYTE> screen_memory() const {
+        return std::vector<BYTE>(static_cast<std::size_t>(pitch) * height, picture);
+    }
+
+    int steps = 0;
+};
+
+bool is_colour(const PALETTEENTRY &e, int r, int g, int b) {
+    return e.peRed == r && e.peGreen == g && e.peBlue == b;
+}
+
+TEST_F(TransitionTest, FadeToBlackKeepsEntryZeroAndFallsByThree) {
+    PALETTEENTRY start[256];
+    palette_save_all(start);
+    start[0] = PALETTEENTRY{200, 100, 50, 4};
+    start[1] = PALETTEENTRY{255, 4, 1, 4};
+    start[2] = PALETTEENTRY{5, 6, 7, 9};
+    palette_set_all(start);
+
+    const auto shown = run_recording_palettes(FADE_TO_BLACK);
+    EXPECT_EQ(steps, 80);
+    ASSERT_EQ(shown.size(), 80u);
+    EXPECT_TRUE(is_colour(shown[0][1], 252, 0, 0)); // 1 to 4 become 0 in one step
+    EXPECT_TRUE(is_colour(shown[0][2], 2, 3, 4));
+    EXPECT_TRUE(is_colour(shown[1][2], 0, 0, 0));
+    EXPECT_TRUE(is_colour(shown[78][1], 18, 0, 0));
+    EXPECT_TRUE(is_colour(palette_table[1], 15, 0, 0));
+    EXPECT_TRUE(is_colour(palette_table[0], 200, 100, 50));
+    EXPECT_EQ(palette_table[2].peFlags, 9);
+    EXPECT_EQ(std::memcmp(main_palette->entries, palette_table, sizeof palette_table), 0);
+}
+
+TEST_F(TransitionTest, FadeToWhiteTakesSixtyFourSteps) {
+    PALETTEENTRY start[256] = {};
+    start[9] = PALETTEENTRY{0, 100, 255, 4};
+    palette_set_all(start);
+    const auto shown = run_recording_palettes(FADE_TO_WHITE);
+    EXPECT_EQ(steps, 64);
+    ASSERT_EQ(shown.size(), 64u);
+    EXPECT_TRUE(is_colour(shown[62][9], 252, 255, 255));
+    EXPECT_TRUE(is_colour(shown[63][9], 255, 255, 255));
+    EXPECT_TRUE(is_colour(shown[63][0], 255, 255, 255));
+    // Each presented frame is brighter than the one before: the fade is seen as it runs.
+    for (std::size_t i = 1; i < shown.size(); ++i)
+        EXPECT_GT(shown[i][0].peRed, shown[i - 1][0].peRed) << i;
+}
+
+TEST_F(TransitionTest, TintsReachPureRedGreenOrBlueFromAnyPalette) {
+    struct Tint {
+        int kind, r, g, b;
+    };
+    for (const Tint t : {Tint{TINT_TO_RED, 255, 0, 0}, Tint{TINT_TO_GREEN, 0, 255, 0},
+                         Tint{TINT_TO_BLUE, 0, 0, 255}}) {
+        PALETTEENTRY start[256];
+        for (int i = 0; i < 256; ++i)
+            start[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(255 - i),
+                                    static_cast<BYTE>(i * 7), 4};
+        palette_set_all(start);
+        const auto shown = run_recording_palettes(t.kind);
+        EXPECT_EQ(steps, 64) << t.kind;
+        // Entry 0 (0, 255, 0) after one step: the rising component gains 6, the others lose 4.
+        EXPECT_TRUE(is_colour(shown.front()[0], t.r ? 6 : 0, t.g ? 255 : 251, t.b ? 6 : 0))
+            << t.kind;
+        for (int i = 0; i < 256; ++i)
+            ASSERT_TRUE(is_colour(palette_table[i], t.r, t.g, t.b)) << t.kind << " entry " << i;
+    }
+}
+
+// Per row (or column) of a presented frame: erased, untouched, or neither.
+enum class Line { erased, untouched, mixed };
+
+Line row_state(const PresentedFrame &f, int y) {
+    const BYTE *row = &f.pixels[static_cast<std::size_t>(y) * f.width];
+    const bool all_zero = std::all_of(row, row + f.width, [](BYTE b) { return b == 0; });
+    const bool all_picture = std::all_of(row, row + f.width, [](BYTE b) { return b == picture; });
+    return all_zero ? Line::erased : all_picture ? Line::untouched : Line::mixed;
+}
+
+Line column_state(const PresentedFrame &f, int x) {
+    bool zero = true, whole = true;
+    for (int y = 0; y < f.height; ++y) {
+        zero = zero && f.pixels[static_cast<std::size_t>(y) * f.width + x] == 0;
+        whole = whole && f.pixels[static_cast<std::size_t>(y) * f.width + x] == picture;
+    }
+    return zero ? Line::erased : whole ? Line::untouched : Line::mixed;
+}
+
+template <typename State> int leading_erased(int n, State state) {
+    int e = 0;
+    while (e < n && state(e) == Line::erased)
+        ++e;
+    return e;
+}
+
+// True when the erased lines of a frame are the first and last e of n for one even e: the wipe
+// works from both edges towards the middle, two lines a side per step.
+template <typename State> bool erased_from_both_edges(int n, State state) {
+    const int e = std::min(leading_erased(n, state), n / 2);
+    if (e % 2 != 0)
+        return false;
+    for (int k = 0; k < n; ++k) {
+        const bool edge = k < e || k >= n - e;
+        if (state(k) != (edge ? Line::erased : Line::untouched))
+            return false;
+    }
+    return true;
+}
+
+TEST_F(TransitionTest, WipesEraseFromBothEdgesInTheirStepCounts) {
+    struct Wipe {
+        int kind, steps;
+    };
+    for (const Wipe w :
+         {Wipe{WIPE_COLUMNS, 160}, Wipe{WIPE_ROWS, 120}, Wipe{WIPE_ROWS_AND_COLUMNS, 160}}) {
+        SCOPED_TRACE(w.kind);
+        BYTE *memory = display_lock_primary();
+        ASSERT_NE(memory, nullptr);
+        for (int y = 0; y < height; ++y)
+            std::memset(memory + y * primary_pitch, picture, width);
+
+        // The primary surface's memory is on the screen while the wipe writes into it.
+        struct Seen {
+            int kind, frames = 0, wrong = 0;
+        } seen{w.kind};
+        testing_on_present(
+            [](const PresentedFrame &f, void *user) {
+                auto &s = *static_cast<Seen *>(user);
+                ++s.frames;
+                const auto row = [&](int y) { return row_state(f, y); };
+                const auto column = [&](int x) { return column_state(f, x); };
+                bool right = true;
+                if (s.kind == WIPE_COLUMNS)
+                    right = erased_from_both_edges(f.width, column);
+                else if (s.kind == WIPE_ROWS)
+                    right = erased_from_both_edges(f.height, row);
+                else // rows keep pace with the columns until all are gone
+                    right = leading_erased(f.height, row) ==
+                            std::min(leading_erased(f.width, column), f.height);
+                s.wrong += right ? 0 : 1;
+            },
+            &seen);
+        EXPECT_EQ(run(w.kind, memory, primary_pitch), w.steps);
+        testing_on_present(nullptr, nullptr);
+        EXPECT_GT(seen.frames, 10);
+        EXPECT_EQ(seen.wrong, 0);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                ASSERT_EQ(memory[y * primary_pitch + x], 0) << x << ", " << y;
+        display_unlock_primary();
+    }
+}
+
+TEST_F(TransitionTest, ErasingKeepsToTheScreenColumnsOfEachRow) {
+    // A pitch wider than the row: the bytes past column 639 are not the screen's.
+    std::vector<BYTE> memory = screen_memory();
+    EXPECT_EQ(run(WIPE_ROWS_AND_COLUMNS, memory.data(), pitch), 160);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < pitch; ++x)
+            ASSERT_EQ(memory[y * pitch + x], x < width ? 0 : picture) << x << ", " << y;
+}
+
+TEST_F(TransitionTest, DissolveDrawsRowThenColumnForEveryOneOfItsPixels) {
+    std::vector<BYTE> memory = screen_memory();
+    std::srand(77);
+    EXPECT_EQ(run(DISSOLVE_PIXELS, memory.data(), pitch), 0); // no waiting between pixels
+    const int after = std::rand();
+
+    // Replays 640 x 480 x 4 + 1 pixels, each a row draw before a column draw.
+    std::vector<BYTE> expected = screen_memory();
+    std::srand(77);
+    for (long n = 0; n <= 640L * 480 * 4; ++n) {
+        const int y = std::rand() % height;
+        const int x = std::rand() % width;
+        expected[y * pitch + x] = 0;
+    }
+    EXPECT_EQ(std::rand(), after);
+    EXPECT_EQ(memory, expected);
+}
+
+TEST_F(TransitionTest, OtherKindsAndMissingMemoryChangeNothing) {
+    PALETTEENTRY before[256];
+    palette_save_all(before);
+    std::vector<BYTE> memory = screen_memory();
+    for (const int kind : {9, -1, 100})
+        EXPECT_EQ(run(kind, memory.data(), pitch), 0);
+    for (const int kind : {WIPE_COLUMNS, WIPE_ROWS, DISSOLVE_PIXELS, WIPE_ROWS_AND_COLUMNS}) {
+        EXPECT_EQ(run(kind, nullptr, pitch), 0);
+        EXPECT_EQ(run(kind, memory.data(), width - 1), 0); // rows would overlap
+    }
+    EXPECT_EQ(memory, screen_memory());
+    EXPECT_EQ(std::memcmp(before, palette_table, sizeof before), 0);
+}
+
+} // namespace
