@@ -25,24 +25,27 @@ constexpr int font_points = 14;
 TTF_Font *font = nullptr;
 bool font_tried = false;
 
-// The file of the best match for a bold sans-serif face, or empty.
+// The file of the best match for a bold sans-serif face, or empty. A configuration of our own,
+// destroyed afterwards, leaves nothing of fontconfig behind.
 std::string find_font_file() {
     std::string path;
-    if (!FcInit())
-        return path;
+    FcConfig *config = FcInitLoadConfigAndFonts();
     FcPattern *pattern = FcNameParse(reinterpret_cast<const FcChar8 *>("DejaVu Sans:bold"));
-    if (pattern == nullptr)
-        return path;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern *match = FcFontMatch(nullptr, pattern, &result);
-    FcChar8 *file = nullptr;
-    if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
-        path = reinterpret_cast<const char *>(file);
-    if (match != nullptr)
-        FcPatternDestroy(match);
-    FcPatternDestroy(pattern);
+    if (config != nullptr && pattern != nullptr) {
+        FcConfigSubstitute(config, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern *match = FcFontMatch(config, pattern, &result);
+        FcChar8 *file = nullptr;
+        if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
+            path = reinterpret_cast<const char *>(file);
+        if (match != nullptr)
+            FcPatternDestroy(match);
+    }
+    if (pattern != nullptr)
+        FcPatternDestroy(pattern);
+    if (config != nullptr)
+        FcConfigDestroy(config);
     return path;
 }
 

@@ -97,7 +97,8 @@ std::vector<BYTE> placeholder_track_file() {
     put(8, 2);
     put(0, 4);
     put(640 * 480, 4);
-    put(0, 16);
+    for (int field = 0; field < 4; ++field) // resolution and colour counts
+        put(0, 4);
     const BYTE colours[][3] = {{0, 0, 0},     {52, 132, 44},   {44, 112, 38},  {96, 96, 104},
                                {196, 36, 36}, {236, 236, 236}, {255, 255, 255}};
     for (int i = 0; i < 256; ++i) {
