@@ -121,6 +121,10 @@ int winner2_screen() {
     return 1;
 }
 
+int winner_screen_for_laps() {
+    return player1_laps > player2_laps ? winner1_screen() : winner2_screen();
+}
+
 int race_loop() {
     for (;;) {
         MSG msg;
@@ -166,10 +170,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     intro_screen();
     title_screen();
     const int exit_code = race_loop();
-    if (player1_laps > player2_laps)
-        winner1_screen();
-    else
-        winner2_screen();
+    winner_screen_for_laps();
     game_shutdown();
     DestroyWindow(window);
     return exit_code;

@@ -1,0 +1,74 @@
+// Test support for the game: the program's window and set-up with the committed assets, headless
+// (SDL's dummy video driver, OpenAL's null device) and on the virtual clock; keys pushed through
+// the SDL event path; sound plays counted per slot from the record of platform calls.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine/display/display.h"
+#include "engine/sound/sound.h"
+#include "game/main.h"
+#include "game/race.h"
+#include "game/setup.h"
+#include "platform/testing.h"
+
+struct GameTest : ::testing::Test {
+    void SetUp() override {
+        WNDCLASS window_class{};
+        window_class.lpfnWndProc = window_proc;
+        window_class.lpszClassName = "WINXCLASS";
+        ASSERT_NE(RegisterClassA(&window_class), 0);
+        main_instance = GetModuleHandleA(nullptr);
+        main_window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0,
+                                      64, 48, nullptr, nullptr, main_instance, nullptr);
+        ASSERT_NE(main_window, nullptr);
+        testing_use_virtual_clock(1000, 1);
+        ASSERT_EQ(game_init(), 1);
+        // As the intro leaves them.
+        player1_laps = player2_laps = 0;
+        player1_lap_timer = player2_lap_timer = 0;
+        testing_record_calls(true);
+    }
+    void TearDown() override {
+        testing_record_calls(false);
+        game_shutdown();
+    }
+
+    // Puts track i in place of the random one, in the intro's palette as the game has it.
+    static void use_track(int index) {
+        char name[32];
+        std::snprintf(name, sizeof name, "images/track%d.bmp", index);
+        ASSERT_EQ(load_full_screen_picture(name, &track_image), 1);
+        ASSERT_EQ(load_full_screen_picture("images/intro.bmp", &intro_image), 1);
+    }
+
+    // A plain map of one colour that means nothing, for tests that paint their own features.
+    static void use_blank_track(BYTE color = 100) {
+        std::memset(track_image.pixels, color, 640 * 480);
+    }
+    static void paint(int x1, int y1, int x2, int y2, BYTE color) {
+        for (int y = y1; y <= y2; ++y)
+            for (int x = x1; x <= x2; ++x)
+                track_image.pixels[y * 640 + x] = color;
+    }
+
+    static void key(SDL_Scancode scancode, bool down) { testing_key(scancode, down); }
+
+    // How often the slot's sound was started since the record was last cleared.
+    static int plays(int slot) {
+        if (slot < 0 || sound_slots[slot].buffer == nullptr)
+            return 0;
+        const std::string prefix =
+            "IDirectSoundBuffer::Play #" + std::to_string(sound_slots[slot].buffer->serial) + " ";
+        int count = 0;
+        for (const std::string &line : testing_recorded_calls())
+            count += line.rfind(prefix, 0) == 0 ? 1 : 0;
+        return count;
+    }
+};

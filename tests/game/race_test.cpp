@@ -1,0 +1,331 @@
+// The race frame through its real path: keys pushed as SDL events, the back buffer probed, sounds
+// started, frames shown. Most tests paint their own features on a blank map.
+#include "tests/game/race_support.h"
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct Position {
+    int x, y;
+    bool operator==(const Position &) const = default;
+};
+Position at(const BOB &kart) {
+    return {kart.x, kart.y};
+}
+
+} // namespace
+
+TEST_F(GameTest, FirstMoveRightProbesTheDocumentedRectangle) {
+    // The probe after moving to (240, 70) spans (256, 86) to (280, 126), both corners included:
+    // a wall pixel on a corner undoes the move, one just outside does not.
+    const std::pair<Position, bool> walls[] = {{{280, 126}, true},  {{256, 86}, true},
+                                               {{281, 126}, false}, {{256, 85}, false},
+                                               {{255, 100}, false}, {{270, 127}, false}};
+    key(SDL_SCANCODE_RIGHT, true);
+    for (const auto &[wall, undone] : walls) {
+        use_blank_track();
+        paint(wall.x, wall.y, wall.x, wall.y, 29);
+        bob_set_position(&kart1, 235, 70);
+        ASSERT_EQ(race_frame(), 1);
+        EXPECT_EQ(at(kart1), (undone ? Position{235, 70} : Position{240, 70}))
+            << "wall at " << wall.x << "," << wall.y;
+    }
+}
+
+TEST_F(GameTest, KeyCombinationsTakeTheFirstMatchingRow) {
+    use_blank_track();
+    struct Case {
+        std::vector<SDL_Scancode> keys;
+        Position moved;
+    };
+    const Case cases[] = {
+        {{SDL_SCANCODE_RIGHT, SDL_SCANCODE_LEFT}, {5, 0}},
+        {{SDL_SCANCODE_UP, SDL_SCANCODE_DOWN}, {0, -5}},
+        {{SDL_SCANCODE_UP, SDL_SCANCODE_DOWN, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT}, {4, -4}},
+        {{SDL_SCANCODE_RIGHT, SDL_SCANCODE_LEFT, SDL_SCANCODE_DOWN}, {-4, 4}},
+        {{SDL_SCANCODE_LEFT}, {-5, 0}},
+        {{SDL_SCANCODE_DOWN, SDL_SCANCODE_RIGHT}, {4, 4}},
+    };
+    for (const Case &c : cases) {
+        bob_set_position(&kart1, 300, 300);
+        for (SDL_Scancode k : c.keys)
+            key(k, true);
+        race_frame();
+        for (SDL_Scancode k : c.keys)
+            key(k, false);
+        EXPECT_EQ(at(kart1), (Position{300 + c.moved.x, 300 + c.moved.y}));
+    }
+    // Player 2's keys move only kart2.
+    bob_set_position(&kart2, 100, 300);
+    key(SDL_SCANCODE_W, true);
+    key(SDL_SCANCODE_A, true);
+    race_frame();
+    EXPECT_EQ(at(kart2), (Position{96, 296}));
+    EXPECT_EQ(player1_moved, 0);
+}
+
+TEST_F(GameTest, TurboOverridesTerrainInTheStepTable) {
+    use_blank_track();
+    bob_set_position(&kart1, 100, 300);
+    bob_set_position(&kart2, 400, 300);
+    struct Case {
+        std::vector<SDL_Scancode> keys;
+        int terrain1, terrain2;
+        Position move1, move2;
+    };
+    const Case cases[] = {
+        // Right for kart1, D for kart2.
+        {{}, 0, 0, {5, 0}, {5, 0}},
+        {{}, 1, 0, {7, 0}, {5, 0}},
+        {{}, 0, 1, {5, 0}, {7, 0}},
+        {{SDL_SCANCODE_N}, 0, 1, {10, 0}, {5, 0}},
+        {{SDL_SCANCODE_B}, 1, 1, {5, 0}, {10, 0}},
+        {{SDL_SCANCODE_N, SDL_SCANCODE_B}, 1, 1, {10, 0}, {10, 0}},
+    };
+    key(SDL_SCANCODE_RIGHT, true);
+    key(SDL_SCANCODE_D, true);
+    for (const Case &c : cases) {
+        for (SDL_Scancode k : c.keys)
+            key(k, true);
+        player1_on_terrain = c.terrain1;
+        player2_on_terrain = c.terrain2;
+        const Position before1 = at(kart1), before2 = at(kart2);
+        race_frame();
+        EXPECT_EQ(kart1.x - before1.x, c.move1.x);
+        EXPECT_EQ(kart2.x - before2.x, c.move2.x);
+        for (SDL_Scancode k : c.keys)
+            key(k, false);
+    }
+    // Diagonals: 4 plain, 7 on terrain, 5 with turbo.
+    key(SDL_SCANCODE_UP, true);
+    key(SDL_SCANCODE_W, true);
+    player1_on_terrain = 1;
+    player2_on_terrain = 0;
+    Position before1 = at(kart1), before2 = at(kart2);
+    race_frame();
+    EXPECT_EQ(at(kart1), (Position{before1.x + 7, before1.y - 7}));
+    EXPECT_EQ(at(kart2), (Position{before2.x + 4, before2.y - 4}));
+    key(SDL_SCANCODE_B, true);
+    player1_on_terrain = player2_on_terrain = 1;
+    before1 = at(kart1);
+    before2 = at(kart2);
+    race_frame();
+    EXPECT_EQ(at(kart1), (Position{before1.x + 4, before1.y - 4}));
+    EXPECT_EQ(at(kart2), (Position{before2.x + 5, before2.y - 5}));
+}
+
+TEST_F(GameTest, AWallUndoesTheMoveAndBumpsOncePerElevenFrames) {
+    use_blank_track();
+    paint(281, 60, 281, 140, 29); // just past the first probe's right edge after two moves
+    key(SDL_SCANCODE_RIGHT, true);
+    race_frame();
+    EXPECT_EQ(kart1.x, 240);
+    testing_clear_recorded_calls();
+    const int tick_before = kart1.anim_tick;
+    for (int frame = 0; frame < 12; ++frame) {
+        race_frame();
+        EXPECT_EQ(at(kart1), (Position{240, 70}));
+    }
+    // The timer started at 59: the first bump sounds at once, the next when it is above 10.
+    EXPECT_EQ(plays(boing_sound), 2);
+    EXPECT_EQ(player1_bump_timer, 0);
+    // Animation counts the frames in which the kart moved, undone or not.
+    EXPECT_NE(kart1.anim_tick + 4 * kart1.anim_pos, tick_before);
+}
+
+TEST_F(GameTest, LapsCountOnlyPastTheirTimerLimitInEitherDirection) {
+    use_blank_track(0); // finish line everywhere
+    bob_set_position(&kart1, 300, 300);
+    bob_set_position(&kart2, 300, 100);
+    for (int frame = 1; frame <= 320; ++frame) {
+        // Back and forth: the direction of travel does not matter.
+        const bool left = (frame / 20) % 2 == 1;
+        key(left ? SDL_SCANCODE_RIGHT : SDL_SCANCODE_LEFT, false);
+        key(left ? SDL_SCANCODE_LEFT : SDL_SCANCODE_RIGHT, true);
+        key(left ? SDL_SCANCODE_D : SDL_SCANCODE_A, false);
+        key(left ? SDL_SCANCODE_A : SDL_SCANCODE_D, true);
+        race_frame();
+        if (frame == 150) {
+            EXPECT_EQ(player1_laps, 0);
+        } else if (frame == 151) {
+            EXPECT_EQ(player1_laps, 1);
+        } else if (frame == 250) {
+            EXPECT_EQ(player2_laps, 0);
+        } else if (frame == 251) {
+            EXPECT_EQ(player2_laps, 1);
+        }
+    }
+    EXPECT_EQ(player1_laps, 2); // frames 151 and 302
+    EXPECT_EQ(player2_laps, 1);
+    EXPECT_EQ(player1_lap_timer, 320 - 302);
+}
+
+TEST_F(GameTest, ContactUndoesOnXThenOnY) {
+    use_blank_track();
+    // Moving right into kart2: the undo on x separates them, y is left alone.
+    bob_set_position(&kart2, 300, 80);
+    bob_set_position(&kart1, 263, 70);
+    key(SDL_SCANCODE_RIGHT, true);
+    race_frame();
+    EXPECT_EQ(at(kart1), (Position{263, 70}));
+    EXPECT_EQ(plays(boing_sound), 1);
+    key(SDL_SCANCODE_RIGHT, false);
+    // Moving straight down into it: the undo on x changes nothing, the one on y takes it back.
+    bob_set_position(&kart2, 235, 130);
+    bob_set_position(&kart1, 235, 93);
+    key(SDL_SCANCODE_DOWN, true);
+    race_frame();
+    EXPECT_EQ(at(kart1), (Position{235, 93}));
+    key(SDL_SCANCODE_DOWN, false);
+    // A diagonal move that still touches after the x undo is taken back on both axes.
+    bob_set_position(&kart1, 270, 100);
+    bob_set_position(&kart2, 300, 130);
+    key(SDL_SCANCODE_RIGHT, true);
+    key(SDL_SCANCODE_DOWN, true);
+    race_frame();
+    EXPECT_EQ(at(kart1), (Position{270, 100}));
+}
+
+TEST_F(GameTest, WallAndContactUndosAddUp) {
+    use_blank_track();
+    paint(281, 60, 281, 140, 29);
+    bob_set_position(&kart1, 240, 70);
+    bob_set_position(&kart2, 270, 70 - 30);
+    key(SDL_SCANCODE_RIGHT, true);
+    race_frame();
+    // Wall undo back to 240, then contact undo on x once more: behind where it started.
+    EXPECT_EQ(at(kart1), (Position{235, 70}));
+}
+
+TEST_F(GameTest, SequencesFollowTheHeadingAndRestartOnTerrain) {
+    use_blank_track();
+    bob_set_position(&kart1, 300, 300);
+    const std::pair<std::vector<SDL_Scancode>, int> ordinary[] = {
+        {{SDL_SCANCODE_RIGHT}, 0}, {{SDL_SCANCODE_RIGHT, SDL_SCANCODE_UP}, 1},
+        {{SDL_SCANCODE_UP}, 2},    {{SDL_SCANCODE_LEFT, SDL_SCANCODE_UP}, 3},
+        {{SDL_SCANCODE_LEFT}, 4},  {{SDL_SCANCODE_LEFT, SDL_SCANCODE_DOWN}, 5},
+        {{SDL_SCANCODE_DOWN}, 6},  {{SDL_SCANCODE_RIGHT, SDL_SCANCODE_DOWN}, 7}};
+    for (const auto &[keys, sequence] : ordinary) {
+        for (SDL_Scancode k : keys)
+            key(k, true);
+        race_frame();
+        EXPECT_EQ(kart1.curr_anim, sequence);
+        for (SDL_Scancode k : keys)
+            key(k, false);
+    }
+    // A running sequence goes on off terrain...
+    key(SDL_SCANCODE_RIGHT, true);
+    for (int i = 0; i < 12; ++i)
+        race_frame();
+    EXPECT_NE(kart1.anim_pos, 0);
+    // ...and restarts every frame on terrain, showing entry 1 once the delay has run out.
+    use_blank_track(42);
+    race_frame(); // the move that finds the terrain
+    std::vector<int> frames;
+    for (int i = 0; i < 10; ++i) {
+        race_frame();
+        EXPECT_EQ(kart1.curr_anim, 7);
+        EXPECT_EQ(player1_on_terrain, 1);
+        frames.push_back(kart1.curr_frame);
+    }
+    EXPECT_EQ(frames.back(), kart1_animations[7][1]);
+    key(SDL_SCANCODE_RIGHT, false);
+    const std::pair<SDL_Scancode, int> on_terrain[] = {
+        {SDL_SCANCODE_LEFT, 5}, {SDL_SCANCODE_UP, 1}, {SDL_SCANCODE_DOWN, 5}};
+    for (const auto &[k, sequence] : on_terrain) {
+        key(k, true);
+        race_frame();
+        EXPECT_EQ(kart1.curr_anim, sequence);
+        key(k, false);
+    }
+}
+
+TEST_F(GameTest, TerrainSoundsFollowTheirTimers) {
+    use_blank_track(24); // mud everywhere
+    key(SDL_SCANCODE_RIGHT, true);
+    key(SDL_SCANCODE_D, true);
+    bob_set_position(&kart2, 100, 300);
+    testing_clear_recorded_calls();
+    for (int frame = 1; frame <= 40; ++frame)
+        race_frame();
+    // Player 1's timer starts at 59 (sounds at once, then after 31 more frames); player 2's at
+    // 0 (sounds once it is above 30).
+    EXPECT_EQ(plays(mud_sound), 3);
+    EXPECT_EQ(plays(turn_sound), 0);
+    EXPECT_EQ(player1_on_terrain, 1);
+    EXPECT_EQ(player2_on_terrain, 1);
+}
+
+TEST_F(GameTest, TheEngineSoundsEachFrameAKartMovesAndAStillFrameDoesNothing) {
+    use_blank_track();
+    const int frame_before = kart1.curr_frame, tick_before = kart1.anim_tick;
+    race_frame();
+    EXPECT_EQ(plays(engine_sound), 0);
+    EXPECT_EQ(kart1.anim_tick, tick_before);
+    EXPECT_EQ(kart1.curr_frame, frame_before);
+    key(SDL_SCANCODE_S, true);
+    for (int i = 0; i < 5; ++i)
+        race_frame();
+    EXPECT_EQ(plays(engine_sound), 5);
+}
+
+TEST_F(GameTest, TheTenthLapEndsTheFrameBeforeItIsShown) {
+    use_blank_track(0);
+    testing_capture_frames(true);
+    race_frame();
+    const unsigned shown = testing_last_frame().serial;
+    player1_laps = 9;
+    player1_lap_timer = 150;
+    key(SDL_SCANCODE_LEFT, true);
+    testing_clear_recorded_calls();
+    EXPECT_EQ(race_frame(), 5);
+    EXPECT_EQ(player1_laps, 10);
+    EXPECT_EQ(testing_last_frame().serial, shown);
+    EXPECT_EQ(plays(engine_sound), 0);
+}
+
+TEST_F(GameTest, EscapePostsADestroyEveryFrameAndTheRaceEndsWhenTheQueueEmpties) {
+    use_blank_track();
+    race_frame(); // the window's first events (shown, exposed) redraw it once
+    unsigned flips = 0;
+    testing_on_present(
+        [](const PresentedFrame &, void *count) { ++*static_cast<unsigned *>(count); }, &flips);
+    key(SDL_SCANCODE_ESCAPE, true);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(race_frame(), 1);
+    EXPECT_EQ(flips, 3u);
+    key(SDL_SCANCODE_ESCAPE, false);
+    // Three destroy messages wait: one per pass, each frame still shown, then the quit message.
+    EXPECT_EQ(race_loop(), 0);
+    EXPECT_EQ(flips, 6u);
+    testing_on_present(nullptr, nullptr);
+}
+
+TEST_F(GameTest, TheWinnerPictureIsThePlayerWithMoreLaps) {
+    const std::pair<int, int> results[] = {{10, 9}, {9, 10}, {10, 10}, {3, 5}, {0, 0}, {4, 2}};
+    key(SDL_SCANCODE_Q, true); // the screens end at their first key test
+    for (const auto &[laps1, laps2] : results) {
+        image_destroy(&winner1_image);
+        image_destroy(&winner2_image);
+        player1_laps = laps1;
+        player2_laps = laps2;
+        winner_screen_for_laps();
+        const bool player1_won = laps1 > laps2;
+        EXPECT_EQ(winner1_image.pixels != nullptr, player1_won) << laps1 << ":" << laps2;
+        EXPECT_EQ(winner2_image.pixels != nullptr, !player1_won) << laps1 << ":" << laps2;
+    }
+}
+
+TEST_F(GameTest, ProbesAreSkippedWhenTheBackBufferCannotBeLocked) {
+    use_blank_track();
+    paint(0, 0, 639, 479, 29);
+    key(SDL_SCANCODE_RIGHT, true);
+    // The back buffer cannot be locked for the kart's probes: the move stands unprobed.
+    testing_fail("Lock", 1, 1);
+    race_frame();
+    EXPECT_EQ(kart1.x, 240);
+    race_frame();
+    EXPECT_EQ(kart1.x, 240);
+}
