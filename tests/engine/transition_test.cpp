@@ -210,15 +210,6 @@ TEST_F(TransitionTest, WipesEraseFromBothEdgesInTheirStepCounts) {
     }
 }
 
-TEST_F(TransitionTest, ErasingKeepsToTheScreenColumnsOfEachRow) {
-    // A pitch wider than the row: the bytes past column 639 are not the screen's.
-    std::vector<BYTE> memory = screen_memory();
-    EXPECT_EQ(run(WIPE_ROWS_AND_COLUMNS, memory.data(), pitch), 160);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < pitch; ++x)
-            ASSERT_EQ(memory[y * pitch + x], x < width ? 0 : picture) << x << ", " << y;
-}
-
 TEST_F(TransitionTest, DissolveDrawsRowThenColumnForEveryOneOfItsPixels) {
     std::vector<BYTE> memory = screen_memory();
     std::srand(77);
