@@ -12,12 +12,21 @@ press() {
     sleep 0.3
 }
 
+# Waits for the game's window and then for its first picture (the screen no longer black), so
+# that keys are pressed once set-up is over and the intro polls them.
 wait_for_window() {
     for _ in $(seq 1 100); do
-        xdotool search --name "$GAME_TITLE" >/dev/null 2>&1 && return 0
+        if xdotool search --name "$GAME_TITLE" >/dev/null 2>&1; then
+            for _ in $(seq 1 100); do
+                mean=$(import -window root -format '%[fx:mean]' info: 2>/dev/null)
+                awk -v m="${mean:-0}" 'BEGIN { exit !(m > 0.02) }' && return 0
+                sleep 0.1
+            done
+            break
+        fi
         sleep 0.1
     done
-    echo "the game window never appeared" >&2
+    echo "the game window never showed a picture" >&2
     return 1
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real program under a real X server: Enter, space, Escape and Q walk it through intro,
-# title, race and winner screen, and it exits 0.
+# The real program under a real X server: Enter, space, a few seconds of driving both karts,
+# Escape and Q walk it through intro, title, race and winner screen, and it exits 0. A
+# screenshot of each screen is left in the build folder's test-output/ for a person to look at.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 game="$1"
@@ -10,11 +11,20 @@ source "'"$here"'/common.sh"
 pid=$!
 wait_for_window || { kill $pid; exit 1; }
 sleep 0.5
+import -window root "$OUT_DIR/screen-intro.png"
 press Return
+sleep 0.3
+import -window root "$OUT_DIR/screen-title.png"
 press space
+xdotool keydown Right keydown d keydown n
+sleep 1.5
+xdotool keyup n keydown Down
 sleep 1
+import -window root "$OUT_DIR/screen-race.png"
+xdotool keyup Right keyup d keyup Down
 press Escape
 sleep 1
+import -window root "$OUT_DIR/screen-winner.png"
 press q
 wait_exit $pid 10
 echo "exit code: $code"
