@@ -55,6 +55,18 @@ struct Picture {
     int at(int x, int y) const { return file.pixels[y * width() + x]; }
 };
 
+// The header fields that matter here, copied out of the packed file headers.
+struct Header {
+    long width, height, bits, compression, image_size, file_size, pixel_offset;
+};
+
+Header header_of(const BitmapFile &file) {
+    return {file.info_header.biWidth,     file.info_header.biHeight,
+            file.info_header.biBitCount,  file.info_header.biCompression,
+            file.info_header.biSizeImage, file.file_header.bfSize,
+            file.file_header.bfOffBits};
+}
+
 bool same_palette(const BitmapFile &a, const BitmapFile &b) {
     return std::memcmp(a.palette, b.palette, sizeof a.palette) == 0;
 }
@@ -133,14 +145,13 @@ TEST(Assets, PicturesAreFullScreen8BitWithPackedRowsAndTheirPalettes) {
                              "images/track2.bmp", "images/win1.bmp", "images/win2.bmp"}) {
         const Picture picture(name);
         ASSERT_TRUE(picture.loaded) << name;
-        const BITMAPINFOHEADER &info = picture.file.info_header;
-        EXPECT_EQ(info.biWidth, 640) << name;
-        EXPECT_EQ(info.biHeight, 480) << name;
-        EXPECT_EQ(info.biBitCount, 8) << name;
-        EXPECT_EQ(info.biCompression, 0u) << name;
-        EXPECT_EQ(info.biSizeImage, 640u * 480u) << name << ": rows must need no fill bytes";
-        EXPECT_EQ(picture.file.file_header.bfSize,
-                  picture.file.file_header.bfOffBits + info.biSizeImage)
+        const Header header = header_of(picture.file);
+        EXPECT_EQ(header.width, 640) << name;
+        EXPECT_EQ(header.height, 480) << name;
+        EXPECT_EQ(header.bits, 8) << name;
+        EXPECT_EQ(header.compression, 0) << name;
+        EXPECT_EQ(header.image_size, 640 * 480) << name << ": rows must need no fill bytes";
+        EXPECT_EQ(header.file_size, header.pixel_offset + header.image_size)
             << name << ": the rows are the last bytes of the file";
     }
     // The tracks are drawn in the intro's palette, which stays in effect for title and race;
@@ -347,11 +358,11 @@ TEST(Assets, KartFilesHoldFourCellsOfAnimatedFramesInThePalette) {
             const Picture car(car_name(player, heading));
             SCOPED_TRACE(car_name(player, heading));
             ASSERT_TRUE(car.loaded);
-            const BITMAPINFOHEADER &info = car.file.info_header;
-            EXPECT_EQ(info.biBitCount, 8);
-            ASSERT_GE(info.biWidth, 1 + 3 * (cell_w + 1));
-            ASSERT_GE(info.biHeight, 1 + 2 * (cell_h + 1));
-            EXPECT_EQ(info.biSizeImage, static_cast<DWORD>(info.biWidth * info.biHeight))
+            const Header header = header_of(car.file);
+            EXPECT_EQ(header.bits, 8);
+            ASSERT_GE(header.width, 1 + 3 * (cell_w + 1));
+            ASSERT_GE(header.height, 1 + 2 * (cell_h + 1));
+            EXPECT_EQ(header.image_size, header.width * header.height)
                 << "rows must need no fill bytes";
             EXPECT_TRUE(same_palette(car.file, intro.file));
             long red_minus_blue = 0;
