@@ -104,41 +104,26 @@ TEST(DrawLine, BothBranchesSetTheirDocumentedPixels) {
         EXPECT_EQ(draw_line(x1, y1, x2, y2, 1, screen.data(), screen.pitch), 1);
         return screen.set_pixels();
     };
-    // Mostly horizontal: the last pixel lies a row short of y2.
-    EXPECT_EQ(line(0, 0, 10, 5), (Pixels{{0, 0},
-                                         {1, 0},
-                                         {2, 0},
-                                         {3, 1},
-                                         {4, 1},
-                                         {5, 2},
-                                         {6, 2},
-                                         {7, 3},
-                                         {8, 3},
-                                         {9, 4},
-                                         {10, 4}}));
-    Pixels flat;
-    for (int x = 0; x <= 10; ++x)
-        flat.insert({x, 0});
-    EXPECT_EQ(line(0, 0, 10, 1), flat);
-    // Mostly vertical: sideways at once, ending on (x2, y2).
+    // One pixel per column from x0 in steps of dx, in the given rows.
+    auto columns = [](int x0, int dx, std::initializer_list<int> rows) {
+        Pixels out;
+        for (int y : rows) {
+            out.insert({x0, y});
+            x0 += dx;
+        }
+        return out;
+    };
+    // Mostly horizontal: the last pixel lies a row short of y2, in both directions.
+    EXPECT_EQ(line(0, 0, 10, 5), columns(0, 1, {0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4}));
+    EXPECT_EQ(line(10, 5, 0, 0), columns(10, -1, {5, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1}));
+    EXPECT_EQ(line(0, 0, 10, 1), columns(0, 1, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    // Mostly vertical (and equal steps): sideways at once, ending on (x2, y2).
     Pixels steep{{0, 0}};
     for (int y = 1; y <= 10; ++y)
         steep.insert({1, y});
     EXPECT_EQ(line(0, 0, 1, 10), steep);
-    EXPECT_EQ(line(0, 0, 3, 3), (Pixels{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
+    EXPECT_EQ(line(0, 0, 3, 3), columns(0, 1, {0, 1, 2, 3}));
     EXPECT_EQ(line(5, 5, 5, 5), (Pixels{{5, 5}}));
-    // Drawn right to left and bottom up, the same branches mirror.
-    EXPECT_EQ(line(10, 5, 0, 0), (Pixels{{10, 5},
-                                         {9, 5},
-                                         {8, 5},
-                                         {7, 4},
-                                         {6, 4},
-                                         {5, 3},
-                                         {4, 3},
-                                         {3, 2},
-                                         {2, 2},
-                                         {1, 1},
-                                         {0, 1}}));
 }
 
 TEST(DrawLine, ClippedLineDrawsOnlyInsideTheRectangle) {
