@@ -63,7 +63,6 @@ void measure_pan_law() {
         if (measuring != nullptr)
             alcDestroyContext(measuring);
         alcCloseDevice(loopback);
-        pan_law_measured = false;
         return;
     }
     std::array<ALubyte, 441> tone{}; // 1 kHz at 44100 Hz, 10 whole periods

@@ -147,7 +147,10 @@ TEST_F(SoundTableTest, VolumeStepsAreThreeTenthsOfADecibel) {
     EXPECT_EQ(sound_set_pan(0, 10001), 0);
     EXPECT_EQ(sound_set_frequency(0, 44100), 1);
     EXPECT_EQ(sound_set_frequency(0, 99), 0);
+    EXPECT_EQ(sound_set_frequency(0, -1), 0);
     EXPECT_EQ(buffer->frequency, 44100u);
+    EXPECT_EQ(sound_set_frequency(0, 0), 1); // back to the buffer's own 11025
+    EXPECT_EQ(buffer->frequency, 11025u);
 
     // A WAV loaded without control flags has buffers that refuse every setting.
     ASSERT_EQ(sound_load_wav_memory(wav.data(), wav.size(), 0), 1);
