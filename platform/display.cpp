@@ -67,16 +67,18 @@ void copy(IDirectDrawSurface *dest, const RECT &dest_rect, const IDirectDrawSurf
     const RECT r = intersect(dest_rect, clip);
     if (empty(r))
         return;
-    const std::int64_t dw = dest_rect.right - dest_rect.left;
-    const std::int64_t dh = dest_rect.bottom - dest_rect.top;
-    const std::int64_t sw = source_rect.right - source_rect.left;
-    const std::int64_t sh = source_rect.bottom - source_rect.top;
+    // In 64 bits: the edges of a rectangle far off the surface may be 2^32 apart.
+    const std::int64_t dw = std::int64_t{dest_rect.right} - dest_rect.left;
+    const std::int64_t dh = std::int64_t{dest_rect.bottom} - dest_rect.top;
+    const std::int64_t sw = std::int64_t{source_rect.right} - source_rect.left;
+    const std::int64_t sh = std::int64_t{source_rect.bottom} - source_rect.top;
     for (LONG y = r.top; y < r.bottom; ++y) {
-        const std::int64_t sy = source_rect.top + (y - dest_rect.top) * sh / dh;
+        const std::int64_t sy = source_rect.top + (std::int64_t{y} - dest_rect.top) * sh / dh;
         const BYTE *src_row = &source->pixels[static_cast<std::size_t>(sy) * source->pitch];
         BYTE *dst_row = &dest->pixels[static_cast<std::size_t>(y) * dest->pitch];
         for (LONG x = r.left; x < r.right; ++x) {
-            const BYTE value = src_row[source_rect.left + (x - dest_rect.left) * sw / dw];
+            const BYTE value =
+                src_row[source_rect.left + (std::int64_t{x} - dest_rect.left) * sw / dw];
             if (keyed && value >= key.dwColorSpaceLowValue && value <= key.dwColorSpaceHighValue)
                 continue;
             dst_row[x] = value;
@@ -362,9 +364,8 @@ HRESULT IDirectDrawPalette::SetEntries(DWORD, DWORD first, DWORD count,
     if (new_entries == nullptr || first > 256 || count > 256 - first)
         return DDERR_INVALIDPARAMS;
     std::memcpy(&entries[first], new_entries, count * sizeof(PALETTEENTRY));
-    // A palette change is seen on the screen at once.
     if (shown_on != nullptr)
-        platform::present_refresh();
+        platform::present_palette_changed();
     return DD_OK;
 }
 

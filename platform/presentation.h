@@ -15,9 +15,11 @@ void present_close(HWND window);
 void present_show(const IDirectDrawSurface *primary);
 // Shows the remembered surface again (after an expose, a palette change).
 void present_refresh();
+// The palette of the remembered surface changed: shown at once, or within one display refresh.
+void present_palette_changed();
 // The remembered surface's memory may be being written (it is locked).
 void present_mark_dirty();
-// From the tick count: refreshes a dirty screen, at most once per display refresh.
+// From every read of the tick count: refreshes a dirty screen, at most once per display refresh.
 void present_refresh_if_due(DWORD now);
 // Before a flip: like a real flipping chain, at most one flip per display refresh, so screens
 // that flip in a loop do not spin. Frames paced slower than the refresh never wait here.
