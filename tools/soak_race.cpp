@@ -1,0 +1,197 @@
+// Soak race: the real race frame run headless for a long time (100,000 frames unless told
+// otherwise) with seeded random keys for both players, on the virtual clock. Stretches of
+// random keys alternate with stretches of the automatic driver, so that races are also won: when
+// one ends, the laps, timers and karts are reset as for a new race and the next track is loaded.
+// After every frame it checks that no lap counter falls or passes 10; at the end it prints the
+// frames, races and memory (resident set at the start and the end) and tears everything down,
+// so that a leak checker sees what is left. Escape is never pressed.
+// Usage: soak_race [frames] [seed]; exits 1 when a check failed.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include "engine/display/bob.h"
+#include "engine/display/display.h"
+#include "game/main.h"
+#include "game/race.h"
+#include "game/setup.h"
+#include "platform/testing.h"
+#include "platform/window.h"
+#include "tools/track_paths.h"
+
+namespace {
+
+// Keys as testing_key takes them: SDL scancodes, which are the USB keyboard usage numbers.
+constexpr int key_a = 4, key_b = 5, key_d = 7, key_n = 17, key_s = 22, key_w = 26;
+constexpr int key_right = 79, key_left = 80, key_down = 81, key_up = 82;
+
+// Kilobytes of resident memory, from /proc/self/status; 0 when it cannot be read.
+long resident_kb() {
+    std::FILE *status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr)
+        return 0;
+    char line[256];
+    long kb = 0;
+    while (std::fgets(line, sizeof line, status) != nullptr)
+        if (std::sscanf(line, "VmRSS: %ld kB", &kb) == 1)
+            break;
+    std::fclose(status);
+    return kb;
+}
+
+struct Driver {
+    BOB *kart;
+    int left, right, up, down, turbo;
+    bool random_keys = false;
+    int frames_left = 0; // in the current stretch
+    int next = 0;        // the automatic driver's next waypoint
+    bool held[5] = {};
+
+    void press(int index, int key, bool pressed) {
+        if (held[index] != pressed)
+            testing_key(key, pressed);
+        held[index] = pressed;
+    }
+
+    void head_for_nearest_waypoint(const TrackPath &path) {
+        long best = -1;
+        for (int i = 0; i < path.count; ++i) {
+            const long dx = path.points[i].x - kart->x;
+            const long dy = path.points[i].y - kart->y;
+            if (best < 0 || dx * dx + dy * dy < best) {
+                best = dx * dx + dy * dy;
+                next = i;
+            }
+        }
+    }
+
+    // The keys for the next frame: a random set held for a short stretch, or the driver's.
+    void steer(const TrackPath &path, std::mt19937 &random) {
+        if (frames_left-- <= 0) {
+            random_keys = random() % 4 == 0;
+            frames_left = random_keys ? 5 + static_cast<int>(random() % 40)
+                                      : 50 + static_cast<int>(random() % 400);
+            if (random_keys) {
+                const int keys[5] = {left, right, up, down, turbo};
+                for (int i = 0; i < 5; ++i)
+                    press(i, keys[i], random() % 2 == 0);
+            } else {
+                head_for_nearest_waypoint(path);
+                press(4, turbo, random() % 3 == 0);
+            }
+        }
+        if (random_keys)
+            return;
+        if (track_waypoint_reached(kart->x, kart->y, path.points[next]))
+            next = (next + 1) % path.count;
+        const DriverKeys keys = track_driver_keys(kart->x, kart->y, path.points[next]);
+        press(0, left, keys.x < 0);
+        press(1, right, keys.x > 0);
+        press(2, up, keys.y < 0);
+        press(3, down, keys.y > 0);
+    }
+};
+
+// A new race on the given track, as the program would start one: the start grid, the counters'
+// starting values, the track picture and then the intro's palette.
+bool start_race(int track) {
+    char name[32];
+    std::snprintf(name, sizeof name, "images/track%d.bmp", track);
+    if (load_full_screen_picture(name, &track_image) == 0 ||
+        load_full_screen_picture("images/intro.bmp", &intro_image) == 0) {
+        std::fprintf(stderr, "soak: cannot load %s or the intro picture\n", name);
+        return false;
+    }
+    bob_set_position(&kart1, 235, 70);
+    bob_set_position(&kart2, 235, 23);
+    player1_laps = player2_laps = 0;
+    player1_lap_timer = player2_lap_timer = 0;
+    player1_bump_timer = player2_bump_timer = 59;
+    player1_terrain_timer = 59;
+    player2_terrain_timer = 0;
+    player1_on_terrain = player2_on_terrain = 0;
+    player1_moved = player2_moved = 0;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const long frames = argc > 1 ? std::atol(argv[1]) : 100000;
+    const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atol(argv[2])) : 1;
+    if (frames < 1) {
+        std::fprintf(stderr, "usage: soak_race [frames] [seed]\n");
+        return 2;
+    }
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("ALSOFT_DRIVERS", "null", 0);
+
+    WNDCLASS window_class{};
+    window_class.lpfnWndProc = window_proc;
+    window_class.lpszClassName = "WINXCLASS";
+    RegisterClassA(&window_class);
+    main_instance = GetModuleHandleA(nullptr);
+    main_window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0, 64,
+                                  48, nullptr, nullptr, main_instance, nullptr);
+    if (main_window == nullptr)
+        return 1;
+    testing_use_virtual_clock(1000, 1);
+    if (game_init() == 0)
+        return 1;
+
+    int track = 0;
+    if (!start_race(track))
+        return 1;
+    const long memory_at_start = resident_kb();
+    std::mt19937 random(seed);
+    Driver drivers[2] = {{&kart1, key_left, key_right, key_up, key_down, key_n},
+                         {&kart2, key_a, key_d, key_w, key_s, key_b}};
+    int races = 0;
+    int failures = 0;
+    int last_laps[2] = {0, 0};
+    for (long frame = 0; frame < frames; ++frame) {
+        for (Driver &driver : drivers)
+            driver.steer(track_paths[track], random);
+        // One message and one race frame, as the race loop does.
+        MSG msg;
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                std::fprintf(stderr, "soak: the race ended by a quit message at frame %ld\n",
+                             frame);
+                ++failures;
+                break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        const int result = race_frame();
+        const int laps[2] = {player1_laps, player2_laps};
+        for (int p = 0; p < 2; ++p) {
+            if (laps[p] < last_laps[p] || laps[p] > 10) {
+                std::fprintf(stderr, "soak: frame %ld: player %d laps went from %d to %d\n", frame,
+                             p + 1, last_laps[p], laps[p]);
+                ++failures;
+            }
+            last_laps[p] = laps[p];
+        }
+        if (result == 5) {
+            if (laps[0] != 10 && laps[1] != 10) {
+                std::fprintf(stderr, "soak: frame %ld: race ended without 10 laps\n", frame);
+                ++failures;
+            }
+            ++races;
+            track = (track + 1) % track_count;
+            if (!start_race(track))
+                return 1;
+            last_laps[0] = last_laps[1] = 0;
+        }
+    }
+    const long memory_at_end = resident_kb();
+    std::printf("soak: %ld frames, %d races won, resident memory %ld kB at the start and %ld kB "
+                "at the end, %d failed checks\n",
+                frames, races, memory_at_start, memory_at_end, failures);
+    game_shutdown();
+    DestroyWindow(main_window);
+    return failures == 0 ? 0 : 1;
+}
