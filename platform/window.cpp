@@ -416,20 +416,19 @@ void testing_key(int scancode, bool down, bool alt) {
     SDL_PushEvent(&event);
 }
 
-void testing_close_window() {
+namespace {
+
+void push_window_event(SDL_WindowEventID id) {
     SDL_Event event{};
     event.type = SDL_WINDOWEVENT;
-    event.window.event = SDL_WINDOWEVENT_CLOSE;
+    event.window.event = static_cast<Uint8>(id);
     if (main_record != nullptr)
         event.window.windowID = SDL_GetWindowID(main_record->sdl);
     SDL_PushEvent(&event);
 }
 
-void testing_focus_lost() {
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
-    if (main_record != nullptr)
-        event.window.windowID = SDL_GetWindowID(main_record->sdl);
-    SDL_PushEvent(&event);
-}
+} // namespace
+
+void testing_close_window() { push_window_event(SDL_WINDOWEVENT_CLOSE); }
+
+void testing_focus_lost() { push_window_event(SDL_WINDOWEVENT_FOCUS_LOST); }
