@@ -77,8 +77,10 @@ void copy(IDirectDrawSurface *dest, const RECT &dest_rect, const IDirectDrawSurf
         const BYTE *src_row = &source->pixels[static_cast<std::size_t>(sy) * source->pitch];
         BYTE *dst_row = &dest->pixels[static_cast<std::size_t>(y) * dest->pitch];
         for (LONG x = r.left; x < r.right; ++x) {
-            const BYTE value =
-                src_row[source_rect.left + (std::int64_t{x} - dest_rect.left) * sw / dw];
+            const std::int64_t offset = std::int64_t{x} - dest_rect.left;
+            // Unstretched (every sprite the game draws) the column needs no division, which
+            // otherwise costs more than the rest of the copy.
+            const BYTE value = src_row[source_rect.left + (sw == dw ? offset : offset * sw / dw)];
             if (keyed && value >= key.dwColorSpaceLowValue && value <= key.dwColorSpaceHighValue)
                 continue;
             dst_row[x] = value;

@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -59,9 +61,57 @@ void capture(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
     captured.serial = presented_count;
 }
 
-void show(const IDirectDrawSurface *surface) {
+const PALETTEENTRY *palette_of(const IDirectDrawSurface *surface) {
     static const PALETTEENTRY black[256] = {};
-    const PALETTEENTRY *palette = surface->palette != nullptr ? surface->palette->entries : black;
+    return surface->palette != nullptr ? surface->palette->entries : black;
+}
+
+// One row through the table. Eight pixels per 8-byte read: this loop is most of the frame's own
+// work, and reading the row a byte at a time made it about half as fast again.
+void convert_row(const BYTE *src, Uint32 *dst, int width, const Uint32 *lut) {
+    static_assert(std::endian::native == std::endian::little, "pixel k is byte k of the read");
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, src + x, sizeof eight);
+        for (int k = 0; k < 8; ++k)
+            dst[x + k] = lut[(eight >> (8 * k)) & 0xFF];
+    }
+    for (; x < width; ++x)
+        dst[x] = lut[src[x]];
+}
+
+// The surface's 8-bit pixels through its palette into the locked texture; false when the texture
+// cannot be locked.
+bool convert(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
+    Uint32 lut[256];
+    for (int i = 0; i < 256; ++i)
+        lut[i] = 0xFF000000u | (Uint32(palette[i].peRed) << 16) |
+                 (Uint32(palette[i].peGreen) << 8) | Uint32(palette[i].peBlue);
+    void *texels = nullptr;
+    int texture_pitch = 0;
+    if (SDL_LockTexture(texture, nullptr, &texels, &texture_pitch) != 0)
+        return false;
+    const int w = surface->width < mode_width ? surface->width : mode_width;
+    const int h = surface->height < mode_height ? surface->height : mode_height;
+    for (int y = 0; y < h; ++y)
+        convert_row(surface->pixels.data() + static_cast<std::size_t>(y) * surface->pitch,
+                    reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(texels) +
+                                               static_cast<std::size_t>(y) * texture_pitch),
+                    w, lut);
+    SDL_UnlockTexture(texture);
+    return true;
+}
+
+// The texture to SDL, scaled and letterboxed onto the window.
+void hand_over() {
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+}
+
+void show(const IDirectDrawSurface *surface) {
+    const PALETTEENTRY *palette = palette_of(surface);
     ++presented_count;
     dirty = false;
     last_show = now_ms();
@@ -72,27 +122,8 @@ void show(const IDirectDrawSurface *surface) {
     }
     if (renderer == nullptr || texture == nullptr)
         return;
-    Uint32 lut[256];
-    for (int i = 0; i < 256; ++i)
-        lut[i] = 0xFF000000u | (Uint32(palette[i].peRed) << 16) |
-                 (Uint32(palette[i].peGreen) << 8) | Uint32(palette[i].peBlue);
-    void *texels = nullptr;
-    int texture_pitch = 0;
-    if (SDL_LockTexture(texture, nullptr, &texels, &texture_pitch) != 0)
-        return;
-    const int w = surface->width < mode_width ? surface->width : mode_width;
-    const int h = surface->height < mode_height ? surface->height : mode_height;
-    for (int y = 0; y < h; ++y) {
-        const BYTE *src = surface->pixels.data() + static_cast<std::size_t>(y) * surface->pitch;
-        Uint32 *dst = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(texels) +
-                                                 static_cast<std::size_t>(y) * texture_pitch);
-        for (int x = 0; x < w; ++x)
-            dst[x] = lut[src[x]];
-    }
-    SDL_UnlockTexture(texture);
-    SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-    SDL_RenderPresent(renderer);
+    if (convert(surface, palette))
+        hand_over();
 }
 
 } // namespace
@@ -215,6 +246,16 @@ void present_toggle_fullscreen() {
 }
 
 } // namespace platform
+
+void testing_present_convert() {
+    if (shown != nullptr && texture != nullptr)
+        convert(shown, palette_of(shown));
+}
+
+void testing_present_hand_over() {
+    if (shown != nullptr && renderer != nullptr && texture != nullptr)
+        hand_over();
+}
 
 void testing_capture_frames(bool on) { capturing = on; }
 

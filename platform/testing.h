@@ -55,6 +55,13 @@ bool testing_save_frame(const PresentedFrame &frame, const char *path);
 // Called with every presented frame (null to stop); for tests that follow a frame sequence.
 void testing_on_present(void (*callback)(const PresentedFrame &frame, void *user), void *user);
 
+// --- Presentation cost ---------------------------------------------------------------------
+// The two halves of showing the screen, each run on its own for measuring it: the palette
+// conversion of the shown surface into the locked streaming texture, and the hand-over of that
+// texture to SDL (clear, copy, present). Nothing happens before a surface has been shown.
+void testing_present_convert();
+void testing_present_hand_over();
+
 // --- Faults --------------------------------------------------------------------------------
 // The named operation ("SetDisplayMode", "CreateSurface", "Lock", "Flip", "CreateWindow",
 // "CreateSoundBuffer", "Acquire", ...) fails the next `times` times it is called, after letting
