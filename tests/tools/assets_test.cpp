@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,38 +16,32 @@
 
 #include "engine/display/bitmap.h"
 #include "platform/file.h"
+#include "tests/engine/sound_test_support.h"
 #include "tools/track_paths.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+constexpr int wall = 29, finish = 0, mud = 24, slick = 42;
 
-constexpr int wall = 29;
-constexpr int finish = 0;
-constexpr int mud = 24;
-constexpr int slick = 42;
-
-std::string source_dir() {
+std::string asset(const std::string &name) {
     const char *dir = std::getenv("DW_SOURCE_DIR");
-    return dir ? dir : ".";
+    return std::string(dir ? dir : ".") + "/" + name;
 }
 
-std::vector<std::string> asset_names() {
-    std::vector<std::string> names = {"images/intro.bmp",  "images/track0.bmp", "images/track1.bmp",
-                                      "images/track2.bmp", "images/win1.bmp",   "images/win2.bmp",
-                                      "sounds/boing.wav",  "sounds/mud.wav",    "sounds/turn.wav",
-                                      "sounds/ice.wav",    "sounds/engine.wav"};
-    for (int player = 1; player <= 2; ++player)
-        for (int heading = 0; heading < 8; ++heading)
-            names.push_back("cars/car" + std::to_string(player) + std::to_string(heading) + ".BMP");
-    return names;
+std::string car_name(int player, int heading) {
+    return "cars/car" + std::to_string(player) + std::to_string(heading) + ".BMP";
 }
+
+const char *const pictures[] = {"images/intro.bmp",  "images/track0.bmp", "images/track1.bmp",
+                                "images/track2.bmp", "images/win1.bmp",   "images/win2.bmp"};
+const char *const sounds[] = {"sounds/boing.wav", "sounds/mud.wav", "sounds/turn.wav",
+                              "sounds/ice.wav", "sounds/engine.wav"};
 
 struct Picture {
     BitmapFile file{};
     bool loaded = false;
     explicit Picture(const std::string &name) {
-        loaded = bitmap_file_load(&file, (source_dir() + "/" + name).c_str()) == 1;
+        loaded = bitmap_file_load(&file, asset(name).c_str()) == 1;
     }
     ~Picture() { bitmap_file_unload(&file); }
     int width() const { return file.info_header.biWidth; }
@@ -55,16 +49,10 @@ struct Picture {
     int at(int x, int y) const { return file.pixels[y * width() + x]; }
 };
 
-// The header fields that matter here, copied out of the packed file headers.
-struct Header {
-    long width, height, bits, compression, image_size, file_size, pixel_offset;
-};
-
-Header header_of(const BitmapFile &file) {
-    return {file.info_header.biWidth,     file.info_header.biHeight,
-            file.info_header.biBitCount,  file.info_header.biCompression,
-            file.info_header.biSizeImage, file.file_header.bfSize,
-            file.file_header.bfOffBits};
+// Width, height, depth, compression and image size, copied out of the packed header.
+std::array<long, 5> shape(const BitmapFile &file) {
+    const auto &h = file.info_header;
+    return {h.biWidth, h.biHeight, h.biBitCount, h.biCompression, h.biSizeImage};
 }
 
 bool same_palette(const BitmapFile &a, const BitmapFile &b) {
@@ -78,44 +66,51 @@ double luminance(const PALETTEENTRY &e) {
 // True when some pixel of the kart probe at (x, y) has the index: the race's scan of
 // x+16..x+40, y+16..y+56, clamped to the screen.
 bool probe_finds(const Picture &track, int x, int y, int index) {
-    auto clamp = [](int v, int hi) { return v < 0 ? 0 : (v > hi ? hi : v); };
-    const int x1 = clamp(x + 16, 639), x2 = clamp(x + 40, 639);
-    const int y1 = clamp(y + 16, 479), y2 = clamp(y + 56, 479);
-    for (int py = y1; py <= y2; ++py)
-        for (int px = x1; px <= x2; ++px)
+    for (int py = std::clamp(y + 16, 0, 479); py <= std::clamp(y + 56, 0, 479); ++py)
+        for (int px = std::clamp(x + 16, 0, 639); px <= std::clamp(x + 40, 0, 639); ++px)
             if (track.at(px, py) == index)
                 return true;
     return false;
 }
 
-// Sizes (in pixels) of the 4-connected regions of one index.
+// The pixels (as y * width + x) of each 4-connected region of one index.
 std::vector<std::vector<int>> regions_of(const Picture &picture, int index) {
-    std::vector<int> seen(picture.width() * picture.height(), 0);
+    const int w = picture.width(), h = picture.height();
+    std::vector<char> seen(w * h, 0);
     std::vector<std::vector<int>> regions;
-    for (int start = 0; start < static_cast<int>(seen.size()); ++start) {
+    for (int start = 0; start < w * h; ++start) {
         if (seen[start] || picture.file.pixels[start] != index)
             continue;
-        std::vector<int> region{start}, stack{start};
+        std::vector<int> region{start};
         seen[start] = 1;
-        while (!stack.empty()) {
-            const int p = stack.back();
-            stack.pop_back();
-            const int x = p % picture.width(), y = p / picture.width();
-            const int next[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
-            for (const auto &n : next) {
-                if (n[0] < 0 || n[1] < 0 || n[0] >= picture.width() || n[1] >= picture.height())
-                    continue;
-                const int q = n[1] * picture.width() + n[0];
-                if (!seen[q] && picture.file.pixels[q] == index) {
+        for (std::size_t i = 0; i < region.size(); ++i) {
+            const int x = region[i] % w, y = region[i] / w;
+            for (const auto [nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
+                const int q = ny * w + nx;
+                if (nx >= 0 && ny >= 0 && nx < w && ny < h && !seen[q] &&
+                    picture.file.pixels[q] == index) {
                     seen[q] = 1;
                     region.push_back(q);
-                    stack.push_back(q);
                 }
             }
         }
         regions.push_back(region);
     }
     return regions;
+}
+
+// Squared distance from the point to the nearest leg of the closed path.
+double distance2_to_path(const TrackPath &path, double cx, double cy) {
+    double nearest = 1e18;
+    for (int i = 0; i < path.count; ++i) {
+        const TrackPoint a = path.points[i], b = path.points[(i + 1) % path.count];
+        const double ex = b.x - a.x, ey = b.y - a.y;
+        const double t =
+            std::clamp(((cx - a.x) * ex + (cy - a.y) * ey) / (ex * ex + ey * ey), 0.0, 1.0);
+        const double dx = cx - a.x - t * ex, dy = cy - a.y - t * ey;
+        nearest = std::min(nearest, dx * dx + dy * dy);
+    }
+    return nearest;
 }
 
 TEST(Assets, GeneratorRemakesTheCommittedFilesByteForByte) {
@@ -125,34 +120,34 @@ TEST(Assets, GeneratorRemakesTheCommittedFilesByteForByte) {
     ASSERT_NE(mkdtemp(folder), nullptr);
     const std::string command = std::string(binary_dir) + "/make_assets " + folder;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    std::vector<std::string> names(std::begin(pictures), std::end(pictures));
+    names.insert(names.end(), std::begin(sounds), std::end(sounds));
+    for (int player = 1; player <= 2; ++player)
+        for (int heading = 0; heading < 8; ++heading)
+            names.push_back(car_name(player, heading));
     int made = 0;
-    for (const auto &entry : fs::recursive_directory_iterator(folder))
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(folder))
         made += entry.is_regular_file() ? 1 : 0;
-    EXPECT_EQ(made, static_cast<int>(asset_names().size())) << "make_assets wrote other files";
-    for (const std::string &name : asset_names()) {
+    EXPECT_EQ(made, static_cast<int>(names.size())) << "make_assets wrote other files";
+    for (const std::string &name : names) {
         std::vector<BYTE> fresh, committed;
         ASSERT_TRUE(read_whole_file((std::string(folder) + "/" + name).c_str(), fresh)) << name;
-        ASSERT_TRUE(read_whole_file((source_dir() + "/" + name).c_str(), committed)) << name;
+        ASSERT_TRUE(read_whole_file(asset(name).c_str(), committed)) << name;
         EXPECT_TRUE(fresh == committed) << name << " differs from what make_assets makes";
     }
-    fs::remove_all(folder);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(Assets, PicturesAreFullScreen8BitWithPackedRowsAndTheirPalettes) {
     const Picture intro("images/intro.bmp");
     ASSERT_TRUE(intro.loaded);
-    for (const char *name : {"images/intro.bmp", "images/track0.bmp", "images/track1.bmp",
-                             "images/track2.bmp", "images/win1.bmp", "images/win2.bmp"}) {
+    for (const char *name : pictures) {
         const Picture picture(name);
         ASSERT_TRUE(picture.loaded) << name;
-        const Header header = header_of(picture.file);
-        EXPECT_EQ(header.width, 640) << name;
-        EXPECT_EQ(header.height, 480) << name;
-        EXPECT_EQ(header.bits, 8) << name;
-        EXPECT_EQ(header.compression, 0) << name;
-        EXPECT_EQ(header.image_size, 640 * 480) << name << ": rows must need no fill bytes";
-        EXPECT_EQ(header.file_size, header.pixel_offset + header.image_size)
-            << name << ": the rows are the last bytes of the file";
+        // No fill bytes in the rows, and the rows are the last bytes of the file.
+        EXPECT_EQ(shape(picture.file), (std::array<long, 5>{640, 480, 8, 0, 640 * 480})) << name;
+        EXPECT_EQ(+picture.file.file_header.bfSize, picture.file.file_header.bfOffBits + 640 * 480)
+            << name;
     }
     // The tracks are drawn in the intro's palette, which stays in effect for title and race;
     // each winner picture brings its own.
@@ -170,52 +165,39 @@ TEST(Assets, PicturesAreFullScreen8BitWithPackedRowsAndTheirPalettes) {
 
 class TrackTest : public ::testing::TestWithParam<int> {
 protected:
-    std::string name() const { return "images/track" + std::to_string(GetParam()) + ".bmp"; }
+    const Picture track{"images/track" + std::to_string(GetParam()) + ".bmp"};
 };
 
 TEST_P(TrackTest, MeaningfulColoursAppearOnlyWhereTheyMeanSomething) {
-    const Picture track(name());
     ASSERT_TRUE(track.loaded);
     // Index 0 counts a lap wherever it is: only the finish line, just left of the start grid.
     for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) {
-            if (track.at(x, y) == finish) {
+        for (int x = 0; x < 640; ++x)
+            if (track.at(x, y) == finish)
                 ASSERT_TRUE(x >= 240 && x <= 249 && y < 160) << "index 0 at " << x << "," << y;
-            }
-        }
     // Walls are long barriers, not stray pixels of scenery.
     for (const auto &region : regions_of(track, wall))
         EXPECT_GE(region.size(), 1000u) << "a small patch of wall colour";
     // Terrain comes in patches on the racing line, big enough to drive through.
-    const TrackPath &path = track_paths[GetParam()];
     for (int index : {mud, slick}) {
         const auto regions = regions_of(track, index);
         EXPECT_GE(regions.size(), 2u) << "terrain " << index;
         for (const auto &region : regions) {
             EXPECT_GE(region.size(), 400u) << "terrain " << index << " in a speck";
-            long sx = 0, sy = 0;
+            double sx = 0, sy = 0;
             for (int p : region) {
                 sx += p % 640;
                 sy += p / 640;
             }
-            const double cx = static_cast<double>(sx) / region.size() - track_probe_centre_x;
-            const double cy = static_cast<double>(sy) / region.size() - track_probe_centre_y;
-            double nearest = 1e9;
-            for (int i = 0; i < path.count; ++i) {
-                const TrackPoint a = path.points[i], b = path.points[(i + 1) % path.count];
-                const double ex = b.x - a.x, ey = b.y - a.y;
-                double t = ((cx - a.x) * ex + (cy - a.y) * ey) / (ex * ex + ey * ey);
-                t = t < 0 ? 0 : (t > 1 ? 1 : t);
-                const double dx = cx - a.x - t * ex, dy = cy - a.y - t * ey;
-                nearest = std::min(nearest, dx * dx + dy * dy);
-            }
-            EXPECT_LT(nearest, 20.0 * 20.0) << "terrain " << index << " off the racing line";
+            const double cx = sx / region.size() - track_probe_centre_x;
+            const double cy = sy / region.size() - track_probe_centre_y;
+            EXPECT_LT(distance2_to_path(track_paths[GetParam()], cx, cy), 20.0 * 20.0)
+                << "terrain " << index << " off the racing line";
         }
     }
 }
 
 TEST_P(TrackTest, StartGridIsClearAndTheFinishLineCannotBeSkirted) {
-    const Picture track(name());
     ASSERT_TRUE(track.loaded);
     for (int y : {23, 70})
         for (int index : {wall, finish, mud, slick})
@@ -244,7 +226,6 @@ TEST_P(TrackTest, StartGridIsClearAndTheFinishLineCannotBeSkirted) {
 }
 
 TEST_P(TrackTest, TextPlacesAreReadable) {
-    const Picture track(name());
     const Picture intro("images/intro.bmp");
     ASSERT_TRUE(track.loaded && intro.loaded);
     struct Place {
@@ -261,10 +242,8 @@ TEST_P(TrackTest, TextPlacesAreReadable) {
         for (int y = p.y0; y <= p.y1; ++y)
             for (int x = p.x0; x <= p.x1; ++x) {
                 const double l = luminance(intro.file.palette[track.at(x, y)]);
-                if (p.light)
-                    ASSERT_GE(l, 170.0) << "dark pixel behind black text at " << x << "," << y;
-                else
-                    ASSERT_LE(l, 70.0) << "light pixel behind white text at " << x << "," << y;
+                ASSERT_TRUE(p.light ? l >= 170.0 : l <= 70.0)
+                    << "pixel of luminance " << l << " behind the text at " << x << "," << y;
             }
 }
 
@@ -273,9 +252,7 @@ TEST_P(TrackTest, TextPlacesAreReadable) {
 struct DriveResult {
     std::vector<int> lap_frames;
     int bumps = 0;
-    bool stuck = false;
-    bool saw_mud_each_lap = true;
-    bool saw_slick_each_lap = true;
+    bool stuck = false, saw_mud_each_lap = true, saw_slick_each_lap = true;
 };
 
 DriveResult drive(const Picture &track, const TrackPath &path, int x, int y, int laps) {
@@ -321,7 +298,6 @@ DriveResult drive(const Picture &track, const TrackPath &path, int x, int y, int
 }
 
 TEST_P(TrackTest, DriverFollowingThePathLapsCleanlyFromBothStartPlaces) {
-    const Picture track(name());
     ASSERT_TRUE(track.loaded);
     for (int start_y : {70, 23}) {
         const DriveResult result = drive(track, track_paths[GetParam()], 235, start_y, 3);
@@ -340,15 +316,10 @@ TEST_P(TrackTest, DriverFollowingThePathLapsCleanlyFromBothStartPlaces) {
 
 INSTANTIATE_TEST_SUITE_P(Assets, TrackTest, ::testing::Values(0, 1, 2));
 
-constexpr int cell_w = 56;
-constexpr int cell_h = 72;
+constexpr int cell_w = 56, cell_h = 72;
 
 int cell_pixel(const Picture &car, int cx, int cy, int x, int y) {
     return car.at(1 + cx * (cell_w + 1) + x, 1 + cy * (cell_h + 1) + y);
-}
-
-std::string car_name(int player, int heading) {
-    return "cars/car" + std::to_string(player) + std::to_string(heading) + ".BMP";
 }
 
 TEST(Assets, KartFilesHoldFourCellsOfAnimatedFramesInThePalette) {
@@ -358,38 +329,33 @@ TEST(Assets, KartFilesHoldFourCellsOfAnimatedFramesInThePalette) {
             const Picture car(car_name(player, heading));
             SCOPED_TRACE(car_name(player, heading));
             ASSERT_TRUE(car.loaded);
-            const Header header = header_of(car.file);
-            EXPECT_EQ(header.bits, 8);
-            ASSERT_GE(header.width, 1 + 3 * (cell_w + 1));
-            ASSERT_GE(header.height, 1 + 2 * (cell_h + 1));
-            EXPECT_EQ(header.image_size, header.width * header.height)
-                << "rows must need no fill bytes";
+            const auto [width, height, bits, compression, image_size] = shape(car.file);
+            EXPECT_EQ(bits, 8);
+            ASSERT_GE(width, 1 + 3 * (cell_w + 1));
+            ASSERT_GE(height, 1 + 2 * (cell_h + 1));
+            EXPECT_EQ(image_size, width * height) << "rows must need no fill bytes";
             EXPECT_TRUE(same_palette(car.file, intro.file));
             long red_minus_blue = 0;
             std::vector<int> frames[4];
             const int cells[4][2] = {{0, 0}, {1, 0}, {2, 0}, {0, 1}};
             for (int f = 0; f < 4; ++f) {
-                int opaque = 0;
                 for (int y = 0; y < cell_h; ++y)
                     for (int x = 0; x < cell_w; ++x) {
                         const int index = cell_pixel(car, cells[f][0], cells[f][1], x, y);
                         frames[f].push_back(index);
-                        if (index == 0)
-                            continue;
-                        ++opaque;
                         const PALETTEENTRY &e = intro.file.palette[index];
-                        red_minus_blue += e.peRed - e.peBlue;
+                        red_minus_blue += index == 0 ? 0 : e.peRed - e.peBlue;
                     }
-                EXPECT_GT(opaque, 600) << "cell " << f << " holds no kart";
+                EXPECT_GT(std::count_if(frames[f].begin(), frames[f].end(),
+                                        [](int index) { return index != 0; }),
+                          600)
+                    << "cell " << f << " holds no kart";
             }
             EXPECT_NE(frames[0], frames[1]) << "the frames do not animate";
             EXPECT_NE(frames[0], frames[2]);
             EXPECT_NE(frames[1], frames[2]);
             // Player 1's kart is red, player 2's blue.
-            if (player == 1)
-                EXPECT_GT(red_minus_blue, 0);
-            else
-                EXPECT_LT(red_minus_blue, 0);
+            EXPECT_EQ(red_minus_blue > 0, player == 1) << red_minus_blue;
         }
 }
 
@@ -432,83 +398,60 @@ TEST(Assets, KartHeadingsTurnCounterClockwiseFromRight) {
     }
 }
 
-struct Wave {
-    int format = 0, channels = 0, rate = 0, bits = 0;
-    std::vector<BYTE> samples;
-};
+using AssetSounds = SoundTest;
 
-// Reads a RIFF WAVE file the way the game's loader walks it: the format chunk first inside the
-// form, then the data chunk found by search.
-bool read_wave(const std::string &name, Wave *wave) {
-    std::vector<BYTE> bytes;
-    if (!read_whole_file((source_dir() + "/" + name).c_str(), bytes) || bytes.size() < 44)
-        return false;
-    auto u32 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(bytes[at]) |
-               static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
-               static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
-               static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-    };
-    auto u16 = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8; };
-    if (std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
-        std::memcmp(bytes.data() + 8, "WAVE", 4) != 0 || u32(4) + 8u != bytes.size() ||
-        std::memcmp(bytes.data() + 12, "fmt ", 4) != 0)
-        return false;
-    wave->format = u16(20);
-    wave->channels = u16(22);
-    wave->rate = static_cast<int>(u32(24));
-    wave->bits = u16(34);
-    for (std::size_t at = 20 + u32(16); at + 8 <= bytes.size();) {
-        const std::size_t size = u32(at + 4);
-        if (std::memcmp(bytes.data() + at, "data", 4) == 0) {
-            if (at + 8 + size > bytes.size())
-                return false;
-            wave->samples.assign(bytes.begin() + at + 8, bytes.begin() + at + 8 + size);
-            return true;
-        }
-        at += 8 + size + (size & 1);
+// The samples of a sound as the game's loader reads it (at 11025 Hz), after checking the file's
+// format chunk: 8-bit mono PCM.
+std::vector<BYTE> loaded_samples(const char *name) {
+    const std::vector<BYTE> format = wav_chunk(read_bytes(asset(name)), "fmt ");
+    if (format.size() < 16) {
+        ADD_FAILURE() << name << " has no format chunk";
+        return {};
     }
-    return false;
+    EXPECT_EQ((std::array<int, 3>{format[0] | format[1] << 8, format[2] | format[3] << 8,
+                                  format[14] | format[15] << 8}),
+              (std::array<int, 3>{1, 1, 8}))
+        << name << ": tag, channels, bits";
+    const int slot = sound_load_wav(asset(name).c_str(), 0);
+    if (slot < 0) {
+        ADD_FAILURE() << "the game's loader refuses " << name;
+        return {};
+    }
+    EXPECT_EQ(sound_slots[slot].rate, 11025) << name;
+    return sound_slots[slot].buffer->data->bytes;
 }
 
-TEST(Assets, SoundsAre8BitMonoAt11025AndStartAndEndQuietly) {
-    for (const char *name : {"sounds/boing.wav", "sounds/mud.wav", "sounds/turn.wav",
-                             "sounds/ice.wav", "sounds/engine.wav"}) {
+TEST_F(AssetSounds, SoundsAre8BitMonoAt11025AndStartAndEndQuietly) {
+    for (const char *name : sounds) {
         SCOPED_TRACE(name);
-        Wave wave;
-        ASSERT_TRUE(read_wave(name, &wave));
-        EXPECT_EQ(wave.format, 1);
-        EXPECT_EQ(wave.channels, 1);
-        EXPECT_EQ(wave.rate, 11025);
-        EXPECT_EQ(wave.bits, 8);
-        ASSERT_GE(wave.samples.size(), 331u);
-        EXPECT_LE(wave.samples.size(), 11025u) << "a sound effect of a second or more";
+        const std::vector<BYTE> samples = loaded_samples(name);
+        ASSERT_GE(samples.size(), 331u);
+        EXPECT_LE(samples.size(), 11025u) << "a sound effect of a second or more";
         int peak = 0;
-        for (BYTE s : wave.samples)
+        for (BYTE s : samples)
             peak = std::max(peak, std::abs(s - 128));
         EXPECT_GE(peak, 50) << "too quiet to hear";
         // Silence is 128: no click when a sound starts or runs out.
-        EXPECT_LE(std::abs(wave.samples.front() - 128), 6);
-        EXPECT_LE(std::abs(wave.samples.back() - 128), 6);
+        EXPECT_LE(std::abs(samples.front() - 128), 6);
+        EXPECT_LE(std::abs(samples.back() - 128), 6);
     }
 }
 
-TEST(Assets, EngineSoundRepeatsEvery30MillisecondsSoRestartsJoinSmoothly) {
-    Wave wave;
-    ASSERT_TRUE(read_wave("sounds/engine.wav", &wave));
-    ASSERT_GE(wave.samples.size(), 3u * 331u);
+TEST_F(AssetSounds, EngineSoundRepeatsEvery30MillisecondsSoRestartsJoinSmoothly) {
+    const std::vector<BYTE> samples = loaded_samples("sounds/engine.wav");
+    ASSERT_GE(samples.size(), 3u * 331u);
     // 30 ms is 330.75 samples: compare each sample of the first two frames with the one that
     // far on, interpolated.
     int worst = 0;
     for (int i = 0; i < 662; ++i) {
-        const double later = 0.25 * wave.samples[i + 330] + 0.75 * wave.samples[i + 331];
-        worst = std::max(worst, static_cast<int>(std::abs(later - wave.samples[i]) + 0.5));
+        const double later = 0.25 * samples[i + 330] + 0.75 * samples[i + 331];
+        worst = std::max(worst, static_cast<int>(std::abs(later - samples[i]) + 0.5));
     }
     EXPECT_LE(worst, 6);
     // A buzz, not a click: the wave swings through the middle many times each frame.
     int crossings = 0;
     for (int i = 1; i < 331; ++i)
-        crossings += (wave.samples[i - 1] < 128) != (wave.samples[i] < 128) ? 1 : 0;
+        crossings += (samples[i - 1] < 128) != (samples[i] < 128) ? 1 : 0;
     EXPECT_GE(crossings, 4);
 }
 
