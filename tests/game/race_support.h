@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/display/display.h"
 #include "engine/sound/sound.h"
@@ -59,6 +60,15 @@ struct GameTest : ::testing::Test {
     }
 
     static void key(SDL_Scancode scancode, bool down) { testing_key(scancode, down); }
+
+    // One race frame with the keys held, released after it.
+    static void frame_holding(const std::vector<SDL_Scancode> &keys) {
+        for (SDL_Scancode k : keys)
+            key(k, true);
+        race_frame();
+        for (SDL_Scancode k : keys)
+            key(k, false);
+    }
 
     // How often the slot's sound was started since the record was last cleared.
     static int plays(int slot) {

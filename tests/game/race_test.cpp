@@ -36,11 +36,7 @@ TEST_F(GameTest, FirstMoveRightProbesTheDocumentedRectangle) {
 
 TEST_F(GameTest, KeyCombinationsTakeTheFirstMatchingRow) {
     use_blank_track();
-    struct Case {
-        std::vector<SDL_Scancode> keys;
-        Position moved;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<SDL_Scancode>, Position> cases[] = {
         {{SDL_SCANCODE_RIGHT, SDL_SCANCODE_LEFT}, {5, 0}},
         {{SDL_SCANCODE_UP, SDL_SCANCODE_DOWN}, {0, -5}},
         {{SDL_SCANCODE_UP, SDL_SCANCODE_DOWN, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT}, {4, -4}},
@@ -48,20 +44,14 @@ TEST_F(GameTest, KeyCombinationsTakeTheFirstMatchingRow) {
         {{SDL_SCANCODE_LEFT}, {-5, 0}},
         {{SDL_SCANCODE_DOWN, SDL_SCANCODE_RIGHT}, {4, 4}},
     };
-    for (const Case &c : cases) {
+    for (const auto &[keys, moved] : cases) {
         bob_set_position(&kart1, 300, 300);
-        for (SDL_Scancode k : c.keys)
-            key(k, true);
-        race_frame();
-        for (SDL_Scancode k : c.keys)
-            key(k, false);
-        EXPECT_EQ(at(kart1), (Position{300 + c.moved.x, 300 + c.moved.y}));
+        frame_holding(keys);
+        EXPECT_EQ(at(kart1), (Position{300 + moved.x, 300 + moved.y}));
     }
     // Player 2's keys move only kart2.
     bob_set_position(&kart2, 100, 300);
-    key(SDL_SCANCODE_W, true);
-    key(SDL_SCANCODE_A, true);
-    race_frame();
+    frame_holding({SDL_SCANCODE_W, SDL_SCANCODE_A});
     EXPECT_EQ(at(kart2), (Position{96, 296}));
     EXPECT_EQ(player1_moved, 0);
 }
@@ -70,50 +60,32 @@ TEST_F(GameTest, TurboOverridesTerrainInTheStepTable) {
     use_blank_track();
     bob_set_position(&kart1, 100, 300);
     bob_set_position(&kart2, 400, 300);
+    constexpr SDL_Scancode right = SDL_SCANCODE_RIGHT, up = SDL_SCANCODE_UP, d = SDL_SCANCODE_D,
+                           w = SDL_SCANCODE_W, turbo1 = SDL_SCANCODE_N, turbo2 = SDL_SCANCODE_B;
     struct Case {
         std::vector<SDL_Scancode> keys;
         int terrain1, terrain2;
         Position move1, move2;
     };
     const Case cases[] = {
-        // Right for kart1, D for kart2.
-        {{}, 0, 0, {5, 0}, {5, 0}},
-        {{}, 1, 0, {7, 0}, {5, 0}},
-        {{}, 0, 1, {5, 0}, {7, 0}},
-        {{SDL_SCANCODE_N}, 0, 1, {10, 0}, {5, 0}},
-        {{SDL_SCANCODE_B}, 1, 1, {5, 0}, {10, 0}},
-        {{SDL_SCANCODE_N, SDL_SCANCODE_B}, 1, 1, {10, 0}, {10, 0}},
+        {{right, d}, 0, 0, {5, 0}, {5, 0}},
+        {{right, d}, 1, 0, {7, 0}, {5, 0}},
+        {{right, d}, 0, 1, {5, 0}, {7, 0}},
+        {{right, d, turbo1}, 0, 1, {10, 0}, {5, 0}},
+        {{right, d, turbo2}, 1, 1, {5, 0}, {10, 0}},
+        {{right, d, turbo1, turbo2}, 1, 1, {10, 0}, {10, 0}},
+        // Diagonals: 4 plain, 7 on terrain, 5 with turbo.
+        {{right, up, d, w}, 1, 0, {7, -7}, {4, -4}},
+        {{right, up, d, w, turbo2}, 1, 1, {4, -4}, {5, -5}},
     };
-    key(SDL_SCANCODE_RIGHT, true);
-    key(SDL_SCANCODE_D, true);
     for (const Case &c : cases) {
-        for (SDL_Scancode k : c.keys)
-            key(k, true);
         player1_on_terrain = c.terrain1;
         player2_on_terrain = c.terrain2;
         const Position before1 = at(kart1), before2 = at(kart2);
-        race_frame();
-        EXPECT_EQ(kart1.x - before1.x, c.move1.x);
-        EXPECT_EQ(kart2.x - before2.x, c.move2.x);
-        for (SDL_Scancode k : c.keys)
-            key(k, false);
+        frame_holding(c.keys);
+        EXPECT_EQ(at(kart1), (Position{before1.x + c.move1.x, before1.y + c.move1.y}));
+        EXPECT_EQ(at(kart2), (Position{before2.x + c.move2.x, before2.y + c.move2.y}));
     }
-    // Diagonals: 4 plain, 7 on terrain, 5 with turbo.
-    key(SDL_SCANCODE_UP, true);
-    key(SDL_SCANCODE_W, true);
-    player1_on_terrain = 1;
-    player2_on_terrain = 0;
-    Position before1 = at(kart1), before2 = at(kart2);
-    race_frame();
-    EXPECT_EQ(at(kart1), (Position{before1.x + 7, before1.y - 7}));
-    EXPECT_EQ(at(kart2), (Position{before2.x + 4, before2.y - 4}));
-    key(SDL_SCANCODE_B, true);
-    player1_on_terrain = player2_on_terrain = 1;
-    before1 = at(kart1);
-    before2 = at(kart2);
-    race_frame();
-    EXPECT_EQ(at(kart1), (Position{before1.x + 4, before1.y - 4}));
-    EXPECT_EQ(at(kart2), (Position{before2.x + 5, before2.y - 5}));
 }
 
 TEST_F(GameTest, AWallUndoesTheMoveAndBumpsOncePerElevenFrames) {
@@ -162,41 +134,34 @@ TEST_F(GameTest, LapsCountOnlyPastTheirTimerLimitInEitherDirection) {
     EXPECT_EQ(player1_lap_timer, 320 - 302);
 }
 
-TEST_F(GameTest, ContactUndoesOnXThenOnY) {
-    use_blank_track();
-    // Moving right into kart2: the undo on x separates them, y is left alone.
-    bob_set_position(&kart2, 300, 80);
-    bob_set_position(&kart1, 263, 70);
-    key(SDL_SCANCODE_RIGHT, true);
-    race_frame();
-    EXPECT_EQ(at(kart1), (Position{263, 70}));
-    EXPECT_EQ(plays(boing_sound), 1);
-    key(SDL_SCANCODE_RIGHT, false);
-    // Moving straight down into it: the undo on x changes nothing, the one on y takes it back.
-    bob_set_position(&kart2, 235, 130);
-    bob_set_position(&kart1, 235, 93);
-    key(SDL_SCANCODE_DOWN, true);
-    race_frame();
-    EXPECT_EQ(at(kart1), (Position{235, 93}));
-    key(SDL_SCANCODE_DOWN, false);
-    // A diagonal move that still touches after the x undo is taken back on both axes.
-    bob_set_position(&kart1, 270, 100);
-    bob_set_position(&kart2, 300, 130);
-    key(SDL_SCANCODE_RIGHT, true);
-    key(SDL_SCANCODE_DOWN, true);
-    race_frame();
-    EXPECT_EQ(at(kart1), (Position{270, 100}));
-}
-
-TEST_F(GameTest, WallAndContactUndosAddUp) {
-    use_blank_track();
-    paint(281, 60, 281, 140, 29);
-    bob_set_position(&kart1, 240, 70);
-    bob_set_position(&kart2, 270, 70 - 30);
-    key(SDL_SCANCODE_RIGHT, true);
-    race_frame();
-    // Wall undo back to 240, then contact undo on x once more: behind where it started.
-    EXPECT_EQ(at(kart1), (Position{235, 70}));
+TEST_F(GameTest, ContactUndoesOnXThenOnYAndAfterTheWallUndo) {
+    struct Case {
+        Position kart1, kart2;
+        std::vector<SDL_Scancode> keys;
+        bool wall;
+        Position after;
+    };
+    const Case cases[] = {
+        // Moving right into kart2: the undo on x separates them, y is left alone.
+        {{263, 70}, {300, 80}, {SDL_SCANCODE_RIGHT}, false, {263, 70}},
+        // Moving straight down into it: the undo on x changes nothing, the one on y takes it back.
+        {{235, 93}, {235, 130}, {SDL_SCANCODE_DOWN}, false, {235, 93}},
+        // A diagonal move that still touches after the x undo is taken back on both axes.
+        {{270, 100}, {300, 130}, {SDL_SCANCODE_RIGHT, SDL_SCANCODE_DOWN}, false, {270, 100}},
+        // Wall undo back to 240, then contact undo on x once more: behind where it started.
+        {{240, 70}, {270, 40}, {SDL_SCANCODE_RIGHT}, true, {235, 70}},
+    };
+    for (const Case &c : cases) {
+        use_blank_track();
+        if (c.wall)
+            paint(281, 60, 281, 140, 29);
+        bob_set_position(&kart1, c.kart1.x, c.kart1.y);
+        bob_set_position(&kart2, c.kart2.x, c.kart2.y);
+        frame_holding(c.keys);
+        EXPECT_EQ(at(kart1), c.after) << "from " << c.kart1.x << "," << c.kart1.y;
+        if (&c == &cases[0])
+            EXPECT_EQ(plays(boing_sound), 1);
+    }
 }
 
 TEST_F(GameTest, SequencesFollowTheHeadingAndRestartOnTerrain) {
@@ -208,12 +173,8 @@ TEST_F(GameTest, SequencesFollowTheHeadingAndRestartOnTerrain) {
         {{SDL_SCANCODE_LEFT}, 4},  {{SDL_SCANCODE_LEFT, SDL_SCANCODE_DOWN}, 5},
         {{SDL_SCANCODE_DOWN}, 6},  {{SDL_SCANCODE_RIGHT, SDL_SCANCODE_DOWN}, 7}};
     for (const auto &[keys, sequence] : ordinary) {
-        for (SDL_Scancode k : keys)
-            key(k, true);
-        race_frame();
+        frame_holding(keys);
         EXPECT_EQ(kart1.curr_anim, sequence);
-        for (SDL_Scancode k : keys)
-            key(k, false);
     }
     // A running sequence goes on off terrain...
     key(SDL_SCANCODE_RIGHT, true);
@@ -223,22 +184,18 @@ TEST_F(GameTest, SequencesFollowTheHeadingAndRestartOnTerrain) {
     // ...and restarts every frame on terrain, showing entry 1 once the delay has run out.
     use_blank_track(42);
     race_frame(); // the move that finds the terrain
-    std::vector<int> frames;
     for (int i = 0; i < 10; ++i) {
         race_frame();
         EXPECT_EQ(kart1.curr_anim, 7);
         EXPECT_EQ(player1_on_terrain, 1);
-        frames.push_back(kart1.curr_frame);
     }
-    EXPECT_EQ(frames.back(), kart1_animations[7][1]);
+    EXPECT_EQ(kart1.curr_frame, kart1_animations[7][1]);
     key(SDL_SCANCODE_RIGHT, false);
     const std::pair<SDL_Scancode, int> on_terrain[] = {
         {SDL_SCANCODE_LEFT, 5}, {SDL_SCANCODE_UP, 1}, {SDL_SCANCODE_DOWN, 5}};
     for (const auto &[k, sequence] : on_terrain) {
-        key(k, true);
-        race_frame();
+        frame_holding({k});
         EXPECT_EQ(kart1.curr_anim, sequence);
-        key(k, false);
     }
 }
 
