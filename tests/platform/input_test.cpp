@@ -46,13 +46,13 @@ protected:
         return device;
     }
 
-    // The first joystick offered, as the second interface, with its data format set.
-    IDirectInputDevice2 *first_joystick() {
+    // The joystick offered at `index`, as the second interface, with its data format set.
+    IDirectInputDevice2 *offered_joystick(std::size_t index = 0) {
         offered.clear();
         object->EnumDevices(DIDEVTYPE_JOYSTICK, remember_offered, nullptr, DIEDFL_ATTACHEDONLY);
-        EXPECT_FALSE(offered.empty());
+        EXPECT_GT(offered.size(), index);
         IDirectInputDevice *device =
-            offered.empty() ? nullptr : create(offered[0].guidInstance, c_dfDIJoystick);
+            offered.size() <= index ? nullptr : create(offered[index].guidInstance, c_dfDIJoystick);
         IDirectInputDevice2 *polled = nullptr;
         if (device != nullptr) {
             EXPECT_EQ(device->QueryInterface(IID_IDirectInputDevice2A, &polled), DI_OK);
@@ -190,10 +190,8 @@ TEST_F(Input, EnumerationOffersAttachedJoysticksInOrder) {
 
     // Each instance GUID opens its own joystick.
     testing_joystick_button(second, 5, true);
-    IDirectInputDevice *device = create(offered[1].guidInstance, c_dfDIJoystick);
-    IDirectInputDevice2 *polled = nullptr;
-    ASSERT_EQ(device->QueryInterface(IID_IDirectInputDevice2A, &polled), DI_OK);
-    devices.push_back(polled);
+    IDirectInputDevice2 *polled = offered_joystick(1);
+    ASSERT_NE(polled, nullptr);
     ASSERT_EQ(polled->Acquire(), DI_OK);
     EXPECT_EQ(read(polled).rgbButtons[5], 0x80);
 
@@ -206,7 +204,7 @@ TEST_F(Input, EnumerationOffersAttachedJoysticksInOrder) {
 
 TEST_F(Input, AxesAreScaledIntoTheirRanges) {
     const int pad = attach("Pad", 3, 2, 0); // X, Y and Z only
-    IDirectInputDevice2 *joystick = first_joystick();
+    IDirectInputDevice2 *joystick = offered_joystick();
     ASSERT_NE(joystick, nullptr);
     EXPECT_EQ(set_range(joystick, 0, -1000, 1000), DI_OK);
     EXPECT_EQ(set_range(joystick, 4, 10, 20), DI_OK);
@@ -238,7 +236,7 @@ TEST_F(Input, AxesAreScaledIntoTheirRanges) {
 
 TEST_F(Input, HatsAndButtons) {
     const int pad = attach("Pad", 2, 40, 2);
-    IDirectInputDevice2 *joystick = first_joystick();
+    IDirectInputDevice2 *joystick = offered_joystick();
     ASSERT_NE(joystick, nullptr);
     ASSERT_EQ(joystick->Acquire(), DI_OK);
     for (DWORD pov : read(joystick).rgdwPOV)
@@ -263,7 +261,7 @@ TEST_F(Input, HatsAndButtons) {
 
 TEST_F(Input, UnpluggedJoystickIsLostForGood) {
     const int pad = attach("Pad", 2, 2, 0);
-    IDirectInputDevice2 *joystick = first_joystick();
+    IDirectInputDevice2 *joystick = offered_joystick();
     ASSERT_NE(joystick, nullptr);
     ASSERT_EQ(joystick->Acquire(), DI_OK);
     testing_joystick_button(pad, 1, true);

@@ -40,6 +40,13 @@ std::vector<char> sample_file() {
     return file;
 }
 
+// Descends into the file's RIFF form of type WAVE.
+MMRESULT find_wave_form(HMMIO file, MMCKINFO *form) {
+    *form = MMCKINFO{};
+    form->fccType = mmioFOURCC('W', 'A', 'V', 'E');
+    return mmioDescend(file, form, nullptr, MMIO_FINDRIFF);
+}
+
 struct MemoryFile {
     std::vector<char> bytes;
     HMMIO handle = nullptr;
@@ -59,9 +66,8 @@ struct MemoryFile {
 TEST(RiffTest, WalksAFormChunkByChunk) {
     MemoryFile file(sample_file());
     ASSERT_NE(file.handle, nullptr);
-    MMCKINFO form{};
-    form.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    ASSERT_EQ(mmioDescend(file.handle, &form, nullptr, MMIO_FINDRIFF), MMSYSERR_NOERROR);
+    MMCKINFO form;
+    ASSERT_EQ(find_wave_form(file.handle, &form), MMSYSERR_NOERROR);
     EXPECT_EQ(form.ckid, FOURCC_RIFF);
     EXPECT_EQ(form.dwDataOffset, 8u);
 
@@ -91,9 +97,8 @@ TEST(RiffTest, WalksAFormChunkByChunk) {
 
 TEST(RiffTest, ListChunksAndMissingChunks) {
     MemoryFile file(sample_file());
-    MMCKINFO form{};
-    form.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    ASSERT_EQ(mmioDescend(file.handle, &form, nullptr, MMIO_FINDRIFF), MMSYSERR_NOERROR);
+    MMCKINFO form;
+    ASSERT_EQ(find_wave_form(file.handle, &form), MMSYSERR_NOERROR);
     MMCKINFO list{};
     list.ckid = FOURCC_LIST;
     ASSERT_EQ(mmioDescend(file.handle, &list, &form, MMIO_FINDCHUNK), MMSYSERR_NOERROR);
@@ -117,10 +122,8 @@ TEST(RiffTest, ChunksCutShortOrTooLargeAreNotEntered) {
     for (std::size_t length : {0u, 3u, 8u, 11u, 12u, 19u}) {
         MemoryFile file(std::vector<char>(whole.begin(), whole.begin() + length));
         ASSERT_NE(file.handle, nullptr);
-        MMCKINFO form{};
-        form.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-        MMCKINFO chunk{};
-        bool entered = mmioDescend(file.handle, &form, nullptr, MMIO_FINDRIFF) == 0 &&
+        MMCKINFO form, chunk{};
+        bool entered = find_wave_form(file.handle, &form) == 0 &&
                        mmioDescend(file.handle, &chunk, &form, 0) == 0;
         EXPECT_FALSE(entered) << length;
     }
@@ -130,10 +133,8 @@ TEST(RiffTest, ChunksCutShortOrTooLargeAreNotEntered) {
               "WAVEfmt \xff\xff\xff\x7f"
               "ab");
     MemoryFile file(big);
-    MMCKINFO form{};
-    form.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    MMCKINFO chunk{};
-    ASSERT_EQ(mmioDescend(file.handle, &form, nullptr, MMIO_FINDRIFF), MMSYSERR_NOERROR);
+    MMCKINFO form, chunk{};
+    ASSERT_EQ(find_wave_form(file.handle, &form), MMSYSERR_NOERROR);
     ASSERT_EQ(mmioDescend(file.handle, &chunk, &form, 0), MMSYSERR_NOERROR);
     EXPECT_EQ(chunk.cksize, 0x7FFFFFFFu);
     EXPECT_EQ(mmioAscend(file.handle, &chunk, 0), MMIOERR_CANNOTSEEK);
@@ -154,9 +155,8 @@ TEST(RiffTest, OpensFilesByName) {
     std::string name = path.string();
     HMMIO file = mmioOpenA(name.data(), nullptr, MMIO_ALLOCBUF | MMIO_READ);
     ASSERT_NE(file, nullptr);
-    MMCKINFO form{};
-    form.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    EXPECT_EQ(mmioDescend(file, &form, nullptr, MMIO_FINDRIFF), MMSYSERR_NOERROR);
+    MMCKINFO form;
+    EXPECT_EQ(find_wave_form(file, &form), MMSYSERR_NOERROR);
     EXPECT_EQ(mmioClose(file, 0), MMSYSERR_NOERROR);
     std::filesystem::remove(path);
 

@@ -38,15 +38,17 @@ struct TextSurface : ::testing::Test {
         surface.pixels.assign(static_cast<std::size_t>(width) * height, background);
     }
 
-    // Draws with a fresh context; returns TextOutA's result.
-    BOOL text_out(const char *text, int x, int y, COLORREF color, int mode = TRANSPARENT) {
+    // Draws the first `length` bytes (all when -1) with a fresh context; returns TextOutA's result.
+    BOOL text_out(const char *text, int x, int y, COLORREF color, int mode = TRANSPARENT,
+                  int length = -1) {
         HDC dc = nullptr;
         EXPECT_EQ(surface.GetDC(&dc), DD_OK);
         if (dc == nullptr)
             return FALSE;
         SetTextColor(dc, color);
         SetBkMode(dc, mode);
-        const BOOL result = TextOutA(dc, x, y, text, static_cast<int>(std::strlen(text)));
+        const BOOL result =
+            TextOutA(dc, x, y, text, length < 0 ? static_cast<int>(std::strlen(text)) : length);
         EXPECT_EQ(surface.ReleaseDC(dc), DD_OK);
         return result;
     }
@@ -58,22 +60,16 @@ struct TextSurface : ::testing::Test {
         return n;
     }
 
-    // Rows and columns that hold ink of the given index: {top, bottom, left, right}, or all -1.
+    // The first and last rows and columns that hold ink of the given index.
     struct Box {
-        int top = -1, bottom = -1, left = -1, right = -1;
+        int top, bottom, left, right;
     };
     Box ink_box(BYTE ink) const {
-        Box box;
+        Box box{surface.height, -1, surface.width, -1};
         for (int y = 0; y < surface.height; ++y)
             for (int x = 0; x < surface.width; ++x)
-                if (surface.pixels[y * surface.pitch + x] == ink) {
-                    if (box.top < 0)
-                        box.top = y;
-                    box.bottom = y;
-                    if (box.left < 0 || x < box.left)
-                        box.left = x;
-                    box.right = std::max(box.right, x);
-                }
+                if (surface.pixels[y * surface.pitch + x] == ink)
+                    box = {std::min(box.top, y), y, std::min(box.left, x), std::max(box.right, x)};
         return box;
     }
 };
@@ -145,12 +141,7 @@ TEST_F(TextSurface, RecentlyEvictedStringsDrawTheSameAgain) {
     EXPECT_EQ(surface.pixels, first);
     // Only the first `length` bytes count.
     make_surface(200, 40);
-    HDC dc = nullptr;
-    ASSERT_EQ(surface.GetDC(&dc), DD_OK);
-    SetTextColor(dc, RGB(250, 10, 10));
-    SetBkMode(dc, TRANSPARENT);
-    EXPECT_EQ(TextOutA(dc, 0, 0, "Pellowind - 3 and more", 13), TRUE);
-    surface.ReleaseDC(dc);
+    EXPECT_EQ(text_out("Pellowind - 3 and more", 0, 0, RGB(250, 10, 10), TRANSPARENT, 13), TRUE);
     EXPECT_EQ(surface.pixels, first);
 }
 
