@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "engine/display/display.h"
@@ -9,6 +10,17 @@
 #include "tests/support/headless.h"
 
 namespace {
+
+std::array<int, 4> entry(const PALETTEENTRY &e) {
+    return {e.peRed, e.peGreen, e.peBlue, e.peFlags};
+}
+
+// The clip list header: size, type, count, region size and the bounding rectangle.
+std::array<long, 8> header(const IDirectDrawClipper *clipper) {
+    const RGNDATAHEADER &h = clipper->header;
+    return {h.dwSize,       h.iType,       h.nCount,        h.nRgnSize,
+            h.rcBound.left, h.rcBound.top, h.rcBound.right, h.rcBound.bottom};
+}
 
 bool all_bytes(IDirectDrawSurface *surface, BYTE value) {
     return std::all_of(surface->pixels.begin(), surface->pixels.end(),
@@ -26,27 +38,17 @@ struct DisplayTest : ::testing::Test {
 } // namespace
 
 TEST_F(DisplayTest, DefaultPaletteIsFourRampsAndBothBuffersStartBlack) {
-    auto is = [](int i, int r, int g, int b) {
-        const PALETTEENTRY &e = palette_table[i];
-        return e.peRed == r && e.peGreen == g && e.peBlue == b && e.peFlags == PC_NOCOLLAPSE;
-    };
-    EXPECT_TRUE(is(0, 0, 0, 0));
-    EXPECT_TRUE(is(1, 4, 0, 0));
-    EXPECT_TRUE(is(63, 252, 0, 0));
-    EXPECT_TRUE(is(64, 0, 0, 0));
-    EXPECT_TRUE(is(127, 0, 252, 0));
-    EXPECT_TRUE(is(128, 0, 0, 0));
-    EXPECT_TRUE(is(191, 0, 0, 252));
-    EXPECT_TRUE(is(192, 0, 0, 0));
-    EXPECT_TRUE(is(200, 32, 32, 32));
-    EXPECT_TRUE(is(255, 252, 252, 252));
+    // Four ramps of 64 (red, green, blue, grey) in steps of 4, all marked no-collapse.
+    const int entries[][4] = {
+        {0, 0, 0, 0},   {1, 4, 0, 0},     {63, 252, 0, 0}, {64, 0, 0, 0},     {127, 0, 252, 0},
+        {128, 0, 0, 0}, {191, 0, 0, 252}, {192, 0, 0, 0},  {200, 32, 32, 32}, {255, 252, 252, 252}};
+    for (const auto [i, r, g, b] : entries)
+        EXPECT_EQ(entry(palette_table[i]), (std::array<int, 4>{r, g, b, PC_NOCOLLAPSE})) << i;
     // The device palette holds the same entries, 0 and 255 included.
     EXPECT_EQ(0, std::memcmp(main_palette->entries, palette_table, sizeof palette_table));
     EXPECT_TRUE(all_bytes(primary_surface, 0));
     EXPECT_TRUE(all_bytes(back_surface, 0));
-    EXPECT_EQ(screen_width, 640);
-    EXPECT_EQ(screen_height, 480);
-    EXPECT_EQ(screen_bpp, 8);
+    EXPECT_EQ((std::array{screen_width, screen_height, screen_bpp}), (std::array{640, 480, 8}));
 }
 
 TEST_F(DisplayTest, BackLocksDoNotNestAndPublishMemory) {
@@ -78,8 +80,8 @@ TEST_F(DisplayTest, FlipIsRefusedWhileLockedAndShowsTheBackBufferAfter) {
     EXPECT_EQ(display_flip(), 1);
     const PresentedFrame &frame = testing_last_frame();
     ASSERT_EQ(frame.width, 640);
-    EXPECT_TRUE(std::all_of(frame.pixels.begin(), frame.pixels.end(),
-                            [](BYTE b) { return b == 7; }));
+    EXPECT_TRUE(
+        std::all_of(frame.pixels.begin(), frame.pixels.end(), [](BYTE b) { return b == 7; }));
     // The back buffer is still the drawing target, and now holds the old front.
     EXPECT_TRUE(all_bytes(back_surface, 0));
     EXPECT_TRUE(all_bytes(primary_surface, 7));
@@ -95,25 +97,11 @@ TEST_F(DisplayTest, LostSurfacesAreRestoredAndAFlipThatKeepsFailingIsBounded) {
     EXPECT_EQ(display_flip(), 1);
 }
 
-TEST_F(DisplayTest, LockSurfaceOfNullWritesNoPitch) {
-    int pitch = 12345;
-    EXPECT_EQ(display_lock_surface(nullptr, &pitch), nullptr);
-    EXPECT_EQ(pitch, 12345);
-    EXPECT_EQ(display_unlock_surface(nullptr, nullptr), 0);
-}
-
 TEST_F(DisplayTest, ClipListHeaderAndBound) {
     RECT screen{0, 0, 640, 480};
     IDirectDrawClipper *clipper = display_attach_clipper(back_surface, 1, &screen);
     ASSERT_NE(clipper, nullptr);
-    EXPECT_EQ(clipper->header.dwSize, 32u);
-    EXPECT_EQ(clipper->header.iType, 1u);
-    EXPECT_EQ(clipper->header.nCount, 1u);
-    EXPECT_EQ(clipper->header.nRgnSize, 16u);
-    EXPECT_EQ(clipper->header.rcBound.left, 0);
-    EXPECT_EQ(clipper->header.rcBound.top, 0);
-    EXPECT_EQ(clipper->header.rcBound.right, 640);
-    EXPECT_EQ(clipper->header.rcBound.bottom, 480);
+    EXPECT_EQ(header(clipper), (std::array<long, 8>{32, 1, 1, 16, 0, 0, 640, 480}));
     EXPECT_EQ(back_surface->clipper, clipper);
     main_clipper = clipper;
 
@@ -121,28 +109,19 @@ TEST_F(DisplayTest, ClipListHeaderAndBound) {
     ASSERT_NE(other, nullptr);
     IDirectDrawClipper *none = display_attach_clipper(other, 0, nullptr);
     ASSERT_NE(none, nullptr);
-    EXPECT_EQ(none->header.nCount, 0u);
-    EXPECT_EQ(none->header.nRgnSize, 0u);
-    EXPECT_EQ(none->header.rcBound.left, 64000);
-    EXPECT_EQ(none->header.rcBound.top, 64000);
-    EXPECT_EQ(none->header.rcBound.right, -64000);
-    EXPECT_EQ(none->header.rcBound.bottom, -64000);
+    EXPECT_EQ(header(none), (std::array<long, 8>{32, 1, 0, 0, 64000, 64000, -64000, -64000}));
     // An empty clip list lets nothing through.
     display_fill_surface(other, 9);
     EXPECT_TRUE(all_bytes(other, 0));
     none->Release();
-    other->Release();
-}
 
-TEST_F(DisplayTest, BoundCoversSeveralRectangles) {
-    RECT rects[2] = {{10, 20, 30, 40}, {-5, 25, 15, 100}};
-    IDirectDrawClipper *clipper = display_attach_clipper(back_surface, 2, rects);
-    ASSERT_NE(clipper, nullptr);
-    EXPECT_EQ(clipper->header.rcBound.left, -5);
-    EXPECT_EQ(clipper->header.rcBound.top, 20);
-    EXPECT_EQ(clipper->header.rcBound.right, 30);
-    EXPECT_EQ(clipper->header.rcBound.bottom, 100);
-    main_clipper = clipper;
+    // The bound covers every rectangle of a longer list.
+    const RECT rects[2] = {{10, 20, 30, 40}, {-5, 25, 15, 100}};
+    IDirectDrawClipper *two = display_attach_clipper(other, 2, rects);
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(header(two), (std::array<long, 8>{32, 1, 2, 32, -5, 20, 30, 100}));
+    two->Release();
+    other->Release();
     testing_fail("SetClipList");
     EXPECT_EQ(display_attach_clipper(back_surface, 2, rects), nullptr);
 }
@@ -154,7 +133,10 @@ TEST_F(DisplayTest, CreatedSurfacesAreKeyedOnZeroAndPitchCoversTheWidth) {
     EXPECT_EQ(surface->color_key.dwColorSpaceLowValue, 0u);
     EXPECT_EQ(surface->color_key.dwColorSpaceHighValue, 0u);
     EXPECT_TRUE(surface->caps & DDSCAPS_OFFSCREENPLAIN);
-    int pitch = 0;
+    int pitch = 12345;
+    EXPECT_EQ(display_lock_surface(nullptr, &pitch), nullptr);
+    EXPECT_EQ(pitch, 12345); // no pitch written for no surface
+    EXPECT_EQ(display_unlock_surface(nullptr, nullptr), 0);
     BYTE *memory = display_lock_surface(surface, &pitch);
     ASSERT_NE(memory, nullptr);
     EXPECT_GE(pitch, 50);
@@ -168,10 +150,8 @@ TEST_F(DisplayTest, CreatedSurfacesAreKeyedOnZeroAndPitchCoversTheWidth) {
 TEST(DisplayInit, AnotherModeIsStoredAndTheClipRectangleStays) {
     ASSERT_NE(open_test_window(), nullptr);
     ASSERT_EQ(display_init(800, 600, 8), 1);
-    EXPECT_EQ(screen_width, 800);
-    EXPECT_EQ(screen_height, 600);
-    EXPECT_EQ(clip_right, 639);
-    EXPECT_EQ(clip_bottom, 479);
+    EXPECT_EQ((std::array{screen_width, screen_height, clip_right, clip_bottom}),
+              (std::array{800, 600, 639, 479}));
     display_shutdown();
 }
 
@@ -192,9 +172,9 @@ TEST(DisplayInit, ShutdownAfterAFailedModeReleasesOnlyTheDisplayObject) {
 
 TEST(DisplayInit, EveryFailingStepReturnsZero) {
     ASSERT_NE(open_test_window(), nullptr);
-    for (const char *step : {"DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode",
-                             "CreateSurface", "GetAttachedSurface", "CreatePalette",
-                             "SetPalette"}) {
+    for (const char *step :
+         {"DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode", "CreateSurface",
+          "GetAttachedSurface", "CreatePalette", "SetPalette"}) {
         testing_fail(step);
         EXPECT_EQ(display_init(640, 480, 8), 0) << step;
         display_shutdown();
