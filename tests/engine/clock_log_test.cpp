@@ -32,7 +32,19 @@ struct LogTest : ::testing::Test {
         log_close();
         std::filesystem::remove_all(dir);
     }
+    // Opens the log as dir/name; its full name.
+    std::string open(const char *name) {
+        const std::string path = (dir / name).string();
+        EXPECT_EQ(log_open(path.c_str()), 1);
+        return path;
+    }
 };
+
+// A log file's whole text around what was written into it.
+std::string log_text(const std::string &name, const std::string &written) {
+    return "\nOpening Error Output File (" + name + "):\n" + written +
+           "\nClosing Error Output File.";
+}
 
 } // namespace
 
@@ -63,42 +75,34 @@ TEST_F(LogTest, WriteWithoutALogCreatesNothing) {
 }
 
 TEST_F(LogTest, FileHoldsOpeningLineMessageAndClosingLine) {
-    const std::string name = (dir / "errors.txt").string();
-    ASSERT_EQ(log_open(name.c_str()), 1);
+    const std::string name = open("errors.txt");
     EXPECT_EQ(log_write("\nCreate BOB %d", 6), 1);
     EXPECT_EQ(log_close(), 1);
-    EXPECT_EQ(read_text(name), "\nOpening Error Output File (" + name + "):\n\nCreate BOB 6" +
-                                   "\nClosing Error Output File.");
+    EXPECT_EQ(read_text(name), log_text(name, "\nCreate BOB 6"));
 }
 
 TEST_F(LogTest, ReopeningClosesTheFirstAndPercentSignsStandUnchanged) {
-    const std::string first = (dir / "first.txt").string();
-    const std::string second = (dir / "50%d%s.txt").string();
-    ASSERT_EQ(log_open(first.c_str()), 1);
-    ASSERT_EQ(log_open(second.c_str()), 1);
+    const std::string first = open("first.txt");
+    const std::string second = open("50%d%s.txt");
     log_write("%s", "100% sure");
     log_close();
-    EXPECT_EQ(read_text(first), "\nOpening Error Output File (" + first +
-                                    "):\n\nClosing Error Output File.");
-    EXPECT_EQ(read_text(second), "\nOpening Error Output File (" + second +
-                                     "):\n100% sure\nClosing Error Output File.");
+    EXPECT_EQ(read_text(first), log_text(first, ""));
+    EXPECT_EQ(read_text(second), log_text(second, "100% sure"));
 }
 
 TEST_F(LogTest, AFailedOpenLeavesTheOpenLogOpen) {
-    const std::string name = (dir / "kept.txt").string();
-    ASSERT_EQ(log_open(name.c_str()), 1);
+    const std::string name = open("kept.txt");
     EXPECT_EQ(log_open((dir / "missing" / "x.txt").string().c_str()), 0);
     EXPECT_EQ(log_write("\nstill here"), 1);
     log_close();
-    EXPECT_NE(read_text(name).find("\nstill here\nClosing"), std::string::npos);
+    EXPECT_EQ(read_text(name), log_text(name, "\nstill here"));
 }
 
 TEST_F(LogTest, AMessageLongerThanTheBufferIsWrittenWhole) {
-    const std::string name = (dir / "long.txt").string();
-    ASSERT_EQ(log_open(name.c_str()), 1);
+    const std::string name = open("long.txt");
     const std::string long_text(500, 'x');
     EXPECT_EQ(log_write("\n%s|%d", long_text.c_str(), 42), 1);
     EXPECT_EQ(log_buffer[79], '\0');
     log_close();
-    EXPECT_NE(read_text(name).find("\n" + long_text + "|42\nClosing"), std::string::npos);
+    EXPECT_EQ(read_text(name), log_text(name, "\n" + long_text + "|42"));
 }

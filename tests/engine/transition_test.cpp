@@ -129,18 +129,12 @@ TEST_F(TransitionTest, TintsReachPureRedGreenOrBlueFromAnyPalette) {
 // Per row (or column) of a presented frame: erased, untouched, or neither.
 enum class Line { erased, untouched, mixed };
 
-Line row_state(const PresentedFrame &f, int y) {
-    const BYTE *row = &f.pixels[static_cast<std::size_t>(y) * f.width];
-    const bool all_zero = std::all_of(row, row + f.width, [](BYTE b) { return b == 0; });
-    const bool all_picture = std::all_of(row, row + f.width, [](BYTE b) { return b == picture; });
-    return all_zero ? Line::erased : all_picture ? Line::untouched : Line::mixed;
-}
-
-Line column_state(const PresentedFrame &f, int x) {
+// The n pixels of a frame from `first` on, `step` apart.
+Line line_state(const PresentedFrame &f, std::size_t first, std::size_t step, int n) {
     bool zero = true, whole = true;
-    for (int y = 0; y < f.height; ++y) {
-        zero = zero && f.pixels[static_cast<std::size_t>(y) * f.width + x] == 0;
-        whole = whole && f.pixels[static_cast<std::size_t>(y) * f.width + x] == picture;
+    for (int i = 0; i < n; ++i) {
+        zero = zero && f.pixels[first + i * step] == 0;
+        whole = whole && f.pixels[first + i * step] == picture;
     }
     return zero ? Line::erased : whole ? Line::untouched : Line::mixed;
 }
@@ -186,8 +180,8 @@ TEST_F(TransitionTest, WipesEraseFromBothEdgesInTheirStepCounts) {
             [](const PresentedFrame &f, void *user) {
                 auto &s = *static_cast<Seen *>(user);
                 ++s.frames;
-                const auto row = [&](int y) { return row_state(f, y); };
-                const auto column = [&](int x) { return column_state(f, x); };
+                const auto row = [&](int y) { return line_state(f, y * f.width, 1, f.width); };
+                const auto column = [&](int x) { return line_state(f, x, f.width, f.height); };
                 bool right = true;
                 if (s.kind == WIPE_COLUMNS)
                     right = erased_from_both_edges(f.width, column);
