@@ -11,6 +11,7 @@
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     setenv("ALSOFT_DRIVERS", "null", 0);
     fuzz_require(sound_init() == 1, "sound_init on the null device");
+    std::atexit([] { sound_shutdown(); }); // closes the device, so nothing is left at exit
     return 0;
 }
 
