@@ -215,6 +215,19 @@ int scan_color(int x1, int y1, int x2, int y2, int color, BYTE *buffer, int pitc
     return 0;
 }
 
+void race_prepare_texts() {
+    const int laps[2] = {player1_laps, player2_laps};
+    for (int count = 0; count <= 10; ++count) {
+        player1_laps = player2_laps = count;
+        draw_lap_text(player1);
+        draw_lap_text(player2);
+    }
+    player1_laps = laps[0];
+    player2_laps = laps[1];
+    draw_text_rgb("ESC to exit", 530, 440, RGB(0, 0, 0), back_surface);
+    display_fill_surface(back_surface, 0);
+}
+
 int race_frame() {
     if ((GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0)
         PostMessageA(main_window, WM_DESTROY, 0, 0);

@@ -4,6 +4,10 @@
 // 1 after an ordinary frame; 5 when a lap counter has reached 10 (that frame is not shown).
 int race_frame();
 
+// Draws every text a race frame can show once, off screen, so that the text layer has them all
+// rendered before the race and no race frame allocates for a new lap count.
+void race_prepare_texts();
+
 #include "platform/types.h"
 
 // 1 when some pixel of the rectangle (x1, y1)-(x2, y2), corners included and clamped to the

@@ -14,6 +14,7 @@
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_load.h"
 #include "game/main.h"
+#include "game/race.h"
 
 namespace {
 
@@ -132,6 +133,7 @@ bool init() {
 
     RECT screen{0, 0, screen_width, screen_height};
     main_clipper = display_attach_clipper(back_surface, 1, &screen);
+    race_prepare_texts();
     ShowCursor(FALSE);
     return true;
 }

@@ -67,7 +67,8 @@ struct CachedText {
     SDL_Surface *mask = nullptr;
     std::uint64_t last_used = 0;
 };
-std::array<CachedText, 16> cache;
+// Room for every text the game shows: 22 lap counts, the exit hint and the two title lines.
+std::array<CachedText, 32> cache;
 std::uint64_t use_count = 0;
 
 SDL_Surface *mask_for(const char *text, int length) {

@@ -159,8 +159,9 @@ TEST_F(GameTest, ContactUndoesOnXThenOnYAndAfterTheWallUndo) {
         bob_set_position(&kart2, c.kart2.x, c.kart2.y);
         frame_holding(c.keys);
         EXPECT_EQ(at(kart1), c.after) << "from " << c.kart1.x << "," << c.kart1.y;
-        if (&c == &cases[0])
+        if (&c == &cases[0]) {
             EXPECT_EQ(plays(boing_sound), 1);
+        }
     }
 }
 

@@ -85,7 +85,7 @@ std::vector<std::vector<int>> regions_of(const Picture &picture, int index) {
         seen[start] = 1;
         for (std::size_t i = 0; i < region.size(); ++i) {
             const int x = region[i] % w, y = region[i] / w;
-            for (const auto [nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
+            for (const auto &[nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
                 const int q = ny * w + nx;
                 if (nx >= 0 && ny >= 0 && nx < w && ny < h && !seen[q] &&
                     picture.file.pixels[q] == index) {
@@ -171,10 +171,13 @@ protected:
 TEST_P(TrackTest, MeaningfulColoursAppearOnlyWhereTheyMeanSomething) {
     ASSERT_TRUE(track.loaded);
     // Index 0 counts a lap wherever it is: only the finish line, just left of the start grid.
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x)
-            if (track.at(x, y) == finish)
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            if (track.at(x, y) == finish) {
                 ASSERT_TRUE(x >= 240 && x <= 249 && y < 160) << "index 0 at " << x << "," << y;
+            }
+        }
+    }
     // Walls are long barriers, not stray pixels of scenery.
     for (const auto &region : regions_of(track, wall))
         EXPECT_GE(region.size(), 1000u) << "a small patch of wall colour";
