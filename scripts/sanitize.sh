@@ -4,7 +4,9 @@
 # included) and LeakSanitizer, into build-san/. Any report ends the test that made it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-CC=clang CXX=clang++ cmake -S . -B build-san -DDW_SANITIZE=ON -DDW_BENCH=OFF -DDW_WERROR=ON \
+# Warnings are the gcc build's business (CI makes them errors there); clang's extra ones are shown
+# here but do not stop the sanitizer run.
+CC=clang CXX=clang++ cmake -S . -B build-san -DDW_SANITIZE=ON -DDW_BENCH=OFF -DDW_WERROR=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-san -j2
 # Leaks are reported at exit; only leaks inside third-party libraries are suppressed (the list
