@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 // --- A BMP file built byte by byte -------------------------------------------------------------
 
-struct BmpSpec {
+struct BmpLayout {
     int width = 4;
     int height = 3;
     int bit_count = 8;
@@ -44,12 +44,12 @@ void put32(std::vector<BYTE> &out, std::uint32_t value) {
 // Stored pixel bytes of row r (bottom-up order in the file, so r counts from the bottom) are
 // filled by `pixel(x, r, byte)`.
 template <typename PixelByte>
-std::vector<BYTE> build_bmp(const BmpSpec &spec, PixelByte pixel_byte) {
-    const int bytes_per_pixel = spec.bit_count / 8;
-    const int packed = spec.width * bytes_per_pixel;
-    const int stride = spec.padded ? (packed + 3) / 4 * 4 : packed;
-    const int rows = spec.height < 0 ? -spec.height : spec.height;
-    const int palette_bytes = spec.bit_count == 8 ? 4 * spec.palette_entries : 0;
+std::vector<BYTE> build_bmp(const BmpLayout &layout, PixelByte pixel_byte) {
+    const int bytes_per_pixel = layout.bit_count / 8;
+    const int packed = layout.width * bytes_per_pixel;
+    const int stride = layout.padded ? (packed + 3) / 4 * 4 : packed;
+    const int rows = layout.height < 0 ? -layout.height : layout.height;
+    const int palette_bytes = layout.bit_count == 8 ? 4 * layout.palette_entries : 0;
     const std::uint32_t offset = 14 + 40 + palette_bytes;
     const std::uint32_t image_bytes = static_cast<std::uint32_t>(stride * rows);
 
@@ -57,19 +57,19 @@ std::vector<BYTE> build_bmp(const BmpSpec &spec, PixelByte pixel_byte) {
     put16(out, 0x4D42);
     put32(out, offset + image_bytes);
     put32(out, 0);
-    put32(out, spec.off_bits < 0 ? offset : static_cast<std::uint32_t>(spec.off_bits));
+    put32(out, layout.off_bits < 0 ? offset : static_cast<std::uint32_t>(layout.off_bits));
     put32(out, 40);
-    put32(out, static_cast<std::uint32_t>(spec.width));
-    put32(out, static_cast<std::uint32_t>(spec.height));
+    put32(out, static_cast<std::uint32_t>(layout.width));
+    put32(out, static_cast<std::uint32_t>(layout.height));
     put16(out, 1);
-    put16(out, static_cast<unsigned>(spec.bit_count));
-    put32(out, spec.compression);
-    put32(out, spec.size_image < 0 ? image_bytes : static_cast<std::uint32_t>(spec.size_image));
+    put16(out, static_cast<unsigned>(layout.bit_count));
+    put32(out, layout.compression);
+    put32(out, layout.size_image < 0 ? image_bytes : static_cast<std::uint32_t>(layout.size_image));
     put32(out, 2835);
     put32(out, 2835);
-    put32(out, spec.palette_entries == 256 ? 0 : static_cast<std::uint32_t>(spec.palette_entries));
+    put32(out, layout.palette_entries == 256 ? 0 : static_cast<std::uint32_t>(layout.palette_entries));
     put32(out, 0);
-    for (int i = 0; i < spec.palette_entries && spec.bit_count == 8; ++i) {
+    for (int i = 0; i < layout.palette_entries && layout.bit_count == 8; ++i) {
         // Entry i is stored as blue, green, red, reserved.
         out.push_back(static_cast<BYTE>(i));
         out.push_back(static_cast<BYTE>(2 * i));
@@ -90,8 +90,8 @@ BYTE pattern(int b, int r) {
     return static_cast<BYTE>(16 * r + b + 1);
 }
 
-std::vector<BYTE> build_bmp(const BmpSpec &spec) {
-    return build_bmp(spec, pattern);
+std::vector<BYTE> build_bmp(const BmpLayout &layout) {
+    return build_bmp(layout, pattern);
 }
 
 struct LoadedBitmap : BitmapFile {
@@ -180,9 +180,9 @@ TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) 
 
 TEST(BitmapFile, PaletteIsTurnedToRedGreenBlueAndShortPalettesEndInBlack) {
     LoadedBitmap bitmap;
-    BmpSpec spec;
-    spec.palette_entries = 16;
-    ASSERT_EQ(bitmap.load(build_bmp(spec)), 1);
+    BmpLayout layout;
+    layout.palette_entries = 16;
+    ASSERT_EQ(bitmap.load(build_bmp(layout)), 1);
     // Entry 5 was stored as blue 5, green 10, red 250.
     EXPECT_EQ(bitmap.palette[5].peRed, 250);
     EXPECT_EQ(bitmap.palette[5].peGreen, 10);
@@ -197,12 +197,12 @@ TEST(BitmapFile, RowsComeOutTopDownWithoutFillBytes) {
     for (int height : {3, -3}) { // a negative height marks a file stored top-down
         for (bool padded : {true, false}) {
             SCOPED_TRACE(testing::Message() << height << (padded ? " padded" : " packed"));
-            BmpSpec spec;
-            spec.width = 5; // 5 bytes a row: padded to 8 in a standard file
-            spec.height = height;
-            spec.padded = padded;
+            BmpLayout layout;
+            layout.width = 5; // 5 bytes a row: padded to 8 in a standard file
+            layout.height = height;
+            layout.padded = padded;
             LoadedBitmap bitmap;
-            ASSERT_EQ(bitmap.load(build_bmp(spec)), 1);
+            ASSERT_EQ(bitmap.load(build_bmp(layout)), 1);
             EXPECT_EQ(LONG{bitmap.info_header.biHeight}, 3);
             for (int y = 0; y < 3; ++y)
                 for (int x = 0; x < 5; ++x)
@@ -215,12 +215,12 @@ TEST(BitmapFile, TwentyFourBitPixelsBecomeFifteenBitValues) {
     // Pixels as blue, green, red: pure blue, pure green, pure red, white, and blue 7.
     const BYTE colours[5][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {7, 0, 0}};
     const WORD wanted[5] = {0x001F, 0x03E0, 0x7C00, 0x7FFF, 0x0000};
-    BmpSpec spec;
-    spec.width = 5; // 15 bytes a row, padded to 16
-    spec.height = 2;
-    spec.bit_count = 24;
+    BmpLayout layout;
+    layout.width = 5; // 15 bytes a row, padded to 16
+    layout.height = 2;
+    layout.bit_count = 24;
     LoadedBitmap bitmap;
-    ASSERT_EQ(bitmap.load(build_bmp(spec, [&](int b, int) { return colours[b / 3][b % 3]; })), 1);
+    ASSERT_EQ(bitmap.load(build_bmp(layout, [&](int b, int) { return colours[b / 3][b % 3]; })), 1);
     EXPECT_EQ(WORD{bitmap.info_header.biBitCount}, 16);
     for (int p = 0; p < 10; ++p) {
         WORD value;
@@ -246,11 +246,11 @@ TEST(BitmapFile, PixelDataIsFoundWhereTheHeadersAllowAndNowhereElse) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        BmpSpec spec;
-        spec.width = 3; // rows of 3 bytes padded to 4
-        spec.size_image = c.size_image;
-        spec.off_bits = c.off_bits;
-        std::vector<BYTE> file = build_bmp(spec);
+        BmpLayout layout;
+        layout.width = 3; // rows of 3 bytes padded to 4
+        layout.size_image = c.size_image;
+        layout.off_bits = c.off_bits;
+        std::vector<BYTE> file = build_bmp(layout);
         file.insert(file.end(), c.trailing_bytes, 0x11);
         LoadedBitmap bitmap;
         ASSERT_EQ(bitmap.load(file), c.result);
@@ -301,12 +301,12 @@ TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheRecordsPixels) {
 
 TEST(BitmapFile, EveryTruncationOfAValidFileIsRefused) {
     for (int bits : {8, 16, 24}) {
-        BmpSpec spec;
-        spec.width = 3;
-        spec.height = 2;
-        spec.bit_count = bits;
-        spec.palette_entries = 4;
-        const std::vector<BYTE> file = build_bmp(spec);
+        BmpLayout layout;
+        layout.width = 3;
+        layout.height = 2;
+        layout.bit_count = bits;
+        layout.palette_entries = 4;
+        const std::vector<BYTE> file = build_bmp(layout);
         for (std::size_t length = 0; length < file.size(); ++length) {
             // A copy of exactly `length` bytes, so a read past it is caught by the sanitizer.
             std::vector<BYTE> cut(file.begin(), file.begin() + static_cast<long>(length));
@@ -347,10 +347,10 @@ struct Image : BitmapImage {
 
 // A 60 x 30 8-bit bitmap whose pixel (x, y) is x + 60 * y, modulo 256.
 void fill_numbered_bitmap(LoadedBitmap &bitmap) {
-    BmpSpec spec;
-    spec.width = 60;
-    spec.height = 30;
-    ASSERT_EQ(bitmap.load(build_bmp(spec)), 1);
+    BmpLayout layout;
+    layout.width = 60;
+    layout.height = 30;
+    ASSERT_EQ(bitmap.load(build_bmp(layout)), 1);
     for (int i = 0; i < 60 * 30; ++i)
         bitmap.pixels[i] = static_cast<BYTE>(i);
 }
