@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The real program under a real X server: Alt+Enter twice, Enter, space, a few seconds of
-# driving both karts,
-# Escape and Q walk it through intro, title, race and winner screen, and it exits 0. A
-# screenshot of each screen is left in the build folder's test-output/ for a person to look at.
+# driving both karts, Escape and Q walk it through intro, title, race and winner screen, and it
+# exits 0. A screenshot of each screen is left in the build folder's test-output/ for a person to look at.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 game="$1"
