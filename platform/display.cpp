@@ -25,9 +25,13 @@ IDirectDrawSurface *make_surface(int width, int height, DWORD caps) {
     return surface;
 }
 
-RECT whole(const IDirectDrawSurface *surface) { return RECT{0, 0, surface->width, surface->height}; }
+RECT whole(const IDirectDrawSurface *surface) {
+    return RECT{0, 0, surface->width, surface->height};
+}
 
-bool empty(const RECT &r) { return r.right <= r.left || r.bottom <= r.top; }
+bool empty(const RECT &r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 RECT intersect(const RECT &a, const RECT &b) {
     return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
@@ -138,7 +142,8 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC *desc, IDirectDrawSurface **sur
         if ((caps & DDSCAPS_FLIP) != 0 &&
             ((desc->dwFlags & DDSD_BACKBUFFERCOUNT) == 0 || desc->dwBackBufferCount != 1))
             return DDERR_INVALIDPARAMS;
-        IDirectDrawSurface *primary = make_surface(mode_width, mode_height, caps | DDSCAPS_FRONTBUFFER);
+        IDirectDrawSurface *primary =
+            make_surface(mode_width, mode_height, caps | DDSCAPS_FRONTBUFFER);
         if ((caps & DDSCAPS_FLIP) != 0) {
             primary->attached = make_surface(mode_width, mode_height,
                                              DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX);
@@ -152,7 +157,8 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC *desc, IDirectDrawSurface **sur
         desc->dwWidth == 0 || desc->dwHeight == 0 || desc->dwWidth > max_surface_side ||
         desc->dwHeight > max_surface_side)
         return DDERR_INVALIDPARAMS;
-    *surface = make_surface(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight), caps);
+    *surface =
+        make_surface(static_cast<int>(desc->dwWidth), static_cast<int>(desc->dwHeight), caps);
     return DD_OK;
 }
 
@@ -194,7 +200,8 @@ DWORD IDirectDraw::Release() {
     return 0;
 }
 
-HRESULT IDirectDrawSurface::GetAttachedSurface(const DDSCAPS *wanted, IDirectDrawSurface **surface) {
+HRESULT IDirectDrawSurface::GetAttachedSurface(const DDSCAPS *wanted,
+                                               IDirectDrawSurface **surface) {
     if (wanted == nullptr || surface == nullptr)
         return DDERR_INVALIDPARAMS;
     *surface = nullptr;
@@ -325,7 +332,9 @@ HRESULT IDirectDrawSurface::Unlock(void *) {
     return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::IsLost() { return lost ? DDERR_SURFACELOST : DD_OK; }
+HRESULT IDirectDrawSurface::IsLost() {
+    return lost ? DDERR_SURFACELOST : DD_OK;
+}
 
 HRESULT IDirectDrawSurface::Restore() {
     if (platform::fault("Restore"))

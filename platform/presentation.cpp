@@ -31,7 +31,9 @@ DWORD refresh_interval = 16;
 Uint32 last_show = 0;
 Uint32 last_tick_read = 0;
 
-Uint32 now_ms() { return platform::virtual_clock_active() ? last_tick_read : SDL_GetTicks(); }
+Uint32 now_ms() {
+    return platform::virtual_clock_active() ? last_tick_read : SDL_GetTicks();
+}
 
 bool capturing = false;
 PresentedFrame captured;
@@ -189,7 +191,9 @@ void present_refresh() {
         show(shown);
 }
 
-void present_mark_dirty() { dirty = true; }
+void present_mark_dirty() {
+    dirty = true;
+}
 
 void present_palette_changed() {
     // On the real clock the screen changes at most once per display refresh: a fade that sets
@@ -257,9 +261,13 @@ void testing_present_hand_over() {
         hand_over();
 }
 
-void testing_capture_frames(bool on) { capturing = on; }
+void testing_capture_frames(bool on) {
+    capturing = on;
+}
 
-const PresentedFrame &testing_last_frame() { return captured; }
+const PresentedFrame &testing_last_frame() {
+    return captured;
+}
 
 void testing_on_present(void (*callback)(const PresentedFrame &, void *), void *user) {
     present_callback = callback;
@@ -274,7 +282,8 @@ bool testing_save_frame(const PresentedFrame &frame, const char *path) {
     if (image == nullptr)
         return false;
     for (int y = 0; y < frame.height; ++y) {
-        Uint8 *row = static_cast<Uint8 *>(image->pixels) + static_cast<std::size_t>(y) * image->pitch;
+        Uint8 *row =
+            static_cast<Uint8 *>(image->pixels) + static_cast<std::size_t>(y) * image->pitch;
         for (int x = 0; x < frame.width; ++x) {
             const PALETTEENTRY &c =
                 frame.palette[frame.pixels[static_cast<std::size_t>(y) * frame.width + x]];

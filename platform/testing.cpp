@@ -23,13 +23,21 @@ void testing_fail(const char *operation, int times, int skip) {
     faults.push_back(Fault{operation, skip, times});
 }
 
-void testing_clear_faults() { faults.clear(); }
+void testing_clear_faults() {
+    faults.clear();
+}
 
-void testing_record_calls(bool on) { recording = on; }
+void testing_record_calls(bool on) {
+    recording = on;
+}
 
-const std::vector<std::string> &testing_recorded_calls() { return recorded; }
+const std::vector<std::string> &testing_recorded_calls() {
+    return recorded;
+}
 
-void testing_clear_recorded_calls() { recorded.clear(); }
+void testing_clear_recorded_calls() {
+    recorded.clear();
+}
 
 namespace platform {
 

@@ -44,7 +44,7 @@ struct PresentedFrame {
     int height = 0;
     std::vector<BYTE> pixels; // width * height palette indices, rows top-down
     PALETTEENTRY palette[256]{};
-    unsigned serial = 0;      // how many frames were presented before this one, plus one
+    unsigned serial = 0; // how many frames were presented before this one, plus one
 };
 // Frames are kept for testing_last_frame only while capturing is on (off at start).
 void testing_capture_frames(bool on);

@@ -99,8 +99,8 @@ void release_all_keys() {
 }
 
 void handle_key(const SDL_KeyboardEvent &key, bool down) {
-    const bool is_return = key.keysym.scancode == SDL_SCANCODE_RETURN ||
-                           key.keysym.scancode == SDL_SCANCODE_KP_ENTER;
+    const bool is_return =
+        key.keysym.scancode == SDL_SCANCODE_RETURN || key.keysym.scancode == SDL_SCANCODE_KP_ENTER;
     if (is_return && down && (key.keysym.mod & KMOD_ALT) != 0) {
         if (key.repeat == 0)
             platform::present_toggle_fullscreen();
@@ -211,7 +211,9 @@ void pump_events() {
     }
 }
 
-const std::uint8_t *scancode_state() { return scancodes; }
+const std::uint8_t *scancode_state() {
+    return scancodes;
+}
 
 MouseMotion take_mouse_motion() {
     MouseMotion taken = mouse;
@@ -219,20 +221,32 @@ MouseMotion take_mouse_motion() {
     return taken;
 }
 
-bool close_requested() { return close_request; }
+bool close_requested() {
+    return close_request;
+}
 
-bool video_started() { return video_running; }
+bool video_started() {
+    return video_running;
+}
 
-bool virtual_clock_active() { return virtual_clock; }
+bool virtual_clock_active() {
+    return virtual_clock;
+}
 
-SDL_Window *sdl_window(HWND window) { return window != nullptr ? window->sdl : nullptr; }
+SDL_Window *sdl_window(HWND window) {
+    return window != nullptr ? window->sdl : nullptr;
+}
 
 } // namespace platform
 
-HINSTANCE GetModuleHandleA(LPCSTR) { return &the_instance; }
+HINSTANCE GetModuleHandleA(LPCSTR) {
+    return &the_instance;
+}
 
 // Icons, cursors and brushes are tokens: the SDL window has no class resources to apply them to.
-HICON LoadIconA(HINSTANCE, LPCSTR name) { return reinterpret_cast<HICON>(const_cast<char *>(name)); }
+HICON LoadIconA(HINSTANCE, LPCSTR name) {
+    return reinterpret_cast<HICON>(const_cast<char *>(name));
+}
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
     return reinterpret_cast<HCURSOR>(const_cast<char *>(name));
 }
@@ -253,7 +267,9 @@ WORD RegisterClassA(const WNDCLASS *window_class) {
     return static_cast<WORD>(classes.size());
 }
 
-const char *window_last_error() { return last_error.c_str(); }
+const char *window_last_error() {
+    return last_error.c_str();
+}
 
 HWND CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title, DWORD style, int x, int y, int width,
                      int height, HWND, HMENU, HINSTANCE, void *) {
@@ -324,7 +340,9 @@ BOOL PeekMessageA(MSG *msg, HWND, UINT, UINT, UINT remove) {
 }
 
 // Character messages are not used by anything here.
-BOOL TranslateMessage(const MSG *) { return FALSE; }
+BOOL TranslateMessage(const MSG *) {
+    return FALSE;
+}
 
 LRESULT DispatchMessageA(const MSG *msg) {
     if (msg == nullptr || msg->hwnd == nullptr)
@@ -360,7 +378,9 @@ HDC BeginPaint(HWND, PAINTSTRUCT *paint) {
     return nullptr;
 }
 
-BOOL EndPaint(HWND, const PAINTSTRUCT *) { return TRUE; }
+BOOL EndPaint(HWND, const PAINTSTRUCT *) {
+    return TRUE;
+}
 
 std::int16_t GetAsyncKeyState(int virtual_key) {
     platform::pump_events();
@@ -398,11 +418,17 @@ void testing_use_virtual_clock(DWORD start, DWORD auto_step) {
     virtual_step = auto_step;
 }
 
-void testing_set_ticks(DWORD ticks) { virtual_ticks = ticks; }
+void testing_set_ticks(DWORD ticks) {
+    virtual_ticks = ticks;
+}
 
-void testing_advance_ticks(DWORD ms) { virtual_ticks += ms; }
+void testing_advance_ticks(DWORD ms) {
+    virtual_ticks += ms;
+}
 
-void testing_use_real_clock() { virtual_clock = false; }
+void testing_use_real_clock() {
+    virtual_clock = false;
+}
 
 void testing_key(int scancode, bool down, bool alt) {
     SDL_Event event{};
@@ -429,6 +455,10 @@ void push_window_event(SDL_WindowEventID id) {
 
 } // namespace
 
-void testing_close_window() { push_window_event(SDL_WINDOWEVENT_CLOSE); }
+void testing_close_window() {
+    push_window_event(SDL_WINDOWEVENT_CLOSE);
+}
 
-void testing_focus_lost() { push_window_event(SDL_WINDOWEVENT_FOCUS_LOST); }
+void testing_focus_lost() {
+    push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
+}

@@ -5,7 +5,9 @@
 
 std::uint32_t clock_start_tick = 0;
 
-std::uint32_t clock_now() { return GetTickCount(); }
+std::uint32_t clock_now() {
+    return GetTickCount();
+}
 
 std::uint32_t clock_start() {
     clock_start_tick = clock_now();

@@ -67,7 +67,8 @@ int display_init(int width, int height, int bpp) {
     if (DirectDrawCreate(nullptr, &dd_object, nullptr) != DD_OK)
         return 0;
     if (dd_object->SetCooperativeLevel(main_window, DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT |
-                                                        DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX) != DD_OK)
+                                                        DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX) !=
+        DD_OK)
         return 0;
     if (dd_object->SetDisplayMode(static_cast<DWORD>(width), static_cast<DWORD>(height),
                                   static_cast<DWORD>(bpp)) != DD_OK)

@@ -12,7 +12,9 @@
 
 namespace {
 
-bool valid_index(int index) { return index >= 0 && index < 256; }
+bool valid_index(int index) {
+    return index >= 0 && index < 256;
+}
 
 // Reads the next decimal number as "%d" would: white space skipped, an optional sign, digits.
 // The value is accumulated modulo 2^64, which keeps its low 8 bits right however long it is.
@@ -53,7 +55,6 @@ int palette_get_entry(int index, PALETTEENTRY *entry) {
     return 1;
 }
 
-
 // Four numbers per entry, entries 0 to 255 in order; reading stops at the end of the text or at
 // anything that is not a number, and the fields not read keep their contents.
 int palette_load_memory(const BYTE *text, std::size_t size, PALETTEENTRY *palette) {
@@ -84,8 +85,8 @@ int palette_save_file(const char *path, const PALETTEENTRY *palette) {
     if (file == nullptr)
         return 0;
     for (int i = 0; i < 256; ++i)
-        std::fprintf(file, "\n%u %u %u %u", palette[i].peRed, palette[i].peGreen,
-                     palette[i].peBlue, palette[i].peFlags);
+        std::fprintf(file, "\n%u %u %u %u", palette[i].peRed, palette[i].peGreen, palette[i].peBlue,
+                     palette[i].peFlags);
     std::fclose(file);
     return 1;
 }
@@ -113,12 +114,17 @@ int palette_rotate(int first, int count) {
         return 1;
     PALETTEENTRY local[256];
     main_palette->GetEntries(0, static_cast<DWORD>(first), static_cast<DWORD>(count), local);
-    main_palette->SetEntries(0, static_cast<DWORD>(first + 1), static_cast<DWORD>(count - 1), local);
+    main_palette->SetEntries(0, static_cast<DWORD>(first + 1), static_cast<DWORD>(count - 1),
+                             local);
     main_palette->SetEntries(0, static_cast<DWORD>(first), 1, &local[count - 1]);
     main_palette->GetEntries(0, 0, 256, palette_table);
     return 1;
 }
 
-int palette_reserved_1() { return 1; }
+int palette_reserved_1() {
+    return 1;
+}
 
-int palette_reserved_2() { return 1; }
+int palette_reserved_2() {
+    return 1;
+}

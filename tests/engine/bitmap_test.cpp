@@ -67,7 +67,8 @@ std::vector<BYTE> build_bmp(const BmpLayout &layout, PixelByte pixel_byte) {
     put32(out, layout.size_image < 0 ? image_bytes : static_cast<std::uint32_t>(layout.size_image));
     put32(out, 2835);
     put32(out, 2835);
-    put32(out, layout.palette_entries == 256 ? 0 : static_cast<std::uint32_t>(layout.palette_entries));
+    put32(out,
+          layout.palette_entries == 256 ? 0 : static_cast<std::uint32_t>(layout.palette_entries));
     put32(out, 0);
     for (int i = 0; i < layout.palette_entries && layout.bit_count == 8; ++i) {
         // Entry i is stored as blue, green, red, reserved.

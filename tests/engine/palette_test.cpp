@@ -16,8 +16,7 @@
 namespace {
 
 std::filesystem::path temp_file(const char *name) {
-    return std::filesystem::temp_directory_path() /
-           (std::to_string(::getpid()) + "_" + name);
+    return std::filesystem::temp_directory_path() / (std::to_string(::getpid()) + "_" + name);
 }
 
 void fill_pattern(PALETTEENTRY *palette) {
@@ -66,7 +65,8 @@ TEST(PaletteFile, AShortFileFillsOnlyWhatItHolds) {
 TEST(PaletteFile, NumbersKeepTheirLowEightBitsWhateverTheirSize) {
     const char text[] = "256 -1 99999999999999999999999999 257";
     PALETTEENTRY palette[256] = {};
-    ASSERT_EQ(palette_load_memory(reinterpret_cast<const BYTE *>(text), sizeof text - 1, palette), 1);
+    ASSERT_EQ(palette_load_memory(reinterpret_cast<const BYTE *>(text), sizeof text - 1, palette),
+              1);
     EXPECT_EQ(palette[0].peRed, 0);
     EXPECT_EQ(palette[0].peGreen, 255);
     // 10^26 - 1 modulo 256.

@@ -37,7 +37,9 @@ HWND make_window() {
     return window;
 }
 
-bool down(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+bool down(int vk) {
+    return (GetAsyncKeyState(vk) & 0x8000) != 0;
+}
 
 } // namespace
 
