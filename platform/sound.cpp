@@ -248,7 +248,10 @@ HRESULT DirectSoundCreate(GUID *device_guid, IDirectSound **object, void *outer)
     device = alcOpenDevice(nullptr);
     if (device == nullptr)
         return DSERR_NODRIVER;
-    context = alcCreateContext(device, nullptr);
+    // Mixing in short updates: a sound restarted every 30 ms frame then starts again within a
+    // few milliseconds of when it is asked to, not a whole (default 20 ms or longer) update late.
+    const ALCint attributes[] = {ALC_REFRESH, 200, 0};
+    context = alcCreateContext(device, attributes);
     if (context == nullptr || !alcMakeContextCurrent(context)) {
         if (context != nullptr)
             alcDestroyContext(context);

@@ -1279,23 +1279,33 @@ bool write_wav(const std::filesystem::path &path, const std::vector<double> &wav
     return write_file(path, out);
 }
 
-// The engine: a buzz whose every partial is a multiple of 100/3 Hz, so the wave repeats every
-// 30 ms exactly and restarting it each 30 ms frame joins without a seam.
+// The engine: one firing every 30 ms, a buzz whose every partial is a multiple of 100/3 Hz, so
+// the wave repeats every 30 ms exactly. Each firing dies away before the next and the wave is
+// silent from 26 ms to 3.5 ms past each 30 ms mark: the race restarts the sound every frame, and a
+// frame lasts 30 ms or a little more, so the restart always cuts it where it is silent.
 std::vector<double> engine_wave() {
     const int length = 2756; // 250 ms
     std::vector<double> wave(length);
     const double base = 200.0 / 3; // 66.7 Hz, a low two-stroke rumble
     const double partials[][2] = {{1, 0.50}, {2, 0.32}, {3, 0.22},  {4, 0.12},
                                   {6, 0.08}, {9, 0.05}, {0.5, 0.18}};
+    const double period_ms = 30;
     for (int i = 0; i < length; ++i) {
         const double t = static_cast<double>(i) / sample_rate;
         double v = 0;
         for (const auto &p : partials)
             v += p[1] * det_sin(2 * pi * base * p[0] * t);
-        // The firing pulse: louder once every cycle of the half partial (also 30 ms apart).
-        v *= 0.75 + 0.25 * det_sin(2 * pi * base * 0.5 * t);
+        const double ms = 1000.0 * t;
+        const double phase_ms = ms - period_ms * static_cast<int>(ms / period_ms);
+        double firing = 0;
+        if (phase_ms >= 3.5 && phase_ms < 5.5) {
+            firing = (phase_ms - 3.5) / 2;
+        } else if (phase_ms >= 5.5 && phase_ms < 26) {
+            const double left = 1 - (phase_ms - 5.5) / 20.5;
+            firing = 0.6 * left * left + 0.4 * left;
+        }
         const double fade = i > length - 800 ? (length - i) / 800.0 : 1.0;
-        wave[i] = 0.62 * v * fade;
+        wave[i] = 0.95 * v * firing * fade;
     }
     return wave;
 }
