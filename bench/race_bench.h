@@ -13,18 +13,10 @@
 #include "game/race.h"
 #include "game/setup.h"
 #include "platform/testing.h"
-#include "tools/track_paths.h"
+#include "tools/track_driver.h"
 
-// SDL scancodes (the USB keyboard usage numbers) of the keys the driver holds.
-constexpr int scancode_a = 4;
-constexpr int scancode_d = 7;
-constexpr int scancode_s = 22;
-constexpr int scancode_w = 26;
+// The Enter key as testing_key takes it (an SDL scancode).
 constexpr int scancode_return = 40;
-constexpr int scancode_right = 79;
-constexpr int scancode_left = 80;
-constexpr int scancode_down = 81;
-constexpr int scancode_up = 82;
 
 // SDL's dummy video driver and OpenAL's null device unless the caller set others; the assets are
 // read relative to the repository root.
@@ -63,41 +55,12 @@ inline bool bench_use_track0() {
     return true;
 }
 
-// Holds one kart's keys toward the next waypoint of the racing line.
-struct BenchDriver {
-    BOB *kart;
-    int left, right, up, down;
-    int next = 0;
-    DriverKeys held{0, 0};
-
-    void steer(const TrackPath &path) {
-        if (track_waypoint_reached(kart->x, kart->y, path.points[next]))
-            next = (next + 1) % path.count;
-        const DriverKeys keys = track_driver_keys(kart->x, kart->y, path.points[next]);
-        if (keys.x != held.x) {
-            testing_key(left, keys.x < 0);
-            testing_key(right, keys.x > 0);
-        }
-        if (keys.y != held.y) {
-            testing_key(up, keys.y < 0);
-            testing_key(down, keys.y > 0);
-        }
-        held = keys;
-    }
-
-    void release_keys() {
-        for (int key : {left, right, up, down})
-            testing_key(key, false);
-        held = DriverKeys{0, 0};
-    }
-};
-
 // Both karts along track 0's line; kart2 starts a little later so that the two do not fight for
 // the line from the start.
 struct BenchAutopilot {
     static constexpr int kart2_head_start = 60;
-    BenchDriver kart1_driver{&kart1, scancode_left, scancode_right, scancode_up, scancode_down};
-    BenchDriver kart2_driver{&kart2, scancode_a, scancode_d, scancode_w, scancode_s};
+    TrackDriver kart1_driver = player1_driver(&kart1);
+    TrackDriver kart2_driver = player2_driver(&kart2);
     int frames = 0;
 
     // The keys for the next frame.

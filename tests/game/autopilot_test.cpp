@@ -3,39 +3,16 @@
 // clock, to 10 laps and the winner's picture.
 #include "tests/game/race_support.h"
 
-#include "tools/track_paths.h"
+#include "tools/track_driver.h"
 
 namespace {
 
 constexpr int frame_limit = 20000;
 constexpr int kart2_head_start = 60; // frames kart2 waits, so the two do not fight for the line
 
-struct Driver {
-    BOB *kart;
-    SDL_Scancode left, right, up, down;
-    int next = 0;
-    DriverKeys held{0, 0};
-
-    void steer(const TrackPath &path, bool wait) {
-        if (track_waypoint_reached(kart->x, kart->y, path.points[next]))
-            next = (next + 1) % path.count;
-        const DriverKeys keys =
-            wait ? DriverKeys{0, 0} : track_driver_keys(kart->x, kart->y, path.points[next]);
-        if (keys.x != held.x) {
-            testing_key(left, keys.x < 0);
-            testing_key(right, keys.x > 0);
-        }
-        if (keys.y != held.y) {
-            testing_key(up, keys.y < 0);
-            testing_key(down, keys.y > 0);
-        }
-        held = keys;
-    }
-};
-
 struct Race {
     const TrackPath *path;
-    Driver drivers[2];
+    TrackDriver drivers[2];
     int frames = 0;
 };
 
@@ -56,9 +33,7 @@ struct AutopilotTest : GameTest, ::testing::WithParamInterface<int> {};
 TEST_P(AutopilotTest, BothKartsRaceTenLapsToTheWinnerScreen) {
     const int track = GetParam();
     use_track(track);
-    Race race{&track_paths[track],
-              {{&kart1, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN},
-               {&kart2, SDL_SCANCODE_A, SDL_SCANCODE_D, SDL_SCANCODE_W, SDL_SCANCODE_S}}};
+    Race race{&track_paths[track], {player1_driver(&kart1), player2_driver(&kart2)}};
     testing_record_calls(false);
     testing_on_present(drive, &race);
     race.drivers[0].steer(*race.path, false);
