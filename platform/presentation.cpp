@@ -7,7 +7,6 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/display.h"
