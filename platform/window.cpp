@@ -24,8 +24,12 @@ struct WindowRecord {
 namespace {
 
 InstanceRecord the_instance{};
-std::vector<WNDCLASS> classes;
-std::vector<std::string> class_names;
+// A registered class keeps its own copy of the name: the caller's string may not outlive it.
+struct RegisteredClass {
+    WNDCLASS fields;
+    std::string name;
+};
+std::vector<RegisteredClass> classes;
 WindowRecord *main_record = nullptr; // the first window: close requests go to it
 std::string last_error;
 bool video_running = false;
@@ -259,11 +263,10 @@ WORD RegisterClassA(const WNDCLASS *window_class) {
     if (window_class == nullptr || window_class->lpfnWndProc == nullptr ||
         window_class->lpszClassName == nullptr || platform::fault("RegisterClass"))
         return 0;
-    for (const std::string &name : class_names)
-        if (name == window_class->lpszClassName)
+    for (const RegisteredClass &registered : classes)
+        if (registered.name == window_class->lpszClassName)
             return 0;
-    classes.push_back(*window_class);
-    class_names.emplace_back(window_class->lpszClassName);
+    classes.push_back(RegisteredClass{*window_class, window_class->lpszClassName});
     return static_cast<WORD>(classes.size());
 }
 
@@ -274,9 +277,9 @@ const char *window_last_error() {
 HWND CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title, DWORD style, int x, int y, int width,
                      int height, HWND, HMENU, HINSTANCE, void *) {
     const WNDCLASS *window_class = nullptr;
-    for (std::size_t i = 0; i < classes.size(); ++i)
-        if (class_name != nullptr && class_names[i] == class_name)
-            window_class = &classes[i];
+    for (const RegisteredClass &registered : classes)
+        if (class_name != nullptr && registered.name == class_name)
+            window_class = &registered.fields;
     if (window_class == nullptr) {
         last_error = "the window class is not registered";
         return nullptr;
@@ -315,6 +318,15 @@ BOOL DestroyWindow(HWND window) {
     SDL_DestroyWindow(window->sdl);
     if (main_record == window)
         main_record = nullptr;
+    // Messages still waiting for the window go with it: dispatching one later would call into
+    // freed memory.
+    int kept = 0;
+    for (int i = 0; i < queue_count; ++i) {
+        const MSG &waiting = queue[(queue_head + i) % queue_capacity];
+        if (waiting.hwnd != window)
+            queue[(queue_head + kept++) % queue_capacity] = waiting;
+    }
+    queue_count = kept;
     delete window;
     return TRUE;
 }

@@ -90,6 +90,25 @@ TEST(Window, TheQueueIsBoundedAndRefusesWhenFull) {
     EXPECT_EQ(taken, posted);
 }
 
+TEST(Window, ADestroyedWindowsWaitingMessagesGoWithIt) {
+    HWND kept = make_window();
+    HWND destroyed = CreateWindowExA(0, "RECORDING", "second", WS_POPUP, 0, 0, 64, 48, nullptr,
+                                     nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(destroyed, nullptr);
+    PostMessageA(destroyed, WM_PAINT, 1, 0);
+    PostMessageA(kept, WM_PAINT, 2, 0);
+    PostMessageA(destroyed, WM_PAINT, 3, 0);
+    DestroyWindow(destroyed);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, kept);
+    EXPECT_EQ(msg.wParam, 2u);
+    // What remains is the quit message that the destroyed window's procedure posted.
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
 TEST(Window, InjectedKeysReachTheAsynchronousKeyState) {
     make_window();
     EXPECT_FALSE(down(VK_RETURN));
