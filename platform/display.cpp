@@ -396,13 +396,15 @@ DWORD IDirectDrawPalette::Release() {
 }
 
 HRESULT IDirectDrawClipper::SetClipList(const RGNDATA *region, DWORD) {
+    // The header must agree with itself about the list's length before the list is read.
     if (region == nullptr || region->rdh.dwSize != RGNDATAHEADER_SIZE ||
-        region->rdh.iType != RDH_RECTANGLES || platform::fault("SetClipList"))
+        region->rdh.iType != RDH_RECTANGLES ||
+        std::uint64_t{region->rdh.nRgnSize} != std::uint64_t{region->rdh.nCount} * sizeof(RECT) ||
+        platform::fault("SetClipList"))
         return DDERR_INVALIDPARAMS;
     header = region->rdh;
     const auto *list = reinterpret_cast<const RECT *>(region->Buffer);
     rects.assign(list, list + region->rdh.nCount);
-    has_list = true;
     return DD_OK;
 }
 

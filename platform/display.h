@@ -18,7 +18,6 @@ constexpr HRESULT DDERR_UNSUPPORTED = E_NOTIMPL;
 constexpr HRESULT make_ddhresult(int code) {
     return static_cast<HRESULT>(0x88760000u + static_cast<unsigned>(code));
 }
-constexpr HRESULT DDERR_NOCLIPLIST = make_ddhresult(205);
 constexpr HRESULT DDERR_NOTFOUND = make_ddhresult(255);
 constexpr HRESULT DDERR_SURFACEBUSY = make_ddhresult(430);
 constexpr HRESULT DDERR_SURFACELOST = make_ddhresult(450);
@@ -168,7 +167,6 @@ public:
     HRESULT SetClipList(const RGNDATA *region, DWORD flags);
     DWORD Release();
 
-    bool has_list = false;
     RGNDATAHEADER header{};
     std::vector<RECT> rects;
     int refs = 1;
