@@ -25,7 +25,10 @@ constexpr int contact_distance = 32;
 // The keys and counters of one player.
 struct Player {
     BOB *kart;
-    BYTE right, left, up, down;
+    BYTE right;
+    BYTE left;
+    BYTE up;
+    BYTE down;
     int *laps;
     int *lap_timer;
     int lap_limit; // the lap timer must exceed this for a lap to count
@@ -37,34 +40,34 @@ struct Player {
     int lap_text_y;
 };
 
-const Player player1{&kart1,
-                     DIK_RIGHT,
-                     DIK_LEFT,
-                     DIK_UP,
-                     DIK_DOWN,
-                     &player1_laps,
-                     &player1_lap_timer,
-                     150,
-                     &player1_bump_timer,
-                     &player1_terrain_timer,
-                     &player1_on_terrain,
-                     &player1_moved,
-                     "Player1 lap: %d",
-                     340};
-const Player player2{&kart2,
-                     DIK_D,
-                     DIK_A,
-                     DIK_W,
-                     DIK_S,
-                     &player2_laps,
-                     &player2_lap_timer,
-                     250,
-                     &player2_bump_timer,
-                     &player2_terrain_timer,
-                     &player2_on_terrain,
-                     &player2_moved,
-                     "Player2 lap: %d",
-                     370};
+const Player player1{.kart = &kart1,
+                     .right = DIK_RIGHT,
+                     .left = DIK_LEFT,
+                     .up = DIK_UP,
+                     .down = DIK_DOWN,
+                     .laps = &player1_laps,
+                     .lap_timer = &player1_lap_timer,
+                     .lap_limit = 150,
+                     .bump_timer = &player1_bump_timer,
+                     .terrain_timer = &player1_terrain_timer,
+                     .on_terrain = &player1_on_terrain,
+                     .moved = &player1_moved,
+                     .lap_format = "Player1 lap: %d",
+                     .lap_text_y = 340};
+const Player player2{.kart = &kart2,
+                     .right = DIK_D,
+                     .left = DIK_A,
+                     .up = DIK_W,
+                     .down = DIK_S,
+                     .laps = &player2_laps,
+                     .lap_timer = &player2_lap_timer,
+                     .lap_limit = 250,
+                     .bump_timer = &player2_bump_timer,
+                     .terrain_timer = &player2_terrain_timer,
+                     .on_terrain = &player2_on_terrain,
+                     .moved = &player2_moved,
+                     .lap_format = "Player2 lap: %d",
+                     .lap_text_y = 370};
 
 // The change the keys made to the kart being resolved; kart1's first, then kart2's.
 int move_dx = 0;
@@ -202,6 +205,8 @@ void draw_lap_text(const Player &player) {
 } // namespace
 
 int scan_color(int x1, int y1, int x2, int y2, int color, BYTE *buffer, int pitch) {
+    if (buffer == nullptr)
+        return 0;
     auto clamp = [](int v, int high) { return v < 0 ? 0 : (v > high ? high : v); };
     x1 = clamp(x1, 639);
     x2 = clamp(x2, 639);
