@@ -21,14 +21,14 @@ IDirectSoundBuffer *slot_buffer(int slot) {
     return in_table(slot) ? sound_slots[slot].buffer : nullptr;
 }
 
-int first_free_slot() {
+} // namespace
+
+int sound_first_free_slot() {
     for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot)
         if (sound_slots[slot].state == 0)
             return slot;
     return -1;
 }
-
-} // namespace
 
 int sound_init() {
     if (sound_first_call) {
@@ -71,7 +71,7 @@ int sound_shutdown() {
 int sound_replicate(int source) {
     if (!in_table(source))
         return -1;
-    int slot = first_free_slot();
+    int slot = sound_first_free_slot();
     if (slot < 0)
         return -1;
     sound_slots[slot] = sound_slots[source];

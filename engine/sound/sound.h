@@ -21,6 +21,8 @@ extern int sound_first_call;
 
 // Operations on a slot number outside 0 to 63 treat it as a slot without a buffer.
 int sound_init();
+// The first slot whose state is 0, which the loaders and sound_replicate fill; -1 when none is.
+int sound_first_free_slot();
 int sound_shutdown();
 int sound_replicate(int source);
 int sound_play(int slot, DWORD flags);

@@ -18,13 +18,6 @@ namespace {
 
 constexpr DWORD voc_buffer_flags = 234; // static, in software, frequency, pan and volume
 
-int first_free_slot() {
-    for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot)
-        if (sound_slots[slot].state == 0)
-            return slot;
-    return -1;
-}
-
 DWORD little_endian(const BYTE *at, int width) {
     DWORD value = 0;
     for (int i = width - 1; i >= 0; --i)
@@ -62,7 +55,7 @@ int fill_slot(int slot, DWORD flags, const BYTE *samples, DWORD length) {
 int sound_load_wav_memory(const BYTE *bytes, std::size_t size, DWORD flags) {
     if (ds_object == nullptr)
         return -1;
-    int slot = first_free_slot();
+    int slot = sound_first_free_slot();
     if (slot < 0 || size > static_cast<std::size_t>(INT32_MAX))
         return -1;
     MMIOINFO info{};
@@ -110,7 +103,7 @@ int sound_load_wav_memory(const BYTE *bytes, std::size_t size, DWORD flags) {
 int sound_load_voc_memory(const BYTE *bytes, std::size_t size) {
     if (ds_object == nullptr)
         return -1;
-    int slot = first_free_slot();
+    int slot = sound_first_free_slot();
     if (slot < 0 || bytes == nullptr || size < 21)
         return -1;
     // Only the first block is read, and neither its type nor its packing is checked.
@@ -131,7 +124,7 @@ int sound_load_voc_memory(const BYTE *bytes, std::size_t size) {
 }
 
 int sound_load_wav(const char *filename, DWORD flags) {
-    if (ds_object == nullptr || first_free_slot() < 0)
+    if (ds_object == nullptr || sound_first_free_slot() < 0)
         return -1;
     std::vector<BYTE> bytes;
     if (!read_whole_file(filename, bytes))
@@ -140,7 +133,7 @@ int sound_load_wav(const char *filename, DWORD flags) {
 }
 
 int sound_load_voc(const char *filename) {
-    if (ds_object == nullptr || first_free_slot() < 0)
+    if (ds_object == nullptr || sound_first_free_slot() < 0)
         return -1;
     std::vector<BYTE> bytes;
     if (!read_whole_file(filename, bytes))
