@@ -8,7 +8,6 @@
 // Usage: soak_race [frames] [seed]; exits 1 when a check failed.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <random>
 
 #include "engine/display/bob.h"
@@ -18,13 +17,9 @@
 #include "game/setup.h"
 #include "platform/testing.h"
 #include "platform/window.h"
-#include "tools/track_paths.h"
+#include "tools/track_driver.h"
 
 namespace {
-
-// Keys as testing_key takes them: SDL scancodes, which are the USB keyboard usage numbers.
-constexpr int key_a = 4, key_b = 5, key_d = 7, key_n = 17, key_s = 22, key_w = 26;
-constexpr int key_right = 79, key_left = 80, key_down = 81, key_up = 82;
 
 // Kilobytes of resident memory, from /proc/self/status; 0 when it cannot be read.
 long resident_kb() {
@@ -40,56 +35,47 @@ long resident_kb() {
     return kb;
 }
 
-struct Driver {
-    BOB *kart;
-    int left, right, up, down, turbo;
-    bool random_keys = false;
-    int frames_left = 0; // in the current stretch
-    int next = 0;        // the automatic driver's next waypoint
-    bool held[5] = {};
-
-    void press(int index, int key, bool pressed) {
-        if (held[index] != pressed)
-            testing_key(key, pressed);
-        held[index] = pressed;
-    }
-
-    void head_for_nearest_waypoint(const TrackPath &path) {
-        long best = -1;
-        for (int i = 0; i < path.count; ++i) {
-            const long dx = path.points[i].x - kart->x;
-            const long dy = path.points[i].y - kart->y;
-            if (best < 0 || dx * dx + dy * dy < best) {
-                best = dx * dx + dy * dy;
-                next = i;
-            }
+// The waypoint of the path nearest to the kart.
+int nearest_waypoint(const TrackPath &path, const BOB &kart) {
+    int nearest = 0;
+    long best = -1;
+    for (int i = 0; i < path.count; ++i) {
+        const long dx = path.points[i].x - kart.x;
+        const long dy = path.points[i].y - kart.y;
+        if (best < 0 || dx * dx + dy * dy < best) {
+            best = dx * dx + dy * dy;
+            nearest = i;
         }
     }
+    return nearest;
+}
 
-    // The keys for the next frame: a random set held for a short stretch, or the driver's.
+// One player's keys: stretches of random keys (turbo among them) alternate with stretches of the
+// automatic driver, which sets out for the nearest waypoint and holds turbo or not throughout.
+struct SoakPlayer {
+    TrackDriver driver;
+    int turbo;
+    bool random_keys = false;
+    int frames_left = 0; // in the current stretch
+
+    // The keys for the next frame.
     void steer(const TrackPath &path, std::mt19937 &random) {
         if (frames_left-- <= 0) {
             random_keys = random() % 4 == 0;
             frames_left = random_keys ? 5 + static_cast<int>(random() % 40)
                                       : 50 + static_cast<int>(random() % 400);
             if (random_keys) {
-                const int keys[5] = {left, right, up, down, turbo};
-                for (int i = 0; i < 5; ++i)
-                    press(i, keys[i], random() % 2 == 0);
+                for (int key : {driver.left, driver.right, driver.up, driver.down, turbo})
+                    testing_key(key, random() % 2 == 0);
             } else {
-                head_for_nearest_waypoint(path);
-                press(4, turbo, random() % 3 == 0);
+                // The random keys are not what the driver thinks it holds: it starts from none.
+                driver.release_keys();
+                driver.next = nearest_waypoint(path, *driver.kart);
+                testing_key(turbo, random() % 3 == 0);
             }
         }
-        if (random_keys)
-            return;
-        if (track_waypoint_reached(kart->x, kart->y, path.points[next]))
-            next = (next + 1) % path.count;
-        const DriverKeys keys = track_driver_keys(kart->x, kart->y, path.points[next]);
-        press(0, left, keys.x < 0);
-        press(1, right, keys.x > 0);
-        press(2, up, keys.y < 0);
-        press(3, down, keys.y > 0);
+        if (!random_keys)
+            driver.steer(path);
     }
 };
 
@@ -145,14 +131,14 @@ int main(int argc, char **argv) {
         return 1;
     const long memory_at_start = resident_kb();
     std::mt19937 random(seed);
-    Driver drivers[2] = {{&kart1, key_left, key_right, key_up, key_down, key_n},
-                         {&kart2, key_a, key_d, key_w, key_s, key_b}};
+    SoakPlayer players[2] = {{player1_driver(&kart1), track_keys::n},
+                             {player2_driver(&kart2), track_keys::b}};
     int races = 0;
     int failures = 0;
     int last_laps[2] = {0, 0};
     for (long frame = 0; frame < frames; ++frame) {
-        for (Driver &driver : drivers)
-            driver.steer(track_paths[track], random);
+        for (SoakPlayer &player : players)
+            player.steer(track_paths[track], random);
         // One message and one race frame, as the race loop does.
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
