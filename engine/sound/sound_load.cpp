@@ -85,18 +85,15 @@ int sound_load_wav_memory(const BYTE *bytes, std::size_t size, DWORD flags) {
     // A data chunk that declares more bytes than the file holds is a truncated file.
     ok = ok && chunk.cksize > 0 && chunk.cksize <= DSBSIZE_MAX &&
          static_cast<std::uint64_t>(chunk.dwDataOffset) + chunk.cksize <= size;
-    if (!ok) {
-        mmioClose(file, 0);
-        return -1;
-    }
-    std::vector<BYTE> samples(chunk.cksize);
-    mmioRead(file, reinterpret_cast<char *>(samples.data()), static_cast<LONG>(chunk.cksize));
     mmioClose(file, 0);
+    if (!ok)
+        return -1;
 
     sound_slots[slot].rate = static_cast<int>(little_endian(format + 4, 4));
     sound_slots[slot].size = static_cast<int>(chunk.cksize);
     sound_slots[slot].state = 1;
-    return fill_slot(slot, flags | DSBCAPS_STATIC | DSBCAPS_LOCSOFTWARE, samples.data(),
+    // The file is already in memory, so the samples go from there straight into the buffer.
+    return fill_slot(slot, flags | DSBCAPS_STATIC | DSBCAPS_LOCSOFTWARE, bytes + chunk.dwDataOffset,
                      chunk.cksize);
 }
 
