@@ -158,13 +158,17 @@ int bitmap_file_load_memory(BitmapFile *bitmap, const BYTE *data, std::size_t si
         return 0;
     if (length < file_header_bytes + info_header_bytes)
         return 0;
-    std::memcpy(&bitmap->info_header, data + file_header_bytes, info_header_bytes);
+    // The info header goes into the record only once the file has passed: a refused file must
+    // not leave it describing other pixels than those the record still holds.
+    BITMAPINFOHEADER info;
+    std::memcpy(&info, data + file_header_bytes, info_header_bytes);
 
     Layout layout;
-    if (!plan_layout(bitmap->file_header, bitmap->info_header, data, length, layout))
+    if (!plan_layout(bitmap->file_header, info, data, length, layout))
         return 0;
 
-    if (bitmap->info_header.biBitCount == 8)
+    bitmap->info_header = info;
+    if (info.biBitCount == 8)
         read_palette(data, layout, bitmap->palette);
     std::free(bitmap->pixels);
     bitmap->pixels = nullptr;

@@ -262,7 +262,7 @@ TEST(BitmapFile, PixelDataIsFoundWhereTheHeadersAllowAndNowhereElse) {
     }
 }
 
-TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheRecordsPixels) {
+TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheLoadedPicture) {
     struct Patch {
         const char *what;
         std::size_t at;
@@ -297,6 +297,10 @@ TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheRecordsPixels) {
         BYTE *previous = bitmap.pixels;
         EXPECT_EQ(bitmap.load(file), 0);
         EXPECT_EQ(bitmap.pixels, previous);
+        // The sizes still describe those pixels, so a cell cut from them stays inside.
+        EXPECT_EQ(LONG{bitmap.info_header.biWidth}, 4);
+        EXPECT_EQ(LONG{bitmap.info_header.biHeight}, 3);
+        EXPECT_EQ(WORD{bitmap.info_header.biBitCount}, 8);
     }
 }
 
