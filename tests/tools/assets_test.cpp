@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/display/bitmap.h"
+#include "game/race.h"
 #include "platform/file.h"
 #include "tests/engine/sound_test_support.h"
 #include "tools/track_paths.h"
@@ -63,14 +64,10 @@ double luminance(const PALETTEENTRY &e) {
     return 0.299 * e.peRed + 0.587 * e.peGreen + 0.114 * e.peBlue;
 }
 
-// True when some pixel of the kart probe at (x, y) has the index: the race's scan of
-// x+16..x+40, y+16..y+56, clamped to the screen.
+// True when some pixel of the kart probe at (x, y) has the index: the race's own scan of
+// x+16..x+40, y+16..y+56 (the 56 x 72 sprite inset 16 pixels), clamped to the screen.
 bool probe_finds(const Picture &track, int x, int y, int index) {
-    for (int py = std::clamp(y + 16, 0, 479); py <= std::clamp(y + 56, 0, 479); ++py)
-        for (int px = std::clamp(x + 16, 0, 639); px <= std::clamp(x + 40, 0, 639); ++px)
-            if (track.at(px, py) == index)
-                return true;
-    return false;
+    return scan_color(x + 16, y + 16, x + 40, y + 56, index, track.file.pixels, 640) == 1;
 }
 
 // The pixels (as y * width + x) of each 4-connected region of one index.
