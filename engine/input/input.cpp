@@ -53,6 +53,24 @@ void set_axis_range(DWORD offset, int min, int max) {
     joystick_device->SetProperty(DIPROP_RANGE, &range.diph); // result not examined
 }
 
+// Without a device the record is cleared, so that a caller sees no key and no button down.
+int read_device(IDirectInputDevice *device, void *record, DWORD size) {
+    if (device == nullptr) {
+        std::memset(record, 0, size);
+        return 0;
+    }
+    return FAILED(device->GetDeviceState(size, record)) ? 0 : 1;
+}
+
+// The handle is cleared too, so that a later read takes the no-device path.
+template <typename Device> void release_device(Device *&device) {
+    if (device != nullptr) {
+        device->Unacquire();
+        device->Release();
+        device = nullptr;
+    }
+}
+
 } // namespace
 
 int input_init() {
@@ -113,54 +131,30 @@ int joystick_init(int min_x, int max_x, int min_y, int max_y) {
 }
 
 int keyboard_read() {
-    if (keyboard_device == nullptr) {
-        std::memset(keyboard_state, 0, sizeof keyboard_state);
-        return 0;
-    }
-    return FAILED(keyboard_device->GetDeviceState(sizeof keyboard_state, keyboard_state)) ? 0 : 1;
+    return read_device(keyboard_device, keyboard_state, sizeof keyboard_state);
 }
 
 int mouse_read() {
-    if (mouse_device == nullptr) {
-        std::memset(&mouse_state, 0, sizeof mouse_state);
-        return 0;
-    }
-    return FAILED(mouse_device->GetDeviceState(sizeof mouse_state, &mouse_state)) ? 0 : 1;
+    return read_device(mouse_device, &mouse_state, sizeof mouse_state);
 }
 
 int joystick_read() {
     if (joystick_found == 0)
         return 0;
-    if (joystick_device == nullptr) {
-        std::memset(&joystick_state, 0, sizeof joystick_state);
+    if (joystick_device != nullptr && FAILED(joystick_device->Poll()))
         return 0;
-    }
-    if (FAILED(joystick_device->Poll()))
-        return 0;
-    return FAILED(joystick_device->GetDeviceState(sizeof joystick_state, &joystick_state)) ? 0 : 1;
+    return read_device(joystick_device, &joystick_state, sizeof joystick_state);
 }
 
 void keyboard_release() {
-    if (keyboard_device != nullptr) {
-        keyboard_device->Unacquire();
-        keyboard_device->Release();
-        keyboard_device = nullptr;
-    }
+    release_device(keyboard_device);
 }
 
 void mouse_release() {
-    if (mouse_device != nullptr) {
-        mouse_device->Unacquire();
-        mouse_device->Release();
-        mouse_device = nullptr;
-    }
+    release_device(mouse_device);
 }
 
 // joystick_found stays 1, so a read after the release clears joystick_state and returns 0.
 void joystick_release() {
-    if (joystick_device != nullptr) {
-        joystick_device->Unacquire();
-        joystick_device->Release();
-        joystick_device = nullptr;
-    }
+    release_device(joystick_device);
 }
