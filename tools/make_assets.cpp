@@ -252,33 +252,28 @@ struct Canvas {
             for (int x = x0; x <= x1; ++x)
                 put(x, y, c);
     }
-    void disc(double cx, double cy, double r, Color c) {
+    // Calls paint(x, y, dx, dy) for every pixel whose centre lies within r of (cx, cy), with the
+    // centre's offset from (cx, cy).
+    template <typename Paint> void each_in_disc(double cx, double cy, double r, Paint paint) {
         for (int y = static_cast<int>(cy - r) - 1; y <= static_cast<int>(cy + r) + 1; ++y)
             for (int x = static_cast<int>(cx - r) - 1; x <= static_cast<int>(cx + r) + 1; ++x) {
                 const double dx = x + 0.5 - cx;
                 const double dy = y + 0.5 - cy;
                 if (dx * dx + dy * dy <= r * r)
-                    put(x, y, c);
+                    paint(x, y, dx, dy);
             }
+    }
+    void disc(double cx, double cy, double r, Color c) {
+        each_in_disc(cx, cy, r, [&](int x, int y, double, double) { put(x, y, c); });
     }
     // A ball lit from the top left: lighter toward the light, darker away from it.
     void ball(double cx, double cy, double r, Color c, double contrast) {
-        for (int y = static_cast<int>(cy - r) - 1; y <= static_cast<int>(cy + r) + 1; ++y)
-            for (int x = static_cast<int>(cx - r) - 1; x <= static_cast<int>(cx + r) + 1; ++x) {
-                const double dx = x + 0.5 - cx;
-                const double dy = y + 0.5 - cy;
-                if (dx * dx + dy * dy <= r * r)
-                    put(x, y, scale(c, 1 - contrast * (dx + dy) / (2 * r)));
-            }
+        each_in_disc(cx, cy, r, [&](int x, int y, double dx, double dy) {
+            put(x, y, scale(c, 1 - contrast * (dx + dy) / (2 * r)));
+        });
     }
     void shadow_disc(double cx, double cy, double r, double alpha) {
-        for (int y = static_cast<int>(cy - r) - 1; y <= static_cast<int>(cy + r) + 1; ++y)
-            for (int x = static_cast<int>(cx - r) - 1; x <= static_cast<int>(cx + r) + 1; ++x) {
-                const double dx = x + 0.5 - cx;
-                const double dy = y + 0.5 - cy;
-                if (dx * dx + dy * dy <= r * r)
-                    blend(x, y, black, alpha);
-            }
+        each_in_disc(cx, cy, r, [&](int x, int y, double, double) { blend(x, y, black, alpha); });
     }
 };
 
