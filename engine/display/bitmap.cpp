@@ -273,25 +273,34 @@ int image_draw(BitmapImage *image, BYTE *memory, int pitch, int transparent) {
     return 1;
 }
 
-int image_load_cell(BitmapImage *image, BitmapFile *bitmap, int cx, int cy, int mode) {
-    if (image == nullptr || image->pixels == nullptr || bitmap == nullptr ||
-        bitmap->pixels == nullptr || bitmap->info_header.biBitCount != 8)
-        return 0;
+const BYTE *bitmap_cell_start(const BitmapFile *bitmap, int cx, int cy, int mode, int width,
+                              int height) {
+    if (bitmap == nullptr || bitmap->pixels == nullptr || bitmap->info_header.biBitCount != 8)
+        return nullptr;
     std::int64_t column = cx;
     std::int64_t row = cy;
     if (mode == 0) {
-        // Cells of the image's size, each framed by a one-pixel line shared with its neighbours.
-        column = static_cast<std::int64_t>(cx) * (image->width + 1) + 1;
-        row = static_cast<std::int64_t>(cy) * (image->height + 1) + 1;
+        column = std::int64_t{cx} * (std::int64_t{width} + 1) + 1;
+        row = std::int64_t{cy} * (std::int64_t{height} + 1) + 1;
     }
     const std::int64_t bitmap_width = bitmap->info_header.biWidth;
-    if (column < 0 || row < 0 || column + image->width > bitmap_width ||
-        row + image->height > bitmap->info_header.biHeight)
+    if (column < 0 || row < 0 || column + width > bitmap_width ||
+        row + height > bitmap->info_header.biHeight)
+        return nullptr;
+    return bitmap->pixels + row * bitmap_width + column;
+}
+
+int image_load_cell(BitmapImage *image, BitmapFile *bitmap, int cx, int cy, int mode) {
+    if (image == nullptr || image->pixels == nullptr)
+        return 0;
+    const BYTE *source = bitmap_cell_start(bitmap, cx, cy, mode, image->width, image->height);
+    if (source == nullptr)
         return 0;
     const std::size_t width = static_cast<std::size_t>(image->width);
-    for (int line = 0; line < image->height; ++line)
-        std::memcpy(image->pixels + line * width,
-                    bitmap->pixels + (row + line) * bitmap_width + column, width);
+    for (int line = 0; line < image->height; ++line) {
+        std::memcpy(image->pixels + line * width, source, width);
+        source += bitmap->info_header.biWidth;
+    }
     image->attr |= IMAGE_LOADED;
     return 1;
 }

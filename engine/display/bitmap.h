@@ -57,6 +57,12 @@ int bitmap_file_load(BitmapFile *bitmap, const char *file_name);
 int bitmap_file_load_memory(BitmapFile *bitmap, const BYTE *data, std::size_t size);
 int bitmap_file_unload(BitmapFile *bitmap);
 int bitmap_flip_rows(BYTE *buffer, int row_bytes, int rows);
+// The first pixel of a width x height rectangle of the bitmap's 8-bit pixels, whose rows lie
+// biWidth bytes apart. Mode 0 takes (cx, cy) as a cell of a grid of such rectangles, each framed
+// by a one-pixel line shared with its neighbours; any other mode as a pixel position. Null when
+// the bitmap holds no 8-bit pixels or the rectangle does not lie wholly inside them.
+const BYTE *bitmap_cell_start(const BitmapFile *bitmap, int cx, int cy, int mode, int width,
+                              int height);
 
 int image_create(BitmapImage *image, int x, int y, int width, int height);
 int image_destroy(BitmapImage *image);

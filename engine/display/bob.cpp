@@ -22,16 +22,6 @@ int sequence_length(const int *sequence) {
     return length;
 }
 
-// True when a width x height rectangle at (sx, sy) lies inside the bitmap's 8-bit pixels, which
-// the loader keeps as biHeight rows of biWidth bytes.
-bool bitmap_holds(const BitmapFile *bitmap, std::int64_t sx, std::int64_t sy, int width,
-                  int height) {
-    if (bitmap == nullptr || bitmap->pixels == nullptr || bitmap->info_header.biBitCount != 8)
-        return false;
-    return sx >= 0 && sy >= 0 && sx + width <= bitmap->info_header.biWidth &&
-           sy + height <= bitmap->info_header.biHeight;
-}
-
 bool frame_exists(const BOB *bob, int frame) {
     return frame >= 0 && frame < bob->frame_count && frame < BOB_MAX_FRAMES &&
            bob->frames[frame] != nullptr;
@@ -152,13 +142,8 @@ int bob_draw_scaled(const BOB *bob, int draw_width, int draw_height, IDirectDraw
 int bob_load_frame(BOB *bob, const BitmapFile *bitmap, int frame, int cx, int cy, int mode) {
     if (bob == nullptr || !frame_exists(bob, frame))
         return 0;
-    std::int64_t sx = cx;
-    std::int64_t sy = cy;
-    if (mode == 0) {
-        sx = std::int64_t{cx} * (bob->width + 1) + 1;
-        sy = std::int64_t{cy} * (bob->height + 1) + 1;
-    }
-    if (!bitmap_holds(bitmap, sx, sy, bob->width, bob->height))
+    const BYTE *source = bitmap_cell_start(bitmap, cx, cy, mode, bob->width, bob->height);
+    if (source == nullptr)
         return 0;
 
     IDirectDrawSurface *surface = bob->frames[frame];
@@ -174,12 +159,10 @@ int bob_load_frame(BOB *bob, const BitmapFile *bitmap, int frame, int cx, int cy
         surface->Unlock(desc.lpSurface);
         return 0;
     }
-    const std::int64_t bitmap_width = bitmap->info_header.biWidth;
-    const BYTE *source = bitmap->pixels + sy * bitmap_width + sx;
     for (int row = 0; row < bob->height; ++row) {
         std::memcpy(dest, source, static_cast<std::size_t>(bob->width));
         dest += row_step;
-        source += bitmap_width;
+        source += bitmap->info_header.biWidth;
     }
     surface->Unlock(desc.lpSurface);
     bob->attr |= BOB_HAS_FRAMES;

@@ -387,6 +387,7 @@ TEST(BitmapImage, RectanglesOutsideTheBitmapAreRefused) {
     EXPECT_EQ(image_load_cell(&image, &bitmap, -1, 0, 1), 0);
     EXPECT_EQ(image_load_cell(&image, &bitmap, 3, 0, 0), 0); // column 52 + 16 > 60
     EXPECT_EQ(image_load_cell(&image, &bitmap, 0, 0x7FFFFFFF, 0), 0);
+    EXPECT_EQ(bitmap_cell_start(&bitmap, 1, 0, 0, 0x7FFFFFFF, 1), nullptr); // no int overflow
     EXPECT_EQ(image_load_cell(nullptr, &bitmap, 0, 0, 0), 0);
 
     LoadedBitmap empty;

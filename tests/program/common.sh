@@ -7,7 +7,7 @@ mkdir -p "$OUT_DIR"
 # Presses and releases a key the way a person does: held long enough for a polling loop to see it.
 press() {
     xdotool keydown "$1"
-    sleep "${2:-0.25}"
+    sleep "${2:-0.4}"
     xdotool keyup "$1"
     sleep 0.3
 }
