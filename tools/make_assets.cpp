@@ -190,19 +190,24 @@ Palette game_palette() {
     });
 }
 
-// The winner pictures bring palettes of their own, warm for player 1 and cool for player 2.
+// The sky of a winner picture, from its dark edges to its bright middle, and its 48 palette
+// entries: warm for player 1, cool for player 2.
+Ramp winner_sky(int player) {
+    if (player == 1)
+        return {{40, 6, 30}, {150, 30, 70}, {255, 150, 90}, 48};
+    return {{4, 10, 40}, {20, 70, 140}, {110, 220, 240}, 48};
+}
+
+// The winner pictures bring palettes of their own, in the winner's colours.
 Palette winner_palette(int player) {
     const Color kart_dark = player == 1 ? Color{50, 0, 6} : Color{0, 10, 52};
     const Color kart_mid = player == 1 ? Color{214, 26, 30} : Color{32, 84, 224};
     const Color kart_light = player == 1 ? Color{255, 172, 150} : Color{172, 212, 255};
-    const Color sky_dark = player == 1 ? Color{40, 6, 30} : Color{4, 10, 40};
-    const Color sky_mid = player == 1 ? Color{150, 30, 70} : Color{20, 70, 140};
-    const Color sky_light = player == 1 ? Color{255, 150, 90} : Color{110, 220, 240};
     return build_palette({
         {{14, 14, 18}, {120, 120, 126}, {250, 250, 250}, 24},
         {white, white, white, 1},
         {kart_dark, kart_mid, kart_light, 40},
-        {sky_dark, sky_mid, sky_light, 48},
+        winner_sky(player),
         {{92, 40, 0}, {236, 160, 24}, {255, 246, 150}, 32},  // gold
         {{10, 60, 20}, {40, 180, 60}, {180, 250, 160}, 12},  // confetti green
         {{60, 20, 90}, {170, 70, 220}, {240, 190, 255}, 12}, // confetti violet
@@ -1174,9 +1179,7 @@ std::vector<std::uint8_t> paint_intro(const Palette &palette) {
 
 std::vector<std::uint8_t> paint_winner(int player, const Palette &palette) {
     Canvas canvas(screen_w, screen_h, black);
-    const Color sky_dark = player == 1 ? Color{40, 6, 30} : Color{4, 10, 40};
-    const Color sky_mid = player == 1 ? Color{150, 30, 70} : Color{20, 70, 140};
-    const Color sky_light = player == 1 ? Color{255, 150, 90} : Color{110, 220, 240};
+    const Ramp sky = winner_sky(player);
     // Rays of light behind the trophy: alternate wedges, brighter toward the middle.
     for (int y = 0; y < screen_h; ++y)
         for (int x = 0; x < screen_w; ++x) {
@@ -1187,7 +1190,7 @@ std::vector<std::uint8_t> paint_winner(int player, const Palette &palette) {
             t = t < 0 ? 0 : t;
             canvas.put(
                 x, y,
-                dither(mix3(sky_dark, sky_mid, sky_light, t * (ray > 0 ? 0.85 : 0.6)), x, y, 12));
+                dither(mix3(sky.from, sky.mid, sky.to, t * (ray > 0 ? 0.85 : 0.6)), x, y, 12));
         }
     Rng rng{static_cast<std::uint32_t>(900 + player)};
     const Color confetti[] = {{40, 180, 60},  {170, 70, 220},  {30, 200, 210},
