@@ -4,6 +4,7 @@
 // bitmap and copied into locked surface memory.
 #include "engine/display/bitmap.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
@@ -207,19 +208,13 @@ int bitmap_file_unload(BitmapFile *bitmap) {
 int bitmap_flip_rows(BYTE *buffer, int row_bytes, int rows) {
     if (buffer == nullptr || row_bytes < 0 || rows < 0)
         return 0;
-    auto *spare = static_cast<BYTE *>(std::malloc(row_bytes > 0 ? row_bytes : 1));
-    if (spare == nullptr)
-        return 0;
+    // Rows are swapped in place, so there is no copy to allocate and nothing that can fail.
     const std::size_t row_size = static_cast<std::size_t>(row_bytes);
     for (std::size_t top = 0, bottom = static_cast<std::size_t>(rows); top + 1 < bottom;
          ++top, --bottom) {
         BYTE *upper = buffer + top * row_size;
-        BYTE *lower = buffer + (bottom - 1) * row_size;
-        std::memcpy(spare, upper, row_size);
-        std::memcpy(upper, lower, row_size);
-        std::memcpy(lower, spare, row_size);
+        std::swap_ranges(upper, upper + row_size, buffer + (bottom - 1) * row_size);
     }
-    std::free(spare);
     return 1;
 }
 
