@@ -332,12 +332,15 @@ void put32(std::vector<std::uint8_t> &out, std::uint32_t v) {
 
 bool write_file(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes) {
     std::FILE *file = std::fopen(path.string().c_str(), "wb");
-    if (!file) {
-        std::fprintf(stderr, "make_assets: cannot write %s\n", path.string().c_str());
-        return false;
+    bool ok = file != nullptr;
+    // A short write (a full disk) or a failing close is as much a failure as a refused open.
+    if (ok) {
+        ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        ok = std::fclose(file) == 0 && ok;
     }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
+    if (!ok)
+        std::fprintf(stderr, "make_assets: cannot write %s\n", path.string().c_str());
+    return ok;
 }
 
 // An uncompressed 8-bit BMP, rows bottom-up. Every width used here is a multiple of 4, so the
