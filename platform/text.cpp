@@ -185,7 +185,8 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
     const PALETTEENTRY *entries = dc->palette->entries;
     const BYTE ink = nearest_index(entries, dc->text_color);
     const bool opaque = dc->background_mode == OPAQUE;
-    const BYTE paper = nearest_index(entries, RGB(255, 255, 255));
+    // Only an opaque background needs the search for white; the game draws all its text without.
+    const BYTE paper = opaque ? nearest_index(entries, RGB(255, 255, 255)) : 0;
 
     // The part of the text's box that lies on the surface.
     const std::int64_t left = std::max<std::int64_t>(x, 0);
