@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/events.h"
+#include "platform/key_sources.h"
 #include "platform/testing.h"
 
 const DIDATAFORMAT c_dfDIKeyboard{sizeof(DIDATAFORMAT), 256};
@@ -249,6 +250,7 @@ void read_keyboard(BYTE *keys) {
     for (const ScancodeKey &entry : scancode_keys)
         if (scancodes[entry.scancode] != 0)
             keys[entry.key] = 0x80;
+    platform::merge_held_keys(keys);
 }
 
 void read_mouse(DIMOUSESTATE *state) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/events.h"
+#include "platform/key_sources.h"
 #include "platform/presentation.h"
 #include "platform/testing.h"
 
@@ -402,7 +403,9 @@ std::int16_t GetAsyncKeyState(int virtual_key) {
     // to its normal tear-down. Escape is left alone: held, it would keep the race loop going.
     if (close_request && virtual_key != VK_ESCAPE)
         return static_cast<std::int16_t>(0x8000);
-    return virtual_keys[virtual_key] != 0 ? static_cast<std::int16_t>(0x8000) : 0;
+    const int held = platform::held_virtual_key(virtual_key);
+    const bool down = held < 0 ? virtual_keys[virtual_key] != 0 : held == 1;
+    return down ? static_cast<std::int16_t>(0x8000) : 0;
 }
 
 int ShowCursor(BOOL show) {

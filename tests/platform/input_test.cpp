@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/input.h"
+#include "platform/key_sources.h"
 #include "platform/testing.h"
 #include "tests/support/headless.h"
 
@@ -275,3 +276,51 @@ TEST_F(Input, UnpluggedJoystickIsLostForGood) {
 }
 
 } // namespace
+
+// Gamepads, the computer driver and replays hold keys by code; both keyboard views see them, a
+// short press once, and in replay-only mode nothing but the replay is heard.
+TEST_F(Input, KeysHeldBySourcesReachBothViews) {
+    IDirectInputDevice *keyboard = create(GUID_SysKeyboard, c_dfDIKeyboard);
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_EQ(keyboard->Acquire(), DI_OK);
+    BYTE keys[256];
+    auto device_keys = [&] {
+        EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
+        return bytes_set(keys);
+    };
+    auto async_down = [](int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; };
+
+    key_source_hold(KeySource::pad2, DIK_W, true);
+    EXPECT_EQ(device_keys(), std::vector<int>{DIK_W});
+    EXPECT_TRUE(async_down('W'));
+    EXPECT_EQ(device_keys(), std::vector<int>{DIK_W}); // held, not latched
+    key_source_hold(KeySource::pad2, DIK_W, false);
+    EXPECT_TRUE(device_keys().empty());
+    EXPECT_FALSE(async_down('W'));
+
+    // A tap between two reads: seen once by each view, then up.
+    key_source_hold(KeySource::computer1, DIK_RETURN, true);
+    key_source_hold(KeySource::computer1, DIK_RETURN, false);
+    EXPECT_EQ(device_keys(), std::vector<int>{DIK_RETURN});
+    EXPECT_TRUE(device_keys().empty());
+    EXPECT_TRUE(async_down(VK_RETURN));
+    EXPECT_FALSE(async_down(VK_RETURN));
+
+    // Letting go of everything forgets unseen taps too.
+    key_source_hold(KeySource::pad1, DIK_SPACE, true);
+    key_source_release_all(KeySource::pad1);
+    EXPECT_TRUE(device_keys().empty());
+    EXPECT_FALSE(async_down(VK_SPACE));
+
+    // Replay-only: the keyboard's own Right and a gamepad's A are not heard; the replay's are.
+    testing_key(79, true); // the right arrow's scancode
+    key_source_hold(KeySource::pad1, DIK_A, true);
+    key_source_hold(KeySource::replay, DIK_ESCAPE, true);
+    key_sources_replay_only(true);
+    EXPECT_EQ(device_keys(), std::vector<int>{DIK_ESCAPE});
+    EXPECT_TRUE(async_down(VK_ESCAPE));
+    EXPECT_FALSE(async_down(VK_RIGHT));
+    key_sources_replay_only(false);
+    EXPECT_EQ(device_keys(), (std::vector<int>{DIK_ESCAPE, DIK_A, DIK_RIGHT}));
+    EXPECT_TRUE(async_down(VK_RIGHT));
+}
