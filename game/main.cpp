@@ -7,6 +7,7 @@
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
 #include "engine/display/raster.h"
+#include "game/pause.h"
 #include "game/race.h"
 #include "game/setup.h"
 
@@ -126,6 +127,7 @@ int winner_screen_for_laps() {
 }
 
 int race_loop() {
+    pause_reset();
     for (;;) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -134,6 +136,8 @@ int race_loop() {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        if (race_paused() != 0)
+            continue;
         if (race_frame() == 5)
             return 0;
     }

@@ -13,6 +13,7 @@
 #include "engine/input/input.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_load.h"
+#include "game/fair_laps.h"
 #include "game/main.h"
 #include "game/race.h"
 
@@ -113,6 +114,7 @@ bool init() {
 
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     const int track_index = std::rand() % 3;
+    fair_laps_track(track_index);
     char track_name[32];
     std::snprintf(track_name, sizeof track_name, "images/track%d.bmp", track_index);
     if (load_full_screen_picture(track_name, &track_image) == 0)

@@ -22,6 +22,8 @@ SDL_Texture *texture = nullptr;
 int mode_width = 0;
 int mode_height = 0;
 bool fullscreen = true;
+bool start_fullscreen = true;
+bool integer_scaling = false;
 const IDirectDrawSurface *shown = nullptr;
 bool dirty = false;
 DWORD refresh_interval = 16;
@@ -48,6 +50,21 @@ void enter_fullscreen() {
         SDL_SetWindowSize(window, desktop.w, desktop.h);
     }
     SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+// A resizable window of the largest whole multiple of the mode that fits the desktop, centred.
+void enter_window() {
+    SDL_SetWindowFullscreen(window, 0);
+    SDL_SetWindowBordered(window, SDL_TRUE);
+    SDL_SetWindowResizable(window, SDL_TRUE);
+    SDL_Rect usable;
+    int scale = 1;
+    if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable) == 0)
+        while (mode_width * (scale + 1) <= usable.w * 9 / 10 &&
+               mode_height * (scale + 1) <= usable.h * 9 / 10)
+            ++scale;
+    SDL_SetWindowSize(window, mode_width * scale, mode_height * scale);
+    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
 void capture(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
@@ -140,8 +157,11 @@ bool present_open(HWND handle, int width, int height) {
     window_handle = handle;
     mode_width = width;
     mode_height = height;
-    fullscreen = true;
-    enter_fullscreen();
+    fullscreen = start_fullscreen;
+    if (fullscreen)
+        enter_fullscreen();
+    else
+        enter_window();
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
     if (renderer == nullptr)
@@ -149,6 +169,7 @@ bool present_open(HWND handle, int width, int height) {
     if (renderer == nullptr)
         return false;
     SDL_RenderSetLogicalSize(renderer, width, height);
+    SDL_RenderSetIntegerScale(renderer, integer_scaling ? SDL_TRUE : SDL_FALSE);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                 width, height);
@@ -226,29 +247,31 @@ void present_refresh_if_due(DWORD now) {
     dirty = shown->locked;
 }
 
+const IDirectDrawSurface *present_shown() {
+    return shown;
+}
+
+const PALETTEENTRY *present_shown_palette() {
+    return shown != nullptr ? palette_of(shown) : nullptr;
+}
+
 void present_toggle_fullscreen() {
     if (window == nullptr)
         return;
     fullscreen = !fullscreen;
-    if (fullscreen) {
+    if (fullscreen)
         enter_fullscreen();
-    } else {
-        SDL_SetWindowFullscreen(window, 0);
-        SDL_SetWindowBordered(window, SDL_TRUE);
-        SDL_SetWindowResizable(window, SDL_TRUE);
-        SDL_Rect usable;
-        int scale = 1;
-        if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable) == 0)
-            while (mode_width * (scale + 1) <= usable.w * 9 / 10 &&
-                   mode_height * (scale + 1) <= usable.h * 9 / 10)
-                ++scale;
-        SDL_SetWindowSize(window, mode_width * scale, mode_height * scale);
-        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-    }
+    else
+        enter_window();
     present_refresh();
 }
 
 } // namespace platform
+
+void window_display_options(bool start_full_screen, bool whole_multiples) {
+    start_fullscreen = start_full_screen;
+    integer_scaling = whole_multiples;
+}
 
 void testing_present_convert() {
     if (shown != nullptr && texture != nullptr)

@@ -106,6 +106,11 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD styl
 // Why the last CreateWindowExA failed, in words, for the program's own message.
 const char *window_last_error();
 
+// How the display shows the game once it takes the window: full screen on the desktop (the
+// default) or in a window, which Alt+Enter switches; scaled to the largest 4:3 picture that fits
+// (the default) or only by whole multiples of the mode.
+void window_display_options(bool fullscreen, bool integer_scaling);
+
 BOOL DestroyWindow(HWND window);
 
 BOOL PeekMessageA(MSG *msg, HWND window, UINT filter_min, UINT filter_max, UINT remove);
