@@ -66,6 +66,8 @@ scaling = fit
 fair_laps = false
 )";
 
+constexpr std::size_t max_file_size = 64 * 1024;
+
 std::string lower(std::string text) {
     for (char &c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -270,14 +272,21 @@ void settings_load(const std::string &file_name, Settings &settings, std::FILE *
     std::error_code error;
     const std::filesystem::path path(file_name);
     if (std::filesystem::exists(path, error)) {
+        // At most a little more than any settings file needs: a device or a huge file named by
+        // mistake is refused instead of read without end.
         std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        if (std::filesystem::is_directory(path, error) || !(in && text << in.rdbuf())) {
-            std::fprintf(err, "dirtwhirl: %s: cannot be read; playing with the default settings\n",
-                         file_name.c_str());
+        std::string text(max_file_size + 1, '\0');
+        if (!std::filesystem::is_directory(path, error) && in)
+            text.resize(static_cast<std::size_t>(in.read(text.data(), max_file_size + 1).gcount()));
+        if (std::filesystem::is_directory(path, error) || in.bad() || !in.is_open() ||
+            text.size() > max_file_size) {
+            std::fprintf(err,
+                         "dirtwhirl: %s: not a readable settings file of at most %zu bytes; "
+                         "playing with the default settings\n",
+                         file_name.c_str(), max_file_size);
             return;
         }
-        settings_parse(text.str(), file_name, settings, err);
+        settings_parse(text, file_name, settings, err);
         return;
     }
     if (path.has_parent_path())

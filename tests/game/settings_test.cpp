@@ -77,6 +77,13 @@ TEST_F(SettingsFile, AMissingFileIsWrittenOnceWithDefaultsThatReadBackAsTheDefau
     settings_load(file.string(), again, stderr);
     EXPECT_EQ(contents(file), edited);
     EXPECT_EQ(again.volume, 40);
+
+    // What is no settings file (a folder, a device that never ends) leaves the defaults.
+    for (const std::string odd : {folder.string(), std::string("/dev/zero")}) {
+        Settings untouched;
+        settings_load(odd, untouched, stderr);
+        EXPECT_TRUE(same(untouched, Settings())) << odd;
+    }
 }
 
 TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
