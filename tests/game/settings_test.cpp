@@ -79,7 +79,7 @@ TEST_F(SettingsFile, AMissingFileIsWrittenOnceWithDefaultsThatReadBackAsTheDefau
     EXPECT_EQ(again.volume, 40);
 
     // What is no settings file (a folder, a device that never ends) leaves the defaults.
-    for (const std::string odd : {folder.string(), std::string("/dev/zero")}) {
+    for (const std::string &odd : {folder.string(), std::string("/dev/zero")}) {
         Settings untouched;
         settings_load(odd, untouched, stderr);
         EXPECT_TRUE(same(untouched, Settings())) << odd;
