@@ -18,7 +18,8 @@ constexpr int scancode_count = 512;
 void pump_events();
 
 // Scancode state for the keyboard device's read: 1 while the key is down, and 1 for a key pressed
-// since the last read even if it was let go again; that short press is seen by this read only.
+// since the last read even if it was let go again; that short press is seen by this read only
+// (and only once the device has read before).
 // A key whose press started Alt+Enter is never down.
 const std::uint8_t *take_scancode_state();
 

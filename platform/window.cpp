@@ -47,12 +47,15 @@ int quit_code = 0;
 
 // Key state by scancode (DirectInput's view) and by virtual-key code (the asynchronous key view).
 // A press is also marked unseen until its view next looks, so a key pressed and let go between
-// two reads is still seen down once.
+// two reads is still seen down once. Only between two reads: a key nobody has read yet (Q, until
+// the winner screen asks for it) does not keep a press from long before.
 std::uint8_t scancodes[platform::scancode_count];
 std::uint8_t scancodes_unseen[platform::scancode_count];
 std::uint8_t scancodes_taken[platform::scancode_count];
+bool scancodes_read = false; // the keyboard device has read them
 std::uint8_t virtual_keys[256];
 std::uint8_t virtual_keys_unseen[256];
+bool virtual_keys_read[256];
 bool return_swallowed = false; // the Return of an Alt+Enter is never seen as down
 platform::MouseMotion mouse{};
 bool close_request = false;
@@ -128,7 +131,7 @@ void handle_key(const SDL_KeyboardEvent &key, bool down) {
     }
     const int scancode = key.keysym.scancode;
     if (scancode > 0 && scancode < platform::scancode_count) {
-        if (down && scancodes[scancode] == 0)
+        if (down && scancodes[scancode] == 0 && scancodes_read)
             scancodes_unseen[scancode] = 1;
         scancodes[scancode] = down ? 1 : 0;
         if (down && key.repeat == 0)
@@ -136,7 +139,7 @@ void handle_key(const SDL_KeyboardEvent &key, bool down) {
     }
     const int vk = virtual_key_of(key.keysym.sym);
     if (vk != 0) {
-        if (down && virtual_keys[vk] == 0)
+        if (down && virtual_keys[vk] == 0 && virtual_keys_read[vk])
             virtual_keys_unseen[vk] = 1;
         virtual_keys[vk] = down ? 1 : 0;
     }
@@ -245,6 +248,7 @@ const std::uint8_t *take_scancode_state() {
     for (int i = 0; i < scancode_count; ++i)
         scancodes_taken[i] = scancodes[i] | scancodes_unseen[i];
     std::memset(scancodes_unseen, 0, sizeof scancodes_unseen);
+    scancodes_read = true;
     return scancodes_taken;
 }
 
@@ -434,6 +438,7 @@ std::int16_t GetAsyncKeyState(int virtual_key) {
     const int held = platform::held_virtual_key(virtual_key);
     const bool own = virtual_keys[virtual_key] != 0 || virtual_keys_unseen[virtual_key] != 0;
     virtual_keys_unseen[virtual_key] = 0;
+    virtual_keys_read[virtual_key] = true;
     const bool down = held < 0 ? own : held == 1;
     return down ? static_cast<std::int16_t>(0x8000) : 0;
 }
