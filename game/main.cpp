@@ -88,9 +88,9 @@ bool choose_data_folder(const std::string &option_folder) {
             if (candidate.path == data_folder)
                 break;
             if (candidate.named_by_user)
-                std::fprintf(stderr, "dirtwhirl: %s (%s) has no images/, cars/ and sounds/; using %s\n",
-                             candidate.path.c_str(), candidate.named_by.c_str(),
-                             data_folder.c_str());
+                std::fprintf(
+                    stderr, "dirtwhirl: %s (%s) has no images/, cars/ and sounds/; using %s\n",
+                    candidate.path.c_str(), candidate.named_by.c_str(), data_folder.c_str());
         }
         return true;
     }

@@ -67,8 +67,9 @@ void print_help(std::FILE *to) {
             shown += std::string(" ") + entry.value;
         std::fprintf(to, "  %-16s %s\n", shown.c_str(), entry.help);
     }
-    std::fprintf(to, "\nThe data is looked for in --data DIR, then $DIRTWHIRL_DATA, then the installed "
-                     "data folder,\nthen the working directory.\n");
+    std::fprintf(to,
+                 "\nThe data is looked for in --data DIR, then $DIRTWHIRL_DATA, then the installed "
+                 "data folder,\nthen the working directory.\n");
 }
 
 OptionsResult usage_error(std::FILE *err, const std::string &what) {

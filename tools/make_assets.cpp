@@ -1,8 +1,9 @@
 // Makes every asset of the game from code: the intro picture, the three track pictures, the two
 // winner pictures, the sixteen kart files, the five sounds and the desktop icon. Usage:
-// make_assets <output dir>; it writes images/, cars/, sounds/ and icons/ under that folder. The output is deterministic (fixed
-// seeds, our own generator and sine, no time, no library transcendentals), so a test can make it
-// again and compare it byte for byte with the committed files.
+// make_assets <output dir>; it writes images/, cars/, sounds/ and icons/ under that folder. The
+// output is deterministic (fixed seeds, our own generator and sine, no time, no library
+// transcendentals), so a test can make it again and compare it byte for byte with the committed
+// files.
 //
 // Pictures are painted in RGB and then matched to the nearest palette entry. In the track
 // pictures four indices mean something to the race (0 finish line, 24 mud, 29 wall, 42 the
