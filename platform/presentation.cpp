@@ -180,6 +180,9 @@ bool present_open(HWND handle, int width, int height) {
     if (SDL_GetWindowDisplayMode(window, &display_mode) == 0 && display_mode.refresh_rate > 0)
         refresh_interval = static_cast<DWORD>(1000 / display_mode.refresh_rate);
     SDL_ShowWindow(window);
+    // Centred again once shown: a window that was not yet on the screen stays where it was made.
+    if (!fullscreen)
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     SDL_RaiseWindow(window);
     return true;
 }

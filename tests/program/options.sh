@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The command line: a bad option or value exits 2 with the usage line before any window opens
-# (no display is there to open one: reaching the window would exit 1); --help and --version exit
-# 0; --window --track 1 opens a 640 x 480 window whose title screen shows the desert track.
+# (no display is there to open one: reaching the window would exit 1); --window --track 1 opens
+# a 640 x 480 window whose title screen shows the desert track.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source_dir="$(cd "$here/../.." && pwd)"
@@ -12,19 +12,12 @@ fail() {
     status=1
 }
 
-no_display() {
-    env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$game" "$@" >/tmp/dw_options_out.$$ \
-        2>/tmp/dw_options_err.$$
-}
-for bad in "--bogus" "--track 7" "--track" "extra"; do
-    no_display $bad
+for bad in "--bogus" "--track 7"; do
+    said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$game" $bad 2>&1 >/dev/null)
     code=$?
-    [ "$code" = 2 ] && grep -q "^usage: dirtwhirl" /tmp/dw_options_err.$$ ||
-        fail "$bad: exit $code, said: $(cat /tmp/dw_options_err.$$)"
+    [ "$code" = 2 ] && [[ "$said" == *$'\n'"usage: dirtwhirl "* ]] ||
+        fail "$bad: exit $code, said: $said"
 done
-no_display --help && grep -q -- "--track N" /tmp/dw_options_out.$$ || fail "--help"
-no_display --version && grep -q "^dirtwhirl [0-9]" /tmp/dw_options_out.$$ || fail "--version"
-rm -f /tmp/dw_options_out.$$ /tmp/dw_options_err.$$
 
 xvfb-run -a -s "-screen 0 1024x768x24 -br" bash -c '
 source "'"$here"'/common.sh"
