@@ -1,6 +1,6 @@
-// The executable's entry: hands the process's instance to the program.
+// The executable's entry: hands the command line and the process's instance to the program.
 #include "game/main.h"
 
-int main() {
-    return WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, 1);
+int main(int argc, char **argv) {
+    return program_main(argc, argv, GetModuleHandleA(nullptr));
 }
