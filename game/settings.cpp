@@ -312,7 +312,8 @@ void settings_apply(const Settings &settings) {
     const std::string mappings = folder.empty() ? "" : folder + "/gamecontrollerdb.txt";
     gamepads_start(settings.gamepads, mappings.empty() ? nullptr : mappings.c_str());
     sound_master_volume(settings.volume);
-    window_display_options(settings.fullscreen, settings.integer_scaling);
+    window_start_fullscreen(settings.fullscreen);
+    window_integer_scaling(settings.integer_scaling);
     fair_laps_enable(settings.fair_laps);
     screenshot_folder(pictures_folder().c_str());
 }

@@ -182,6 +182,9 @@ bool present_open(HWND handle, int width, int height) {
     if (SDL_GetWindowDisplayMode(window, &display_mode) == 0 && display_mode.refresh_rate > 0)
         refresh_interval = static_cast<DWORD>(1000 / display_mode.refresh_rate);
     SDL_ShowWindow(window);
+    // Centred again once shown: a window that was not yet on the screen stays where it was made.
+    if (!fullscreen)
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     SDL_RaiseWindow(window);
     return true;
 }
@@ -268,9 +271,12 @@ void present_toggle_fullscreen() {
 
 } // namespace platform
 
-void window_display_options(bool start_full_screen, bool whole_multiples) {
-    start_fullscreen = start_full_screen;
-    integer_scaling = whole_multiples;
+void window_start_fullscreen(bool on) {
+    start_fullscreen = on;
+}
+
+void window_integer_scaling(bool on) {
+    integer_scaling = on;
 }
 
 void testing_present_convert() {

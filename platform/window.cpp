@@ -428,6 +428,10 @@ BOOL EndPaint(HWND, const PAINTSTRUCT *) {
 }
 
 std::int16_t GetAsyncKeyState(int virtual_key) {
+    // The key counts as read from before this pump: a tap still waiting in the event queue when a
+    // screen first asks for its key is seen, one pumped long before is not.
+    if (virtual_key >= 0 && virtual_key <= 255)
+        virtual_keys_read[virtual_key] = true;
     platform::pump_events();
     if (virtual_key < 0 || virtual_key > 255)
         return 0;
@@ -438,7 +442,6 @@ std::int16_t GetAsyncKeyState(int virtual_key) {
     const int held = platform::held_virtual_key(virtual_key);
     const bool own = virtual_keys[virtual_key] != 0 || virtual_keys_unseen[virtual_key] != 0;
     virtual_keys_unseen[virtual_key] = 0;
-    virtual_keys_read[virtual_key] = true;
     const bool down = held < 0 ? own : held == 1;
     return down ? static_cast<std::int16_t>(0x8000) : 0;
 }
