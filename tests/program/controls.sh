@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The settings file, a rebound key, pause and screenshots in the real program: the default file is
-# written when there is none and left byte for byte as it is afterwards; with player 1's right
-# bound to L, holding L moves kart 1 and the right arrow does not; P freezes the screen while a
+# written when there is none and left byte for byte as it is afterwards; with a file given by
+# --config that binds player 1's right to L, holding L moves kart 1 and the right arrow does not; P freezes the screen while a
 # steering key is held and P again lets it go on; F12 leaves a BMP that ImageMagick reads as
 # 640 x 480.
 set -u
@@ -27,9 +27,11 @@ press Return; press space; press Escape; press q
 wait_exit $pid 10
 [ "$code" = 0 ] || fail "the first run ended with $code"
 
-sed -i "s/^right = Right/right = L/" "$settings"
-cp "$settings" "$OUT_DIR/controls-settings-bound.ini"
-"'"$game"'" &
+cmp -s "$settings" "$OUT_DIR/controls-settings.ini" || fail "the first run changed the settings file"
+bound="$XDG_CONFIG_HOME/bound.ini"
+sed "s/^right = Right/right = L/" "$settings" > "$bound"
+cp "$bound" "$OUT_DIR/controls-settings-bound.ini"
+"'"$game"'" --config "$bound" &
 pid=$!
 wait_for_window || fail "no window"
 press Return; press space
@@ -67,6 +69,6 @@ cp "$bmp" "$OUT_DIR/controls-screenshot.bmp"
 press Escape; press q
 wait_exit $pid 10
 [ "$code" = 0 ] || fail "the second run ended with $code"
-cmp -s "$settings" "$OUT_DIR/controls-settings-bound.ini" || fail "the settings file was changed"
+cmp -s "$bound" "$OUT_DIR/controls-settings-bound.ini" || fail "the settings file was changed"
 echo "settings, binding, pause and screenshot all as expected"
 '
