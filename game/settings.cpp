@@ -81,6 +81,23 @@ std::string trim(const std::string &text) {
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+// A name or value as a report quotes it: control and other bytes as \xNN, so a hostile file
+// cannot send terminal controls; long ones cut short.
+std::string as_reported(const std::string &text) {
+    std::string shown = "\"";
+    for (std::size_t i = 0; i < text.size() && i < 40; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            shown += escaped;
+        }
+    }
+    return shown + (text.size() > 40 ? "...\"" : "\"");
+}
+
 bool read_key(const std::string &value, int &scancode) {
     const int found = controls_scancode_of(value.c_str());
     if (found != 0)
@@ -243,7 +260,7 @@ void settings_parse(const std::string &text, const std::string &file_name, Setti
             if (header.back() != ']')
                 problem = "a section header must end with ]";
             else if (!section_known)
-                problem = "unknown section [" + section + "]; its lines are ignored";
+                problem = "unknown section " + as_reported(section) + "; its lines are ignored";
         } else if (!section_known) {
             continue; // named once, at the section's header
         } else if (line.find('=') == std::string::npos) {
@@ -256,11 +273,11 @@ void settings_parse(const std::string &text, const std::string &file_name, Setti
                 if (section == entry.section && name == entry.name)
                     found = &entry;
             if (section.empty())
-                problem = "\"" + name + "\" is outside a section";
+                problem = as_reported(name) + " is outside a section";
             else if (found == nullptr)
-                problem = "unknown name \"" + name + "\" in [" + section + "]";
+                problem = "unknown name " + as_reported(name) + " in [" + section + "]";
             else if (!found->read(value, settings))
-                problem = "\"" + value + "\" for " + name + " is not " + found->expected;
+                problem = as_reported(value) + " for " + name + " is not " + found->expected;
         }
         if (!problem.empty() && err != nullptr)
             std::fprintf(err, "dirtwhirl: %s:%d: %s; line ignored\n", file_name.c_str(), number,
