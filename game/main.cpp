@@ -8,7 +8,9 @@
 #include "engine/display/palette.h"
 #include "engine/display/raster.h"
 #include "game/options.h"
+#include "game/pause.h"
 #include "game/race.h"
+#include "game/settings.h"
 #include "game/setup.h"
 #include "platform/data_paths.h"
 
@@ -151,6 +153,7 @@ int winner_screen_for_laps() {
 }
 
 int race_loop() {
+    pause_reset();
     for (;;) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -159,6 +162,8 @@ int race_loop() {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        if (race_paused() != 0)
+            continue;
         if (race_frame() == 5)
             return 0;
     }
@@ -214,6 +219,9 @@ int program_main(int argc, char **argv, HINSTANCE instance) {
     if (!choose_data_folder(options.data_folder))
         return 1;
     chosen_track = options.track;
-    window_start_fullscreen(options.mode == StartMode::fullscreen);
+    settings_start(options.config_file);
+    // An option given on the command line goes before the settings file.
+    if (options.mode != StartMode::as_settings)
+        window_start_fullscreen(options.mode == StartMode::fullscreen);
     return WinMain(instance, nullptr, nullptr, 1);
 }

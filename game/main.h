@@ -46,8 +46,8 @@ int winner2_screen();
 // The winner picture of the player with more laps (player 2's when they are equal), until Q.
 int winner_screen_for_laps();
 
-// The race loop: one message and one race frame per pass. Returns the exit code: the quit
-// message's parameter, or 0 after a won race.
+// The race loop: one message and one race frame per pass (no frame while paused). Returns the
+// exit code: the quit message's parameter, or 0 after a won race.
 int race_loop();
 
 // The whole program; returns its exit code.

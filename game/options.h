@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <string>
 
-enum class StartMode { fullscreen, window };
+// as_settings: as the settings file says (full screen unless it says otherwise).
+enum class StartMode { as_settings, fullscreen, window };
 
 struct Options {
-    StartMode mode = StartMode::fullscreen; // --window, --fullscreen
-    int track = -1;                         // --track N; -1: chosen at random
-    std::string data_folder;                // --data DIR; empty: looked for
+    StartMode mode = StartMode::as_settings; // --window, --fullscreen
+    int track = -1;                          // --track N; -1: chosen at random
+    std::string data_folder;                 // --data DIR; empty: looked for
+    std::string config_file;                 // --config FILE; empty: the usual settings file
 };
 
 enum class OptionsResult {
