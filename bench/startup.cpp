@@ -6,6 +6,7 @@
 // sounds) and the font (opening it and rendering every text a race shows). Last, the later starts
 // of one process, with the libraries and files warm.
 //   startup [runs]      (default 9)
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +28,14 @@ constexpr int later_starts = 10;
 
 double ms_since(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// CPU time of the whole process so far (every thread), in milliseconds.
+double cpu_ms() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return 1e3 * static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           1e-3 * static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
 }
 
 // After the intro's first frame is shown, Enter is pressed, so the intro ends at its next key test.
@@ -116,17 +125,19 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "startup: give at least 1 run\n");
         return 1;
     }
-    std::vector<double> firsts, displays, sounds, fonts, laters;
+    std::vector<double> firsts, first_cpus, displays, sounds, fonts, laters;
     for (int run = 0; run < runs; ++run) {
-        double first = 0;
+        double first[2] = {}; // wall-clock and CPU time
         double parts[3] = {};
         if (!in_fresh_process(
                 [](double *took) {
                     testing_use_virtual_clock(1000, 1);
-                    *took = time_one_start();
-                    return *took >= 0;
+                    const double cpu_before = cpu_ms();
+                    took[0] = time_one_start();
+                    took[1] = cpu_ms() - cpu_before; // the tear-down included
+                    return took[0] >= 0;
                 },
-                &first, 1) ||
+                first, 2) ||
             !in_fresh_process(
                 [](double *took) {
                     testing_use_virtual_clock(1000, 1);
@@ -136,7 +147,8 @@ int main(int argc, char **argv) {
             std::fprintf(stderr, "startup: a start failed\n");
             return 1;
         }
-        firsts.push_back(first);
+        firsts.push_back(first[0]);
+        first_cpus.push_back(first[1]);
         displays.push_back(parts[0]);
         sounds.push_back(parts[1]);
         fonts.push_back(parts[2]);
@@ -161,6 +173,7 @@ int main(int argc, char **argv) {
     laters.assign(later, later + later_starts);
     std::printf("game_init until the first intro frame, wall-clock time:\n");
     print_spread("first start of a process", firsts);
+    print_spread("  its CPU time, with the tear-down", first_cpus);
     print_spread("  parts: display", displays);
     print_spread("         sound", sounds);
     print_spread("         font and texts", fonts);
