@@ -30,7 +30,7 @@ DWORD refresh_interval = 16;
 // clock's while tests drive it, so that their refreshes are as deterministic as their frames).
 Uint32 last_show = 0;
 Uint32 last_tick_read = 0;
-// The pixels (rows packed) and palette last handed over; a record, not a second frame buffer.
+// The pixels (rows packed) and palette last handed over, kept only to compare the next frame with.
 std::vector<BYTE> on_screen;
 PALETTEENTRY on_screen_palette[256];
 bool on_screen_known = false;
