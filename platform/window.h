@@ -133,3 +133,7 @@ int ShowCursor(BOOL show);
 
 // Milliseconds since the window system started; an unsigned 32-bit count that wraps.
 DWORD GetTickCount();
+
+// Suspends the thread for at least ms milliseconds (a dirty screen that comes due for its refresh
+// meanwhile is shown on time). On the virtual clock it returns at once: tests advance the ticks.
+void Sleep(DWORD ms);
