@@ -241,6 +241,10 @@ void present_show(const IDirectDrawSurface *primary) {
         show(primary, false);
 }
 
+IDirectDrawPalette *present_palette() {
+    return shown != nullptr ? shown->palette : nullptr;
+}
+
 void present_refresh() {
     if (shown != nullptr)
         show(shown, true);

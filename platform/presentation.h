@@ -4,6 +4,7 @@
 
 #include "platform/types.h"
 
+class IDirectDrawPalette;
 class IDirectDrawSurface;
 
 namespace platform {
@@ -13,6 +14,8 @@ bool present_open(HWND window, int width, int height);
 void present_close(HWND window);
 // Shows the surface through its palette now, and remembers it as the one on the screen.
 void present_show(const IDirectDrawSurface *primary);
+// The palette the screen shows through (the remembered surface's); null while none is shown.
+IDirectDrawPalette *present_palette();
 // Shows the remembered surface again (after an expose, a palette change).
 void present_refresh();
 // The palette of the remembered surface changed: shown at once, or within one display refresh.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/file.h"
@@ -59,7 +60,9 @@ HMMIO mmioOpenA(LPSTR filename, MMIOINFO *info, DWORD flags) {
     };
     if ((flags & ~MMIO_ALLOCBUF) != MMIO_READ)
         return fail(MMSYSERR_INVALPARAM);
-    auto *file = new MmioFile;
+    auto *file = new (std::nothrow) MmioFile;
+    if (file == nullptr)
+        return fail(MMIOERR_OUTOFMEMORY);
     if (info != nullptr && info->fccIOProc == FOURCC_MEM) {
         if (info->cchBuffer < 0 || (info->pchBuffer == nullptr && info->cchBuffer > 0)) {
             delete file;
@@ -69,7 +72,7 @@ HMMIO mmioOpenA(LPSTR filename, MMIOINFO *info, DWORD flags) {
         file->size = static_cast<std::uint64_t>(info->cchBuffer);
         return file;
     }
-    if (filename == nullptr || !read_whole_file(filename, file->owned)) {
+    if (filename == nullptr || !read_whole_file(filename, file->owned, MMIO_LARGEST_FILE)) {
         delete file;
         return fail(MMIOERR_FILENOTFOUND);
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/types.h"
 
@@ -24,6 +25,7 @@ constexpr FOURCC FOURCC_MEM = mmioFOURCC('M', 'E', 'M', ' ');
 constexpr MMRESULT MMSYSERR_NOERROR = 0;
 constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
 constexpr MMRESULT MMIOERR_FILENOTFOUND = 257;
+constexpr MMRESULT MMIOERR_OUTOFMEMORY = 258;
 constexpr MMRESULT MMIOERR_CANNOTSEEK = 261;
 constexpr MMRESULT MMIOERR_CHUNKNOTFOUND = 265;
 
@@ -52,6 +54,11 @@ struct MMIOINFO {
     LONG cchBuffer;
     char *pchBuffer;
 };
+
+// A file opened by name is refused above this size, before it is read. The files read here are
+// sounds: the largest sound buffer there can be (0x0FFFFFFF bytes) and 1 MiB for the chunks that
+// come with it (format, fact, LIST, cue).
+constexpr std::uint64_t MMIO_LARGEST_FILE = 0x0FFFFFFFull + (1ull << 20);
 
 struct MmioFile;
 using HMMIO = MmioFile *;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
 #include "platform/pan_law.h"
 #include "platform/testing.h"
@@ -259,7 +260,13 @@ HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC *desc, IDirectSoundBu
         delete data;
         return DSERR_OUTOFMEMORY;
     }
-    data->bytes.assign(desc->dwBufferBytes, 0x80); // unsigned 8-bit silence
+    try {
+        data->bytes.assign(desc->dwBufferBytes, 0x80); // unsigned 8-bit silence
+    } catch (const std::bad_alloc &) {
+        alDeleteBuffers(1, &data->al_buffer);
+        delete data;
+        return DSERR_OUTOFMEMORY;
+    }
     alBufferData(data->al_buffer, AL_FORMAT_MONO8, data->bytes.data(),
                  static_cast<ALsizei>(data->bytes.size()),
                  static_cast<ALsizei>(desc->lpwfxFormat->nSamplesPerSec));

@@ -145,9 +145,13 @@ HRESULT IDirectDrawSurface::GetDC(HDC *out) {
         return DDERR_SURFACELOST;
     if (locked || dc != nullptr)
         return DDERR_SURFACEBUSY;
+    // A surface without a palette of its own draws with the one it is shown through: that of
+    // its primary surface, or for an off-screen surface (a BOB frame) the one on the screen.
     IDirectDrawPalette *shown_through = palette;
     if (shown_through == nullptr && owner != nullptr)
         shown_through = owner->palette;
+    if (shown_through == nullptr)
+        shown_through = platform::present_palette();
     if (shown_through == nullptr || the_font() == nullptr)
         return DDERR_CANTCREATEDC;
     auto free_context = std::find_if(contexts.begin(), contexts.end(),

@@ -15,7 +15,8 @@ constexpr int OPAQUE = 2;      // the text's box is first filled with white, as 
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
 // A context lives from GetDC to ReleaseDC; it draws through the palette the surface is shown
-// through (its own, or that of the primary surface it belongs to).
+// through (its own, that of the primary surface it belongs to, or for an off-screen surface the
+// one on the screen).
 struct DeviceContext {
     IDirectDrawSurface *surface = nullptr;
     IDirectDrawPalette *palette = nullptr;

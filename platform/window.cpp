@@ -15,6 +15,7 @@
 #include "platform/key_sources.h"
 #include "platform/presentation.h"
 #include "platform/testing.h"
+#include "platform/window_x11.h"
 
 struct InstanceRecord {
     int unused;
@@ -146,6 +147,26 @@ void handle_key(const SDL_KeyboardEvent &key, bool down) {
     }
 }
 
+// The displays a start tried, for the message when none opens: DISPLAY=":1", WAYLAND_DISPLAY
+// unset. Control characters in the values are shown as '?', so the message stays one line.
+std::string displays_tried() {
+    std::string said;
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char *value = SDL_getenv(name);
+        said += said.empty() ? "" : ", ";
+        said += name;
+        if (value == nullptr) {
+            said += " unset";
+            continue;
+        }
+        said += "=\"";
+        for (const char *c = value; *c != '\0'; ++c)
+            said += static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F ? '?' : *c;
+        said += '"';
+    }
+    return said;
+}
+
 // Starts SDL's video on a driver that shows something: X11 or Wayland where their display is
 // named, the console otherwise. Drivers that show nothing (dummy, offscreen) only when asked for
 // by name, as tests do, so that a machine without a display is told so instead of playing blind.
@@ -161,7 +182,8 @@ bool start_video() {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
     }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        last_error = std::string("no display is available (") + SDL_GetError() + ")";
+        last_error =
+            "no display is available (" + displays_tried() + "; SDL: " + SDL_GetError() + ")";
         return false;
     }
     const char *driver = SDL_GetCurrentVideoDriver();
@@ -169,7 +191,7 @@ bool start_video() {
                                                      SDL_strcasecmp(driver, "offscreen") == 0);
     if (shows_nothing && (asked == nullptr || SDL_strcasecmp(asked, driver) != 0)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-        last_error = "no display is available";
+        last_error = "no display is available (" + displays_tried() + "; SDL chose " + driver + ")";
         return false;
     }
     return true;
@@ -243,6 +265,9 @@ void pump_events() {
             break;
         }
     }
+    // A window destroyed from outside is a close request too.
+    if (x11_window_destroyed())
+        request_close();
 }
 
 const std::uint8_t *take_scancode_state() {
@@ -336,8 +361,10 @@ HWND CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title, DWORD style, int x,
         return nullptr;
     }
     auto *record = new WindowRecord{sdl, window_class->lpfnWndProc};
-    if (main_record == nullptr)
+    if (main_record == nullptr) {
         main_record = record;
+        platform::watch_x11_window(sdl);
+    }
     record->procedure(record, WM_CREATE, 0, 0);
     if ((style & WS_VISIBLE) != 0)
         SDL_ShowWindow(sdl);

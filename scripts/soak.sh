@@ -14,7 +14,9 @@ export SDL_VIDEODRIVER=dummy ALSOFT_DRIVERS=null
 CC=clang CXX=clang++ cmake -S . -B build-san -DDW_SANITIZE=ON -DDW_BENCH=OFF -DDW_WERROR=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-san -j2 --target soak_race
-export ASAN_OPTIONS="detect_leaks=1"
+# As in sanitize.sh: without intercepting __tls_get_addr, LeakSanitizer's scan at exit is
+# repeatable.
+export ASAN_OPTIONS="detect_leaks=1:intercept_tls_get_addr=0"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 echo "soak: $san_frames frames under the sanitizers"

@@ -21,6 +21,10 @@ constexpr WORD bmp_magic = 0x4D42; // "BM"
 constexpr std::int64_t file_header_bytes = sizeof(BITMAPFILEHEADER);
 constexpr std::int64_t info_header_bytes = sizeof(BITMAPINFOHEADER);
 constexpr std::int64_t largest_side = 16384;
+// The largest file the loader accepts, refused beyond before it is read: 16384 x 16384 pixels of
+// 24 bits in rows padded to 4 bytes (768 MiB), after the largest headers a writer puts before
+// them (the file header, a 124-byte version 5 info header, 12 mask bytes, 256 palette entries).
+constexpr std::int64_t largest_file = 16384 * 49152 + 14 + 124 + 12 + 1024;
 constexpr DWORD bi_rgb = 0;
 constexpr DWORD bi_bitfields = 3;
 
@@ -143,7 +147,7 @@ int bitmap_file_load(BitmapFile *bitmap, const char *file_name) {
     if (bitmap == nullptr)
         return 0;
     std::vector<BYTE> bytes;
-    if (!read_whole_file(file_name, bytes))
+    if (!read_whole_file(file_name, bytes, largest_file))
         return 0;
     return bitmap_file_load_memory(bitmap, bytes.data(), bytes.size());
 }
@@ -152,7 +156,7 @@ int bitmap_file_load_memory(BitmapFile *bitmap, const BYTE *data, std::size_t si
     if (bitmap == nullptr || data == nullptr)
         return 0;
     const std::int64_t length = static_cast<std::int64_t>(size);
-    if (length < file_header_bytes)
+    if (length < file_header_bytes || length > largest_file)
         return 0;
     std::memcpy(&bitmap->file_header, data, file_header_bytes);
     if (bitmap->file_header.bfType != bmp_magic)

@@ -4,6 +4,7 @@
 // change nothing; everything else behaves as the record's users expect, quirks included.
 #include "engine/display/bob.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +14,61 @@
 #include "engine/display/log.h"
 
 namespace {
+
+// A sequence lives in a block behind a small header: how many ints the block holds, and the block
+// it replaced. Reloading a slot writes into its block when the new sequence fits; otherwise the
+// old block is kept, chained to the new one, because a copy made by bob_clone may still point at
+// it, and all of them go with bob_destroy. Capacities at least double, so a slot reloaded any
+// number of times holds at most about twice its longest sequence.
+struct SequenceBlock {
+    SequenceBlock *replaced;
+    std::size_t capacity; // ints, the closing -1 included
+};
+static_assert(sizeof(SequenceBlock) % alignof(int) == 0);
+
+int *entries_of(SequenceBlock *block) {
+    return reinterpret_cast<int *>(reinterpret_cast<char *>(block) + sizeof(SequenceBlock));
+}
+
+SequenceBlock *block_of(int *entries) {
+    return reinterpret_cast<SequenceBlock *>(reinterpret_cast<char *>(entries) -
+                                             sizeof(SequenceBlock));
+}
+
+SequenceBlock *allocate_block(std::size_t capacity) {
+    return static_cast<SequenceBlock *>(
+        std::malloc(sizeof(SequenceBlock) + capacity * sizeof(int)));
+}
+
+void free_sequence(int *entries) {
+    SequenceBlock *block = entries != nullptr ? block_of(entries) : nullptr;
+    while (block != nullptr) {
+        SequenceBlock *replaced = block->replaced;
+        std::free(block);
+        block = replaced;
+    }
+}
+
+// Positions and velocities are 32-bit and wrap around as the original's registers did; sums of a
+// position and a size are formed in 64 bits.
+int wrapping_add(int a, int b) {
+    return static_cast<int>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+int wrapping_negate(int a) {
+    return static_cast<int>(0u - static_cast<std::uint32_t>(a));
+}
+
+// Counts one bob_animate call; true (and the count back at 0) when it is time for a step.
+bool next_tick(BOB *bob) {
+    const std::int64_t tick = std::int64_t{bob->anim_tick} + 1;
+    if (tick < bob->anim_delay) {
+        bob->anim_tick = static_cast<int>(tick);
+        return false;
+    }
+    bob->anim_tick = 0;
+    return true;
+}
 
 // Number of entries before the -1 that ends a sequence.
 int sequence_length(const int *sequence) {
@@ -27,12 +83,34 @@ bool frame_exists(const BOB *bob, int frame) {
            bob->frames[frame] != nullptr;
 }
 
-int draw_frame(const BOB *bob, const RECT &dest_rect, const RECT &source_rect,
+// A rectangle's edges before they are known to fit a RECT.
+struct Edges {
+    std::int64_t left, top, right, bottom;
+};
+
+bool fits(const Edges &e) {
+    for (const std::int64_t edge : {e.left, e.top, e.right, e.bottom})
+        if (edge < INT32_MIN || edge > INT32_MAX)
+            return false;
+    return true;
+}
+
+RECT to_rect(const Edges &e) {
+    return RECT{static_cast<LONG>(e.left), static_cast<LONG>(e.top), static_cast<LONG>(e.right),
+                static_cast<LONG>(e.bottom)};
+}
+
+// A rectangle whose edges do not fit 32 bits is a failed blit, as its wrapped edges always made
+// it.
+int draw_frame(const BOB *bob, const Edges &dest_edges, const Edges &source_edges,
                IDirectDrawSurface *dest) {
     if (!(bob->attr & BOB_SHOWN))
         return 1;
-    if (dest == nullptr || !frame_exists(bob, bob->curr_frame))
+    if (dest == nullptr || !frame_exists(bob, bob->curr_frame) || !fits(dest_edges) ||
+        !fits(source_edges))
         return 0;
+    const RECT dest_rect = to_rect(dest_edges);
+    const RECT source_rect = to_rect(source_edges);
     const HRESULT result = dest->Blt(&dest_rect, bob->frames[bob->curr_frame], &source_rect,
                                      DDBLT_WAIT | DDBLT_KEYSRC, nullptr);
     return result == DD_OK ? 1 : 0;
@@ -47,8 +125,15 @@ int half_extent(int size) {
 
 int bob_create(BOB *bob, int x, int y, int width, int height, int frame_count, int attr,
                DWORD mem_caps) {
-    if (bob == nullptr || frame_count < 0 || frame_count > BOB_MAX_FRAMES || width < 1 ||
-        height < 1 || width > INT_MAX - 8)
+    if (bob == nullptr)
+        return 0;
+    // Before anything can fail, so that bob_destroy after a refused create releases nothing.
+    for (IDirectDrawSurface *&frame : bob->frames)
+        frame = nullptr;
+    for (int *&anim : bob->anims)
+        anim = nullptr;
+    if (frame_count < 0 || frame_count > BOB_MAX_FRAMES || width < 1 || height < 1 ||
+        width > INT_MAX - 8)
         return 0;
 
     bob->state = 1;
@@ -63,10 +148,6 @@ int bob_create(BOB *bob, int x, int y, int width, int height, int frame_count, i
     bob->vx = bob->vy = 0;
     bob->width = width;
     bob->height = height;
-    for (IDirectDrawSurface *&frame : bob->frames)
-        frame = nullptr;
-    for (int *&anim : bob->anims)
-        anim = nullptr;
 
     bob->width_fill = width % 8 == 0 ? 0 : 8 - width % 8;
     log_write("\nCreate BOB %d", bob->width_fill);
@@ -98,7 +179,7 @@ int bob_destroy(BOB *bob) {
         if (frame != nullptr)
             frame->Release();
     for (int *anim : bob->anims)
-        std::free(anim);
+        free_sequence(anim);
     return 1;
 }
 
@@ -124,9 +205,9 @@ int bob_clone(const BOB *source, BOB *dest) {
 int bob_draw(const BOB *bob, IDirectDrawSurface *dest) {
     if (bob == nullptr)
         return 0;
-    const RECT dest_rect{bob->x, bob->y, bob->x + bob->width, bob->y + bob->height};
-    const RECT source_rect{0, 0, bob->width, bob->height};
-    return draw_frame(bob, dest_rect, source_rect, dest);
+    const std::int64_t x = bob->x, y = bob->y;
+    return draw_frame(bob, Edges{x, y, x + bob->width, y + bob->height},
+                      Edges{0, 0, bob->width, bob->height}, dest);
 }
 
 // Both rectangles are one pixel short in each direction, kept on purpose: callers may rely on
@@ -134,9 +215,10 @@ int bob_draw(const BOB *bob, IDirectDrawSurface *dest) {
 int bob_draw_scaled(const BOB *bob, int draw_width, int draw_height, IDirectDrawSurface *dest) {
     if (bob == nullptr)
         return 0;
-    const RECT dest_rect{bob->x, bob->y, bob->x + draw_width - 1, bob->y + draw_height - 1};
-    const RECT source_rect{0, 0, bob->width - 1, bob->height - 1};
-    return draw_frame(bob, dest_rect, source_rect, dest);
+    const std::int64_t x = bob->x, y = bob->y;
+    return draw_frame(bob, Edges{x, y, x + draw_width - 1, y + draw_height - 1},
+                      Edges{0, 0, std::int64_t{bob->width} - 1, std::int64_t{bob->height} - 1},
+                      dest);
 }
 
 int bob_load_frame(BOB *bob, const BitmapFile *bitmap, int frame, int cx, int cy, int mode) {
@@ -173,15 +255,25 @@ int bob_load_animation(BOB *bob, int anim_index, int entry_count, const int *ent
     if (bob == nullptr || anim_index < 0 || anim_index >= BOB_MAX_ANIMATIONS || entry_count < 0 ||
         (entries == nullptr && entry_count > 0))
         return 0;
-    // A sequence already in the slot is replaced; a copy's slots are its source's, so a copy
-    // never frees one.
-    if (!(bob->attr & BOB_IS_COPY))
-        std::free(bob->anims[anim_index]);
-    auto *sequence =
-        static_cast<int *>(std::malloc((static_cast<std::size_t>(entry_count) + 1) * sizeof(int)));
-    bob->anims[anim_index] = sequence;
-    if (sequence == nullptr)
+    // A copy owns no sequences: it can neither replace its source's nor keep one of its own.
+    if (bob->attr & BOB_IS_COPY)
         return 0;
+    const std::size_t needed = static_cast<std::size_t>(entry_count) + 1;
+    int *sequence = bob->anims[anim_index];
+    if (sequence == nullptr || block_of(sequence)->capacity < needed) {
+        // When memory runs out the slot keeps the sequence it had.
+        const std::size_t grown = sequence != nullptr ? 2 * block_of(sequence)->capacity : 0;
+        std::size_t capacity = std::max(needed, grown);
+        SequenceBlock *block = allocate_block(capacity);
+        if (block == nullptr && capacity > needed)
+            block = allocate_block(capacity = needed);
+        if (block == nullptr)
+            return 0;
+        block->replaced = sequence != nullptr ? block_of(sequence) : nullptr;
+        block->capacity = capacity;
+        sequence = entries_of(block);
+        bob->anims[anim_index] = sequence;
+    }
     if (entry_count > 0)
         std::memcpy(sequence, entries, static_cast<std::size_t>(entry_count) * sizeof(int));
     sequence[entry_count] = -1;
@@ -194,10 +286,9 @@ int bob_animate(BOB *bob) {
     if (bob->attr & BOB_STILL) {
         bob->curr_frame = 0;
     } else if (bob->attr & BOB_CYCLE_FRAMES) {
-        if (++bob->anim_tick >= bob->anim_delay) {
-            bob->anim_tick = 0;
-            if (++bob->curr_frame >= bob->frame_count)
-                bob->curr_frame = 0;
+        if (next_tick(bob)) {
+            const std::int64_t frame = std::int64_t{bob->curr_frame} + 1;
+            bob->curr_frame = frame >= bob->frame_count ? 0 : static_cast<int>(frame);
         }
     } else if (bob->attr & BOB_SEQUENCES) {
         // Without a sequence of at least one entry there is nothing to step through.
@@ -209,12 +300,12 @@ int bob_animate(BOB *bob) {
         const int length = sequence_length(sequence);
         if (length == 0)
             return 0;
-        if (++bob->anim_tick >= bob->anim_delay) {
-            bob->anim_tick = 0;
-            ++bob->anim_pos;
+        if (next_tick(bob)) {
             // A position outside the sequence (it reached the -1, or a shorter sequence was
             // loaded into the slot meanwhile) counts as its end.
-            if (bob->anim_pos >= 0 && bob->anim_pos < length) {
+            const std::int64_t position = std::int64_t{bob->anim_pos} + 1;
+            if (position >= 0 && position < length) {
+                bob->anim_pos = static_cast<int>(position);
                 bob->curr_frame = sequence[bob->anim_pos];
             } else if (bob->attr & BOB_PLAY_ONCE) {
                 bob->anim_state = 1;
@@ -232,23 +323,24 @@ int bob_animate(BOB *bob) {
 int bob_move(BOB *bob) {
     if (bob == nullptr)
         return 0;
-    bob->x += bob->vx;
-    bob->y += bob->vy;
+    bob->x = wrapping_add(bob->x, bob->vx);
+    bob->y = wrapping_add(bob->y, bob->vy);
+    const std::int64_t x = bob->x, y = bob->y, width = bob->width, height = bob->height;
     if (bob->attr & BOB_WRAP_EDGES) {
-        if (bob->x > clip_right)
-            bob->x = clip_left - bob->width;
-        else if (bob->x < clip_left - bob->width)
+        if (x > clip_right)
+            bob->x = static_cast<int>(clip_left - width);
+        else if (x < clip_left - width)
             bob->x = clip_right;
-        if (bob->y > clip_bottom)
-            bob->y = clip_top - bob->height;
-        else if (bob->y < clip_top - bob->height)
+        if (y > clip_bottom)
+            bob->y = static_cast<int>(clip_top - height);
+        else if (y < clip_top - height)
             bob->y = clip_bottom;
     } else if (bob->attr & BOB_REBOUND) {
         // Only the velocity turns; the position stays past the edge until the next move.
-        if (bob->x > clip_right - bob->width || bob->x < clip_left)
-            bob->vx = -bob->vx;
-        if (bob->y > clip_bottom - bob->height || bob->y < clip_top)
-            bob->vy = -bob->vy;
+        if (x > clip_right - width || x < clip_left)
+            bob->vx = wrapping_negate(bob->vx);
+        if (y > clip_bottom - height || y < clip_top)
+            bob->vy = wrapping_negate(bob->vy);
     }
     return 1;
 }

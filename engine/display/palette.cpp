@@ -72,8 +72,11 @@ int palette_load_memory(const BYTE *text, std::size_t size, PALETTEENTRY *palett
 }
 
 int palette_load_file(const char *path, PALETTEENTRY *palette) {
+    // A palette file as written is under 5 KiB; 1 MiB leaves room for any spacing and number
+    // lengths a person or a tool would use.
+    constexpr std::uint64_t largest_file = 1 << 20;
     std::vector<BYTE> text;
-    if (path == nullptr || palette == nullptr || !read_whole_file(path, text))
+    if (path == nullptr || palette == nullptr || !read_whole_file(path, text, largest_file))
         return 0;
     return palette_load_memory(text.data(), text.size(), palette);
 }
@@ -108,7 +111,7 @@ int palette_set_all(const PALETTEENTRY *palette) {
 }
 
 int palette_rotate(int first, int count) {
-    if (first < 0 || count < 1 || first + count > 256)
+    if (first < 0 || first > 255 || count < 1 || count > 256 - first)
         return 0;
     if (main_palette == nullptr)
         return 1;

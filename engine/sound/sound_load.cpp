@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/file.h"
@@ -17,6 +18,9 @@ DSBUFFERDESC sound_buffer_desc;
 namespace {
 
 constexpr DWORD voc_buffer_flags = 234; // static, in software, frequency, pan and volume
+// The loader reads only the header and the first block: the block's offset is one byte and its
+// length three, so nothing past 255 + 4 + 0xFFFFFF bytes is ever used; longer files are refused.
+constexpr std::uint64_t voc_largest_file = 255 + 4 + 0xFFFFFF;
 
 DWORD little_endian(const BYTE *at, int width) {
     DWORD value = 0;
@@ -31,8 +35,14 @@ int fill_slot(int slot, DWORD flags, const BYTE *samples, DWORD length) {
     sound_format = WAVEFORMATEX{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
     sound_buffer_desc = DSBUFFERDESC{DSBUFFERDESC1_SIZE, flags, length, 0, &sound_format};
     IDirectSoundBuffer **buffer = &sound_slots[slot].buffer;
-    if (FAILED(ds_object->CreateSoundBuffer(&sound_buffer_desc, buffer, nullptr)))
+    // Memory running out is a failed creation, never an exception out of the loader.
+    try {
+        if (FAILED(ds_object->CreateSoundBuffer(&sound_buffer_desc, buffer, nullptr)))
+            return -1;
+    } catch (const std::bad_alloc &) {
+        *buffer = nullptr;
         return -1;
+    }
     void *region1 = nullptr, *region2 = nullptr;
     DWORD bytes1 = 0, bytes2 = 0;
     if (FAILED((*buffer)->Lock(0, length, &region1, &bytes1, &region2, &bytes2,
@@ -124,7 +134,7 @@ int sound_load_wav(const char *filename, DWORD flags) {
     if (ds_object == nullptr || sound_first_free_slot() < 0)
         return -1;
     std::vector<BYTE> bytes;
-    if (!read_whole_file(filename, bytes))
+    if (!read_whole_file(filename, bytes, MMIO_LARGEST_FILE))
         return -1;
     return sound_load_wav_memory(bytes.data(), bytes.size(), flags);
 }
@@ -133,7 +143,7 @@ int sound_load_voc(const char *filename) {
     if (ds_object == nullptr || sound_first_free_slot() < 0)
         return -1;
     std::vector<BYTE> bytes;
-    if (!read_whole_file(filename, bytes))
+    if (!read_whole_file(filename, bytes, voc_largest_file))
         return -1;
     return sound_load_voc_memory(bytes.data(), bytes.size());
 }

@@ -128,7 +128,7 @@ std::vector<BYTE> decode_with_imagemagick(const TempDir &dir, const std::string 
     const std::string raw = dir / "decoded.rgb";
     run("convert '" + bmp + "' -depth 8 rgb:'" + raw + "'");
     std::vector<BYTE> bytes;
-    EXPECT_TRUE(read_whole_file(raw.c_str(), bytes));
+    EXPECT_TRUE(read_whole_file(raw.c_str(), bytes, 1u << 30));
     return bytes;
 }
 

@@ -2,12 +2,16 @@
 // the shrunken overlap test, copies, and keyed drawing onto a clipped screen-sized surface.
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/display/bob.h"
@@ -97,14 +101,20 @@ TEST_F(BobTest, CreateMakesKeyedSurfacesAMultipleOfEightWide) {
     EXPECT_TRUE(narrow.frames[63]->has_color_key);
     EXPECT_EQ(wide.frames[3], nullptr);
 
-    // Impossible requests change nothing.
+    // Impossible requests are refused with no frames or sequences in the record, so that
+    // destroying it afterwards releases nothing (the record starts out as garbage).
     BOB bob;
+    for (const auto &[width, height, frames] :
+         {std::tuple{8, 8, 65}, {8, 8, -1}, {0, 8, 1}, {8, -3, 1}, {INT_MAX, 8, 1}}) {
+        std::memset(&bob, 0x5A, sizeof bob);
+        EXPECT_EQ(bob_create(&bob, 0, 0, width, height, frames, 0, 0), 0);
+        for (const IDirectDrawSurface *frame : bob.frames)
+            ASSERT_EQ(frame, nullptr);
+        for (const int *anim : bob.anims)
+            ASSERT_EQ(anim, nullptr);
+        EXPECT_EQ(bob_destroy(&bob), 1);
+    }
     std::memset(&bob, 0x5A, sizeof bob);
-    const BOB before = bob;
-    EXPECT_EQ(bob_create(&bob, 0, 0, 8, 8, 65, 0, 0), 0);
-    EXPECT_EQ(bob_create(&bob, 0, 0, 8, 8, -1, 0, 0), 0);
-    EXPECT_EQ(bob_create(&bob, 0, 0, 0, 8, 1, 0, 0), 0);
-    EXPECT_EQ(std::memcmp(&bob, &before, sizeof bob), 0);
 
     // The log line comes first; a failing surface keeps those made before it for bob_destroy;
     // the user words are never touched.
@@ -291,16 +301,81 @@ TEST_F(BobTest, CloneAndDetachLeaveTheSourceWhole) {
     EXPECT_EQ(copy.attr, source.attr | BOB_IS_COPY);
     EXPECT_EQ(copy.user_words[7], 1234u);
     EXPECT_EQ(copy.frames[1], source.frames[1]);
-    // Replacing a copy's sequence must not free the one its source still uses.
-    ASSERT_EQ(bob_load_animation(&copy, 0, 1, walk), 1);
+    // The source reloading its slots, shorter and longer, leaves the copy's sequences readable
+    // (AddressSanitizer sees any read of freed memory).
+    const std::vector<int> longer(40, 1);
+    for (int reload = 0; reload < 6; ++reload) {
+        ASSERT_EQ(bob_load_animation(&source, 0, reload % 2 ? 1 : 40, longer.data()), 1);
+        frames_shown(copy, 3);
+    }
+    // A copy owns no sequence, so it cannot replace one.
+    EXPECT_EQ(bob_load_animation(&copy, 0, 1, walk), 0);
     ASSERT_EQ(bob_destroy_or_detach(&copy), 1);
     EXPECT_EQ(copy.frames[1], nullptr);
-    std::free(copy.anims[0]); // a copy's anims stay for its owner to deal with
 
+    ASSERT_EQ(bob_load_animation(&source, 0, 2, walk), 1);
     EXPECT_EQ(frames_shown(source, 2), (std::vector<int>{0, 1}));
     bob_set_position(&source, 20, 30);
     ASSERT_EQ(bob_draw(&source, screen), 1);
     EXPECT_EQ(screen_pixel(21, 30), 2);
+}
+
+// Reloading one slot many times, with a copy of the BOB alive, keeps the heap as it was.
+TEST_F(BobTest, ReloadingASequenceKeepsMemoryFlat) {
+    BOB &source = create(8, 4, 2, BOB_SEQUENCES);
+    BOB copy;
+    const std::vector<int> entries(300, 1);
+    ASSERT_EQ(bob_load_animation(&source, 5, 300, entries.data()), 1);
+    ASSERT_EQ(bob_clone(&source, &copy), 1);
+    const std::size_t before = mallinfo2().uordblks;
+    for (int reload = 0; reload < 10000; ++reload)
+        ASSERT_EQ(bob_load_animation(&source, 5, 1 + reload % 300, entries.data()), 1);
+    EXPECT_LT(mallinfo2().uordblks, before + 4096);
+}
+
+// Positions, velocities and sizes at the ends of the int range: the 32-bit sums wrap as they
+// always did, and no check or rectangle overflows (UndefinedBehaviorSanitizer sees any that
+// does).
+TEST_F(BobTest, ExtremePositionsAndVelocitiesMoveAndDrawWithoutOverflow) {
+    BOB &bob = create(56, 72, 1, BOB_SHOWN | BOB_WRAP_EDGES);
+    struct Move {
+        int attr, x, vx, x_after, vx_after;
+    };
+    for (const Move m :
+         {Move{BOB_WRAP_EDGES, INT_MAX, 1, 639, 1}, Move{BOB_WRAP_EDGES, INT_MIN, -1, -56, -1},
+          Move{BOB_REBOUND, INT_MAX - 1, 1, INT_MAX, -1},
+          Move{BOB_REBOUND, 0, INT_MIN, INT_MIN, INT_MIN},
+          Move{BOB_REBOUND, INT_MIN, -1, INT_MAX, 1}}) {
+        bob.attr = m.attr;
+        bob_set_position(&bob, m.x, m.x);
+        bob_set_velocity(&bob, m.vx, m.vx);
+        ASSERT_EQ(bob_move(&bob), 1);
+        EXPECT_EQ(bob.x, m.x_after) << m.x << " + " << m.vx;
+        EXPECT_EQ(bob.vx, m.vx_after) << m.x << " + " << m.vx;
+    }
+
+    // Off the screen a BOB draws nothing; a rectangle whose edges do not fit 32 bits is a failed
+    // blit.
+    const std::vector<BYTE> before = screen->pixels;
+    bob.attr = BOB_SHOWN;
+    struct Draw {
+        int x, drawn, scaled;
+    };
+    for (const Draw d : {Draw{INT_MAX - 56, 1, 0}, Draw{INT_MAX - 55, 0, 0}, Draw{INT_MIN, 1, 1}}) {
+        bob_set_position(&bob, d.x, 10);
+        EXPECT_EQ(bob_draw(&bob, screen), d.drawn) << d.x;
+        EXPECT_EQ(bob_draw_scaled(&bob, INT_MAX, 100, screen), d.scaled) << d.x;
+    }
+    EXPECT_EQ(screen->pixels, before);
+
+    bob.attr = BOB_SEQUENCES;
+    const int walk[] = {0, 0};
+    ASSERT_EQ(bob_load_animation(&bob, 0, 2, walk), 1);
+    bob.anim_pos = INT_MAX;
+    bob.anim_tick = INT_MAX;
+    bob.anim_delay = INT_MAX;
+    ASSERT_EQ(bob_animate(&bob), 1);
+    EXPECT_EQ(bob.anim_pos, 0);
 }
 
 TEST_F(BobTest, DrawSkipsKeyPixelsAndShowsOnlyTheVisiblePart) {

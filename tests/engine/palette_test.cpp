@@ -3,10 +3,12 @@
 
 #include <SDL.h>
 
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
+#include <utility>
 
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
@@ -100,9 +102,20 @@ TEST(Palette, SetAllRotateAndEntriesKeepTheDeviceAndTheTableEqual) {
     PALETTEENTRY copy[256];
     palette_save_all(copy);
     EXPECT_EQ(0, std::memcmp(copy, palette_table, sizeof copy));
-    // Out-of-range requests touch nothing.
+    // Out-of-range requests touch nothing, also where first + count does not fit an int.
     EXPECT_EQ(palette_set_entry(256, &red), 0);
-    EXPECT_EQ(palette_rotate(250, 10), 0);
+    palette_save_all(copy);
+    for (const auto &[first, count] : {std::pair{250, 10},
+                                       {100, INT_MAX},
+                                       {INT_MAX, 1},
+                                       {-1, 2},
+                                       {0, 257},
+                                       {256, 1},
+                                       {INT_MIN, INT_MAX}})
+        EXPECT_EQ(palette_rotate(first, count), 0) << first << ", " << count;
+    EXPECT_EQ(0, std::memcmp(copy, palette_table, sizeof copy));
+    EXPECT_EQ(palette_rotate(255, 1), 1);
+    EXPECT_EQ(0, std::memcmp(copy, palette_table, sizeof copy));
     display_shutdown();
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/display/bitmap.h"
+#include "engine/display/bob.h"
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
 #include "platform/testing.h"
@@ -42,6 +43,28 @@ TEST_F(DisplayText, RgbAndIndexedTextDrawThroughThePrimarySurfacesPalette) {
     ASSERT_EQ(draw_text_rgb("Lap 1", 30, 80, RGB(0, 143, 1), back_surface), 1);
     EXPECT_EQ(count_on_back(100), 2 * indexed_ink);
     EXPECT_EQ(count_on_back(0), static_cast<int>(back_surface->pixels.size()) - 2 * indexed_ink);
+}
+
+// Surfaces without a palette of their own, an off-screen surface and a BOB frame, draw with the
+// palette on the screen.
+TEST_F(DisplayText, TextDrawsOnOffScreenSurfacesAndBobFrames) {
+    IDirectDrawSurface *off_screen = display_create_surface(120, 30, DDSCAPS_SYSTEMMEMORY);
+    ASSERT_NE(off_screen, nullptr);
+    BOB kart{};
+    ASSERT_EQ(bob_create(&kart, 0, 0, 120, 30, 1, BOB_SHOWN, DDSCAPS_SYSTEMMEMORY), 1);
+    for (IDirectDrawSurface *surface : {off_screen, kart.frames[0]}) {
+        auto green = [surface] {
+            return std::count(surface->pixels.begin(), surface->pixels.end(), 100);
+        };
+        ASSERT_EQ(draw_text_indexed("Lap 1", 2, 2, 100, surface), 1);
+        const auto indexed_ink = green();
+        EXPECT_GT(indexed_ink, 20);
+        // The default palette's entry 100 is green (0, 144, 0), found nowhere else in it.
+        ASSERT_EQ(draw_text_rgb("Lap 1", 60, 2, RGB(0, 143, 1), surface), 1);
+        EXPECT_EQ(green(), 2 * indexed_ink);
+    }
+    bob_destroy(&kart);
+    off_screen->Release();
 }
 
 TEST_F(DisplayText, NoDeviceContextMeansNothingDrawn) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A missing picture or car file stops the program before the intro with a message naming the
-# file and a non-zero exit; a missing sound leaves a playable game that says so.
+# A missing picture or car file, or a pipe in its place, stops the program before the intro with
+# a message naming the file and a non-zero exit; a missing sound leaves a playable game that says
+# so.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 source_dir="$(cd "$here/../.." && pwd)"
@@ -15,10 +16,11 @@ copy_assets() {
     cp -r "$source_dir/images" "$source_dir/cars" "$source_dir/sounds" "$work/assets/"
 }
 
-expect_refusal() { # file to remove
+expect_refusal() { # file to remove, and "fifo" to put a pipe nobody writes to in its place
     copy_assets
     rm "$work/assets/$1"
-    (cd "$work/assets" && xvfb-run -a "$game" >/dev/null 2>"$work/err")
+    [ "${2:-}" != fifo ] || mkfifo "$work/assets/$1"
+    (cd "$work/assets" && timeout 30 xvfb-run -a "$game" >/dev/null 2>"$work/err")
     code=$?
     if [ "$code" -ne 1 ] || ! grep -q "$1" "$work/err"; then
         echo "without $1: exit $code, said: $(cat "$work/err")"
@@ -31,6 +33,7 @@ expect_refusal() { # file to remove
 expect_refusal images/intro.bmp
 expect_refusal cars/car23.BMP
 expect_refusal images/win2.bmp
+expect_refusal cars/car12.BMP fifo
 
 # A truncated picture is refused the same way.
 copy_assets
