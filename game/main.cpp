@@ -3,10 +3,12 @@
 #include "game/main.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
 #include "engine/display/raster.h"
+#include "game/computer_driver.h"
 #include "game/race.h"
 #include "game/setup.h"
 
@@ -47,6 +49,7 @@ int player2_moved = 0;
 
 namespace {
 
+constexpr int VK_C = 0x43;
 constexpr int VK_Q = 0x51;
 
 bool key_down(int virtual_key) {
@@ -97,8 +100,19 @@ LRESULT window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     }
 }
 
+// Enter keeps the drivers chosen at start-up (two people unless told otherwise); C seats the
+// computer in kart 2 against the person in kart 1.
 int intro_screen() {
-    screen_loop(VK_RETURN, &intro_image, false);
+    for (;;) {
+        if (key_down(VK_RETURN))
+            break;
+        if (key_down(VK_C)) {
+            computer_drives[0] = false;
+            computer_drives[1] = true;
+            break;
+        }
+        picture_pass(&intro_image, false);
+    }
     player1_laps = 0;
     player2_laps = 0;
     player1_lap_timer = 0;
@@ -134,6 +148,7 @@ int race_loop() {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        computer_race_frame();
         if (race_frame() == 5)
             return 0;
     }
@@ -169,7 +184,9 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     intro_screen();
     title_screen();
+    computer_race_start(static_cast<std::uint32_t>(std::rand()));
     const int exit_code = race_loop();
+    computer_race_end();
     winner_screen_for_laps();
     game_shutdown();
     DestroyWindow(window);

@@ -4,6 +4,10 @@
 
 #include "engine/display/bitmap.h"
 
+// The size of a kart's sprite.
+constexpr int kart_width = 56;
+constexpr int kart_height = 72;
+
 // 1 when all is built; 0 (after saying what failed on standard error) otherwise.
 int game_init();
 int game_shutdown();
