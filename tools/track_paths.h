@@ -36,7 +36,7 @@ inline constexpr TrackPoint track1_points[] = {
 };
 inline constexpr TrackPoint track2_points[] = {
     {302, 49},  {492, 49},  {550, 107}, {550, 204}, {428, 254}, {428, 382}, {302, 382},
-    {262, 306}, {177, 306}, {137, 382}, {102, 382}, {37, 317},  {37, 134},  {122, 49},
+    {262, 270}, {177, 270}, {137, 382}, {102, 382}, {37, 317},  {37, 118},  {106, 49},
 };
 
 inline constexpr TrackPath track_paths[track_count] = {
