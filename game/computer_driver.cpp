@@ -23,6 +23,8 @@ constexpr int near_distance = 100;
 constexpr int plan_depth = 8;
 constexpr int plan_reach = plan_depth * 7; // the farthest a plan can lead on either axis
 constexpr int plan_side = 2 * plan_reach + 1;
+// Frames a plan is followed once made.
+constexpr int plan_hold = 10;
 // Holding a direction this many frames without moving counts as stuck.
 constexpr int stuck_limit = 15;
 
@@ -77,8 +79,9 @@ struct Judge {
 };
 
 // The best first move of every way of up to plan_depth frames that keeps clear of walls and of
-// the other kart (taken as standing still), judged by frames spent plus time left afterwards.
-Move plan(const Judge &judge, int x, int y, const BOB &other) {
+// the other kart (taken as standing still), judged by frames spent plus time left afterwards. No
+// way starts with the move `back`.
+Move plan(const Judge &judge, int x, int y, const BOB &other, const Move &back) {
     const TrackSight &sight = judge.sight;
     struct Node {
         int x, y, depth, first;
@@ -101,6 +104,8 @@ Move plan(const Judge &judge, int x, int y, const BOB &other) {
             continue;
         for (int d = 0; d < 8; ++d) {
             const Move move{directions[d][0], directions[d][1], false};
+            if (node.depth == 0 && move.dx == back.dx && move.dy == back.dy)
+                continue;
             const int step = step_of(sight, node.x, node.y, move);
             const int nx = node.x + move.dx * step, ny = node.y + move.dy * step;
             const int wx = nx - x + plan_reach, wy = ny - y + plan_reach;
@@ -220,8 +225,17 @@ void ComputerDriver::steer() {
         }
         const bool near =
             std::abs(other.x - x) < near_distance && std::abs(other.y - y) < near_distance;
+        // Once the quickest single move leads nowhere, a plan is followed for a while, so that
+        // the kart does not rock between a place the plan leaves and one the times prefer.
         if (near || best >= here)
-            move = plan(judge, x, y, other);
+            plan_frames = plan_hold;
+        if (plan_frames > 0) {
+            --plan_frames;
+            // Straight back the way it came is the last resort: it rocks between two places.
+            move = plan(judge, x, y, other, {-last_dx, -last_dy, false});
+            if (move.dx == 0 && move.dy == 0)
+                move = plan(judge, x, y, other, {});
+        }
         // A lap reached before its timer allows would not count: wait just short of the line.
         const int step = step_of(*sight, x, y, move);
         if (judge.after(x, y, x + move.dx * step, y + move.dy * step) == 0 &&

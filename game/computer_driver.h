@@ -31,6 +31,7 @@ struct ComputerDriver {
     bool past_line = false;       // on the line or just beyond it, with the whole lap ahead
     int last_dx = 0, last_dy = 0; // the direction it held last frame
     int late_frames = 0;          // frames left of a late turn
+    int plan_frames = 0;          // frames left of following plans
     int stuck_frames = 0;         // frames it held a direction without moving
     int last_x = 0, last_y = 0;
     int escape_frames = 0, escape_dx = 0, escape_dy = 0;
