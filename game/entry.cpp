@@ -1,10 +1,6 @@
-// The executable's entry: reads the options that seat the computer and hands the process's
-// instance to the program.
-#include "game/computer_options.h"
+// The executable's entry: hands the command line and the process's instance to the program.
 #include "game/main.h"
 
 int main(int argc, char **argv) {
-    if (computer_options_read(argc, argv) == 0)
-        return 2;
-    return WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, 1);
+    return program_main(argc, argv, GetModuleHandleA(nullptr));
 }

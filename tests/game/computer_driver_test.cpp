@@ -157,12 +157,3 @@ TEST_F(ComputerTest, EachLevelBeatsTheOneBelowMoreOftenThanNot) {
     EXPECT_GT(wins[0], 5);
     EXPECT_GT(wins[1], 5);
 }
-
-TEST(ComputerLevels, NamesAreReadAndNothingElse) {
-    ComputerLevel level = ComputerLevel::normal;
-    EXPECT_TRUE(computer_level_from_name("hard", &level));
-    EXPECT_EQ(level, ComputerLevel::hard);
-    for (const char *name : {"Hard", "", "hardest", static_cast<const char *>(nullptr)})
-        EXPECT_FALSE(computer_level_from_name(name, &level));
-    EXPECT_EQ(level, ComputerLevel::hard);
-}
