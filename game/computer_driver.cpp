@@ -281,7 +281,7 @@ ComputerDriver race_drivers[2];
 } // namespace
 
 void computer_race_start(std::uint32_t seed) {
-    if (!computer_drives[0] && !computer_drives[1])
+    if ((!computer_drives[0] && !computer_drives[1]) || track_image.pixels == nullptr)
         return;
     track_sight_build(&race_sight, track_image.pixels);
     for (int i = 0; i < 2; ++i)
@@ -290,7 +290,7 @@ void computer_race_start(std::uint32_t seed) {
 
 void computer_race_frame() {
     for (int i = 0; i < 2; ++i)
-        if (computer_drives[i])
+        if (computer_drives[i] && race_drivers[i].sight != nullptr)
             race_drivers[i].steer();
 }
 

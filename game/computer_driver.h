@@ -51,7 +51,7 @@ extern ComputerLevel computer_level;
 
 // Before the race: reads the track picture on screen and seats the computer drivers chosen.
 void computer_race_start(std::uint32_t seed);
-// Before each race frame: the chosen drivers' keys; nothing when none is chosen.
+// Before each race frame: the keys of the drivers seated; nothing when none is.
 void computer_race_frame();
 // After the race: lets go of every key the drivers hold.
 void computer_race_end();
