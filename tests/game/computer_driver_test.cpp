@@ -95,8 +95,9 @@ TEST_P(LevelBands, TenLapsAloneTakeTheLevelsTime) {
     std::printf("track %d, level %d, player %d: %d frames (F %.0f, R %.0f)\n", track, level_index,
                 player, outcome.frames, floor, line_frames());
     // Turbo is hard's alone; it always pays in kart 1, whose laps may count every 150 frames.
-    if (level != ComputerLevel::hard || player == 1)
+    if (level != ComputerLevel::hard || player == 1) {
         EXPECT_EQ(outcome.turbo_frames > 0, level == ComputerLevel::hard);
+    }
     switch (level) {
     case ComputerLevel::hard:
         EXPECT_LE(frames, 1.02 * floor);
