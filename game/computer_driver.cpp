@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "game/fair_laps.h"
 #include "game/main.h"
 #include "game/race.h"
 #include "platform/input.h"
@@ -166,7 +167,9 @@ void ComputerDriver::steer() {
     const BOB &other = kart_of(3 - player);
     const int x = kart.x, y = kart.y;
     const int laps = player == 1 ? player1_laps : player2_laps;
-    const int lap_limit = player == 1 ? player1_lap_limit : player2_lap_limit;
+    // The fair-laps rule gives kart 2 kart 1's window.
+    const int lap_limit =
+        player == 1 || fair_laps_enabled() ? player1_lap_limit : player2_lap_limit;
     // The race counts a frame on the timer before it looks for a lap, and starts again at a lap.
     if (frames > 0)
         lap_timer = laps != laps_seen ? 0 : lap_timer + 1;

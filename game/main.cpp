@@ -10,7 +10,9 @@
 #include "engine/display/raster.h"
 #include "game/computer_driver.h"
 #include "game/options.h"
+#include "game/pause.h"
 #include "game/race.h"
+#include "game/settings.h"
 #include "game/setup.h"
 #include "platform/data_paths.h"
 
@@ -77,6 +79,21 @@ void screen_loop(int virtual_key, BitmapImage *picture, bool title_texts) {
         picture_pass(picture, title_texts);
 }
 
+// Enter keeps the drivers chosen at start-up (two people unless told otherwise); C seats the
+// computer in kart 2 against the person in kart 1. The keys are tested before anything is drawn.
+void intro_loop() {
+    for (;;) {
+        if (key_down(VK_RETURN))
+            return;
+        if (key_down(VK_C)) {
+            computer_drives[0] = false;
+            computer_drives[1] = true;
+            return;
+        }
+        picture_pass(&intro_image, false);
+    }
+}
+
 void winner_screen(const char *name, BitmapImage *picture) {
     load_full_screen_picture(data_file(name).c_str(), picture);
     screen_loop(VK_Q, picture, false);
@@ -125,19 +142,8 @@ LRESULT window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     }
 }
 
-// Enter keeps the drivers chosen at start-up (two people unless told otherwise); C seats the
-// computer in kart 2 against the person in kart 1.
 int intro_screen() {
-    for (;;) {
-        if (key_down(VK_RETURN))
-            break;
-        if (key_down(VK_C)) {
-            computer_drives[0] = false;
-            computer_drives[1] = true;
-            break;
-        }
-        picture_pass(&intro_image, false);
-    }
+    intro_loop();
     player1_laps = 0;
     player2_laps = 0;
     player1_lap_timer = 0;
@@ -165,6 +171,7 @@ int winner_screen_for_laps() {
 }
 
 int race_loop() {
+    pause_reset();
     for (;;) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -173,6 +180,8 @@ int race_loop() {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        if (race_paused() != 0)
+            continue;
         computer_race_frame();
         if (race_frame() == 5)
             return 0;
@@ -231,9 +240,15 @@ int program_main(int argc, char **argv, HINSTANCE instance) {
     if (!choose_data_folder(options.data_folder))
         return 1;
     chosen_track = options.track;
-    computer_drives[0] = options.computer[0];
-    computer_drives[1] = options.computer[1];
-    computer_level = options.computer_level;
-    window_start_fullscreen(options.mode == StartMode::fullscreen);
+    settings_start(options.config_file);
+    // An option given on the command line goes before the settings file.
+    if (options.mode != StartMode::as_settings)
+        window_start_fullscreen(options.mode == StartMode::fullscreen);
+    if (options.computer[0] || options.computer[1]) {
+        computer_drives[0] = options.computer[0];
+        computer_drives[1] = options.computer[1];
+    }
+    if (options.computer_level.has_value())
+        computer_level = *options.computer_level;
     return WinMain(instance, nullptr, nullptr, 1);
 }

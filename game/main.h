@@ -47,7 +47,8 @@ int winner2_screen();
 // The winner picture of the player with more laps (player 2's when they are equal), until Q.
 int winner_screen_for_laps();
 
-// The race loop: one message, the computer drivers' keys and one race frame per pass. Returns the
+// The race loop: one message, the computer drivers' keys and one race frame per pass (neither
+// while paused). Returns the
 // exit code: the quit message's parameter, or 0 after a won race.
 int race_loop();
 

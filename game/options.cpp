@@ -43,6 +43,13 @@ const OptionEntry option_table[] = {
          o.data_folder = v;
          return true;
      }},
+    {"--config", "FILE", "read the settings from FILE (written with the defaults if missing)",
+     [](Options &o, const char *v) {
+         if (*v == '\0')
+             return false;
+         o.config_file = v;
+         return true;
+     }},
     {"--computer", "1|2", "the computer drives kart 1 or 2 (given twice: it races itself)",
      [](Options &o, const char *v) {
          if (std::strcmp(v, "1") != 0 && std::strcmp(v, "2") != 0)
@@ -51,7 +58,13 @@ const OptionEntry option_table[] = {
          return true;
      }},
     {"--level", "LEVEL", "the computer's level: easy, normal (the default) or hard",
-     [](Options &o, const char *v) { return computer_level_from_name(v, &o.computer_level); }},
+     [](Options &o, const char *v) {
+         ComputerLevel level;
+         if (!computer_level_from_name(v, &level))
+             return false;
+         o.computer_level = level;
+         return true;
+     }},
 };
 
 void print_usage_line(std::FILE *to) {
@@ -78,7 +91,9 @@ void print_help(std::FILE *to) {
     }
     std::fprintf(to,
                  "\nThe data is looked for in --data DIR, then $DIRTWHIRL_DATA, then the installed "
-                 "data folder,\nthen the working directory.\n");
+                 "data folder,\nthen the working directory. The settings (keys, gamepads, volume, "
+                 "display) are in\n$XDG_CONFIG_HOME/dirtwhirl/settings.ini or "
+                 "~/.config/dirtwhirl/settings.ini.\n");
 }
 
 OptionsResult usage_error(std::FILE *err, const std::string &what) {

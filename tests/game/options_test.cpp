@@ -43,23 +43,31 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
         StartMode mode;
         int track;
         std::string data;
+        std::string config = "";
         bool computer[2] = {false, false};
-        ComputerLevel level = ComputerLevel::normal;
+        std::optional<ComputerLevel> level = std::nullopt;
     };
     const Case cases[] = {
-        {{}, StartMode::fullscreen, -1, ""},
+        {{}, StartMode::as_settings, -1, ""},
         {{"--window", "--track", "1", "--data", "/srv/dw"}, StartMode::window, 1, "/srv/dw"},
         {{"--track=2", "--window", "--fullscreen", "--track", "0"}, StartMode::fullscreen, 0, ""},
-        {{"--data=a=b", "--data", "--x"}, StartMode::fullscreen, -1, "--x"},
-        {{"--computer", "2", "--level=hard"},
-         StartMode::fullscreen,
+        {{"--data=a=b", "--data", "--x"}, StartMode::as_settings, -1, "--x"},
+        {{"--config", "my.ini", "--config=/etc/dw.ini"},
+         StartMode::as_settings,
          -1,
+         "",
+         "/etc/dw.ini"},
+        {{"--computer", "2", "--level=hard"},
+         StartMode::as_settings,
+         -1,
+         "",
          "",
          {false, true},
          ComputerLevel::hard},
         {{"--computer=1", "--computer", "2", "--level", "hard", "--level", "easy"},
-         StartMode::fullscreen,
+         StartMode::as_settings,
          -1,
+         "",
          "",
          {true, true},
          ComputerLevel::easy},
@@ -71,6 +79,7 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
         EXPECT_EQ(parsed.options.mode, c.mode);
         EXPECT_EQ(parsed.options.track, c.track);
         EXPECT_EQ(parsed.options.data_folder, c.data);
+        EXPECT_EQ(parsed.options.config_file, c.config);
         EXPECT_EQ(parsed.options.computer[0], c.computer[0]);
         EXPECT_EQ(parsed.options.computer[1], c.computer[1]);
         EXPECT_EQ(parsed.options.computer_level, c.level);
