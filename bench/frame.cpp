@@ -233,7 +233,7 @@ void BM_Step_HandOver(benchmark::State &state) {
 
 BenchAutopilot autopilot;
 
-// Race frames with both karts driving the racing line; the keys are set between frames (a few
+// Race frames with the computer driving both karts; the keys are set between frames (a few
 // events pushed, little next to a frame). The lap timers are held at 0, so that no lap counts and
 // the race never ends: the frames in which a lap counts are measured by BM_WholeRace.
 void BM_RaceFrame(benchmark::State &state) {

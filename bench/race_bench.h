@@ -1,6 +1,6 @@
 // What the benchmark programs share: the game set up as the program sets it up (its window class
 // and window, game_init) with the committed assets, headless unless the caller chose a display,
-// and an automatic driver that steers both karts along the track's racing line between frames.
+// and the computer driver at the wheel of both karts between frames.
 #pragma once
 
 #include <unistd.h>
@@ -9,11 +9,12 @@
 #include <cstdlib>
 
 #include "engine/display/display.h"
+#include "game/computer_driver.h"
 #include "game/main.h"
 #include "game/race.h"
 #include "game/setup.h"
+#include "game/track_sight.h"
 #include "platform/testing.h"
-#include "tools/track_driver.h"
 
 // The Enter key as testing_key takes it (an SDL scancode).
 constexpr int scancode_return = 40;
@@ -55,24 +56,27 @@ inline bool bench_use_track0() {
     return true;
 }
 
-// Both karts along track 0's line; kart2 starts a little later so that the two do not fight for
-// the line from the start.
+// Both karts driven by the computer at the normal level, as in a race of the computer against
+// itself; the track is read from the picture on screen before the first frame.
 struct BenchAutopilot {
-    static constexpr int kart2_head_start = 60;
-    TrackDriver kart1_driver = player1_driver(&kart1);
-    TrackDriver kart2_driver = player2_driver(&kart2);
-    int frames = 0;
+    TrackSight sight;
+    ComputerDriver drivers[2];
+    bool seated = false;
 
     // The keys for the next frame.
     void steer() {
-        kart1_driver.steer(track_paths[0]);
-        if (frames >= kart2_head_start)
-            kart2_driver.steer(track_paths[0]);
-        ++frames;
+        if (!seated) {
+            track_sight_build(&sight, track_image.pixels);
+            for (int i = 0; i < 2; ++i)
+                drivers[i] = computer_driver_make(i + 1, ComputerLevel::normal, &sight, i + 1);
+            seated = true;
+        }
+        for (ComputerDriver &driver : drivers)
+            driver.steer();
     }
 
     void release_keys() {
-        kart1_driver.release_keys();
-        kart2_driver.release_keys();
+        for (ComputerDriver &driver : drivers)
+            driver.stop();
     }
 };

@@ -3,10 +3,12 @@
 #include "game/main.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
 #include "engine/display/raster.h"
+#include "game/computer_driver.h"
 #include "game/options.h"
 #include "game/pause.h"
 #include "game/race.h"
@@ -51,6 +53,7 @@ int player2_moved = 0;
 
 namespace {
 
+constexpr int VK_C = 0x43;
 constexpr int VK_Q = 0x51;
 
 bool key_down(int virtual_key) {
@@ -74,6 +77,21 @@ void picture_pass(BitmapImage *picture, bool title_texts) {
 void screen_loop(int virtual_key, BitmapImage *picture, bool title_texts) {
     while (!key_down(virtual_key))
         picture_pass(picture, title_texts);
+}
+
+// Enter keeps the drivers chosen at start-up (two people unless told otherwise); C seats the
+// computer in kart 2 against the person in kart 1. The keys are tested before anything is drawn.
+void intro_loop() {
+    for (;;) {
+        if (key_down(VK_RETURN))
+            return;
+        if (key_down(VK_C)) {
+            computer_drives[0] = false;
+            computer_drives[1] = true;
+            return;
+        }
+        picture_pass(&intro_image, false);
+    }
 }
 
 void winner_screen(const char *name, BitmapImage *picture) {
@@ -125,7 +143,7 @@ LRESULT window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 int intro_screen() {
-    screen_loop(VK_RETURN, &intro_image, false);
+    intro_loop();
     player1_laps = 0;
     player2_laps = 0;
     player1_lap_timer = 0;
@@ -164,6 +182,7 @@ int race_loop() {
         }
         if (race_paused() != 0)
             continue;
+        computer_race_frame();
         if (race_frame() == 5)
             return 0;
     }
@@ -199,7 +218,9 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     intro_screen();
     title_screen();
+    computer_race_start(static_cast<std::uint32_t>(std::rand()));
     const int exit_code = race_loop();
+    computer_race_end();
     winner_screen_for_laps();
     game_shutdown();
     DestroyWindow(window);
@@ -223,5 +244,11 @@ int program_main(int argc, char **argv, HINSTANCE instance) {
     // An option given on the command line goes before the settings file.
     if (options.mode != StartMode::as_settings)
         window_start_fullscreen(options.mode == StartMode::fullscreen);
+    if (options.computer[0] || options.computer[1]) {
+        computer_drives[0] = options.computer[0];
+        computer_drives[1] = options.computer[1];
+    }
+    if (options.computer_level.has_value())
+        computer_level = *options.computer_level;
     return WinMain(instance, nullptr, nullptr, 1);
 }

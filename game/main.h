@@ -39,6 +39,7 @@ extern int player2_moved;
 
 LRESULT window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+// Until Enter (the drivers chosen at start-up) or C (the computer in kart 2); resets the laps.
 int intro_screen();
 int title_screen();
 int winner1_screen();
@@ -46,7 +47,8 @@ int winner2_screen();
 // The winner picture of the player with more laps (player 2's when they are equal), until Q.
 int winner_screen_for_laps();
 
-// The race loop: one message and one race frame per pass (no frame while paused). Returns the
+// The race loop: one message, the computer drivers' keys and one race frame per pass (neither
+// while paused). Returns the
 // exit code: the quit message's parameter, or 0 after a won race.
 int race_loop();
 

@@ -50,6 +50,21 @@ const OptionEntry option_table[] = {
          o.config_file = v;
          return true;
      }},
+    {"--computer", "1|2", "the computer drives kart 1 or 2 (given twice: it races itself)",
+     [](Options &o, const char *v) {
+         if (std::strcmp(v, "1") != 0 && std::strcmp(v, "2") != 0)
+             return false;
+         o.computer[v[0] - '1'] = true;
+         return true;
+     }},
+    {"--level", "LEVEL", "the computer's level: easy, normal (the default) or hard",
+     [](Options &o, const char *v) {
+         ComputerLevel level;
+         if (!computer_level_from_name(v, &level))
+             return false;
+         o.computer_level = level;
+         return true;
+     }},
 };
 
 void print_usage_line(std::FILE *to) {

@@ -5,14 +5,20 @@
 #include <cstdio>
 #include <string>
 
+#include <optional>
+
+#include "game/computer_driver.h"
+
 // as_settings: as the settings file says (full screen unless it says otherwise).
 enum class StartMode { as_settings, fullscreen, window };
 
 struct Options {
-    StartMode mode = StartMode::as_settings; // --window, --fullscreen
-    int track = -1;                          // --track N; -1: chosen at random
-    std::string data_folder;                 // --data DIR; empty: looked for
-    std::string config_file;                 // --config FILE; empty: the usual settings file
+    StartMode mode = StartMode::as_settings;     // --window, --fullscreen
+    int track = -1;                              // --track N; -1: chosen at random
+    std::string data_folder;                     // --data DIR; empty: looked for
+    std::string config_file;                     // --config FILE; empty: the usual settings file
+    bool computer[2] = {false, false};           // --computer 1|2; none: as the settings file says
+    std::optional<ComputerLevel> computer_level; // --level; none: as the settings file says
 };
 
 enum class OptionsResult {

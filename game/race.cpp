@@ -15,14 +15,6 @@
 
 namespace {
 
-constexpr int wall_color = 29;
-constexpr int finish_color = 0;
-constexpr int turn_color = 42;
-constexpr int mud_color = 24;
-
-constexpr int probe_inset = 16;
-constexpr int contact_distance = 32;
-
 // The keys and counters of one player.
 struct Player {
     int number; // 0 for player 1, 1 for player 2
@@ -50,7 +42,7 @@ const Player player1{.number = 0,
                      .down = DIK_DOWN,
                      .laps = &player1_laps,
                      .lap_timer = &player1_lap_timer,
-                     .lap_limit = 150,
+                     .lap_limit = player1_lap_limit,
                      .bump_timer = &player1_bump_timer,
                      .terrain_timer = &player1_terrain_timer,
                      .on_terrain = &player1_on_terrain,
@@ -65,7 +57,7 @@ const Player player2{.number = 1,
                      .down = DIK_S,
                      .laps = &player2_laps,
                      .lap_timer = &player2_lap_timer,
-                     .lap_limit = 250,
+                     .lap_limit = player2_lap_limit,
                      .bump_timer = &player2_bump_timer,
                      .terrain_timer = &player2_terrain_timer,
                      .on_terrain = &player2_on_terrain,

@@ -37,6 +37,8 @@ down = Down
 turbo = N
 # gamepad: its index among the gamepads plugged in (0 is the first), its GUID, or none
 gamepad = 0
+# person or computer
+driver = person
 
 [player2]
 left = A
@@ -45,6 +47,7 @@ up = W
 down = S
 turbo = B
 gamepad = 1
+driver = person
 
 [keys]
 pause = P
@@ -64,6 +67,8 @@ scaling = fit
 # true: a lap counts only once the kart has passed the far side of the track since its last
 # lap, and both players may count a lap every 150 frames
 fair_laps = false
+# how well the computer drives: easy, normal or hard
+computer_level = normal
 )";
 
 constexpr std::size_t max_file_size = 64 * 1024;
@@ -196,6 +201,18 @@ const Entry entries[] = {
      }},
     {"race", "fair_laps", "true or false",
      [](const std::string &v, Settings &s) { return read_bool(v, s.fair_laps); }},
+    {"player1", "driver", "person or computer",
+     [](const std::string &v, Settings &s) {
+         return read_choice(v, "computer", "person", s.computer[0]);
+     }},
+    {"player2", "driver", "person or computer",
+     [](const std::string &v, Settings &s) {
+         return read_choice(v, "computer", "person", s.computer[1]);
+     }},
+    {"race", "computer_level", "easy, normal or hard",
+     [](const std::string &v, Settings &s) {
+         return computer_level_from_name(lower(v).c_str(), &s.computer_level);
+     }},
 };
 
 bool known_section(const std::string &section) {
@@ -332,6 +349,9 @@ void settings_apply(const Settings &settings) {
     window_start_fullscreen(settings.fullscreen);
     window_integer_scaling(settings.integer_scaling);
     fair_laps_enable(settings.fair_laps);
+    computer_drives[0] = settings.computer[0];
+    computer_drives[1] = settings.computer[1];
+    computer_level = settings.computer_level;
     screenshot_folder(pictures_folder().c_str());
 }
 

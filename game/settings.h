@@ -1,5 +1,6 @@
 // The settings file: the players' keys and gamepads, the pause and screenshot keys, the sound's
-// volume, the display mode and scaling, and the fair-laps rule. It is read before the documented
+// volume, the display mode and scaling, the fair-laps rule, and who drives each kart and how well
+// the computer drives. It is read before the documented
 // start-up; a missing file is written once with the defaults (which are the documented game) and
 // a file that exists is never written.
 #pragma once
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "game/computer_driver.h"
 #include "platform/gamepads.h"
 
 // The keys of a player, by their place in Settings::player_keys.
@@ -21,6 +23,8 @@ struct Settings {
     bool fullscreen = true;
     bool integer_scaling = false; // false: the largest 4:3 picture that fits
     bool fair_laps = false;
+    bool computer[2] = {false, false}; // driver = computer, per player
+    ComputerLevel computer_level = ComputerLevel::normal;
 
     Settings(); // the defaults
 };
@@ -39,7 +43,8 @@ void settings_parse(const std::string &text, const std::string &file_name, Setti
 void settings_load(const std::string &file_name, Settings &settings, std::FILE *err);
 
 // Hands the settings to the platform (bindings, gamepads, volume, display) and the race (fair
-// laps); screenshots go to $XDG_PICTURES_DIR/dirtwhirl, else the configuration folder.
+// laps, the computer's seats and level); screenshots go to $XDG_PICTURES_DIR/dirtwhirl, else the
+// configuration folder.
 void settings_apply(const Settings &settings);
 
 // The start-up's one call: the file named by --config (when option_file is not empty) or the

@@ -23,8 +23,6 @@ int chosen_track = -1;
 
 namespace {
 
-constexpr int kart_width = 56;
-constexpr int kart_height = 72;
 constexpr int kart_frames = 32;
 constexpr DWORD sound_controls = 0xE0; // frequency, pan and volume control
 

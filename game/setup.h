@@ -6,6 +6,10 @@
 
 #include "engine/display/bitmap.h"
 
+// The size of a kart's sprite.
+constexpr int kart_width = 56;
+constexpr int kart_height = 72;
+
 // Chosen before set-up, from the command line: the folder the data files are read from (empty:
 // the working directory, with the plain relative names) and the track (-1: one at random).
 extern std::string data_folder;

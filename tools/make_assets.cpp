@@ -1179,6 +1179,8 @@ std::vector<std::uint8_t> paint_intro(const Palette &palette) {
     }
     draw_text_centred(canvas, "PRESS ENTER TO START", 320, 412, 3, {255, 255, 255}, {200, 220, 255},
                       {10, 10, 40});
+    draw_text_centred(canvas, "OR C TO RACE THE COMPUTER", 320, 442, 2, {255, 220, 90},
+                      {240, 150, 30}, {10, 10, 40});
     return to_indices(canvas, palette, false);
 }
 

@@ -1,6 +1,7 @@
 // Soak race: the real race frame run headless for a long time (100,000 frames unless told
 // otherwise) with seeded random keys for both players, on the virtual clock. Stretches of
-// random keys alternate with stretches of the automatic driver, so that races are also won: when
+// random keys alternate with stretches of the computer driver at a level drawn at random, so that
+// races are also won: when
 // one ends, the laps, timers and karts are reset as for a new race and the next track is loaded.
 // After every frame it checks that no lap counter falls or passes 10; at the end it prints the
 // frames, races and memory (resident set at the start and the end) and tears everything down,
@@ -12,12 +13,13 @@
 
 #include "engine/display/bob.h"
 #include "engine/display/display.h"
+#include "game/computer_driver.h"
 #include "game/main.h"
 #include "game/race.h"
 #include "game/setup.h"
+#include "game/track_sight.h"
 #include "platform/testing.h"
 #include "platform/window.h"
-#include "tools/track_driver.h"
 
 namespace {
 
@@ -35,47 +37,31 @@ long resident_kb() {
     return kb;
 }
 
-// The waypoint of the path nearest to the kart.
-int nearest_waypoint(const TrackPath &path, const BOB &kart) {
-    int nearest = 0;
-    long best = -1;
-    for (int i = 0; i < path.count; ++i) {
-        const long dx = path.points[i].x - kart.x;
-        const long dy = path.points[i].y - kart.y;
-        if (best < 0 || dx * dx + dy * dy < best) {
-            best = dx * dx + dy * dy;
-            nearest = i;
-        }
-    }
-    return nearest;
-}
+// Keys as testing_key takes them: SDL scancodes, which are the USB keyboard usage numbers.
+constexpr int player_scancodes[2][5] = {{80, 79, 82, 81, 17}, // arrows, N
+                                        {4, 7, 26, 22, 5}};   // A, D, W, S, B
 
 // One player's keys: stretches of random keys (turbo among them) alternate with stretches of the
-// automatic driver, which sets out for the nearest waypoint and holds turbo or not throughout.
+// computer driver.
 struct SoakPlayer {
-    TrackDriver driver;
-    int turbo;
+    ComputerDriver driver;
     bool random_keys = false;
     int frames_left = 0; // in the current stretch
 
     // The keys for the next frame.
-    void steer(const TrackPath &path, std::mt19937 &random) {
+    void steer(std::mt19937 &random) {
+        const int *scancodes = player_scancodes[driver.player - 1];
         if (frames_left-- <= 0) {
             random_keys = random() % 4 == 0;
             frames_left = random_keys ? 5 + static_cast<int>(random() % 40)
                                       : 50 + static_cast<int>(random() % 400);
-            if (random_keys) {
-                for (int key : {driver.left, driver.right, driver.up, driver.down, turbo})
-                    testing_key(key, random() % 2 == 0);
-            } else {
-                // The random keys are not what the driver thinks it holds: it starts from none.
-                driver.release_keys();
-                driver.next = nearest_waypoint(path, *driver.kart);
-                testing_key(turbo, random() % 3 == 0);
-            }
+            driver.stop();
+            for (int k = 0; k < 5; ++k)
+                testing_key(scancodes[k], random_keys && random() % 2 == 0);
+            driver.level = static_cast<ComputerLevel>(random() % 3);
         }
         if (!random_keys)
-            driver.steer(path);
+            driver.steer();
     }
 };
 
@@ -131,14 +117,16 @@ int main(int argc, char **argv) {
         return 1;
     const long memory_at_start = resident_kb();
     std::mt19937 random(seed);
-    SoakPlayer players[2] = {{player1_driver(&kart1), track_keys::n},
-                             {player2_driver(&kart2), track_keys::b}};
+    TrackSight sight;
+    track_sight_build(&sight, track_image.pixels);
+    SoakPlayer players[2] = {{computer_driver_make(1, ComputerLevel::normal, &sight, seed)},
+                             {computer_driver_make(2, ComputerLevel::normal, &sight, seed + 1)}};
     int races = 0;
     int failures = 0;
     int last_laps[2] = {0, 0};
     for (long frame = 0; frame < frames; ++frame) {
         for (SoakPlayer &player : players)
-            player.steer(track_paths[track], random);
+            player.steer(random);
         // One message and one race frame, as the race loop does.
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -167,9 +155,15 @@ int main(int argc, char **argv) {
                 ++failures;
             }
             ++races;
-            track = (track + 1) % track_count;
+            track = (track + 1) % 3;
             if (!start_race(track))
                 return 1;
+            track_sight_build(&sight, track_image.pixels);
+            for (int p = 0; p < 2; ++p) {
+                players[p].driver.stop();
+                players[p].driver = computer_driver_make(p + 1, players[p].driver.level, &sight,
+                                                         static_cast<std::uint32_t>(random()));
+            }
             last_laps[0] = last_laps[1] = 0;
         }
     }

@@ -1,11 +1,9 @@
 // The racing line of each track picture, as kart positions (top-left corners of the 56 × 72
-// sprites), and the automatic driver that follows it. The asset generator lays each road along
-// this line (the probe centre, 28 and 36 pixels into the sprite, runs down the middle of the
-// road), so the pictures and the paths cannot disagree. The race tests use the driver to play
-// whole races without a person at the keys.
+// sprites). The asset generator lays each road along this line (the probe centre, 28 and 36
+// pixels into the sprite, runs down the middle of the road), so the pictures and the paths cannot
+// disagree.
 #pragma once
 
-#include <cstdlib>
 #include <iterator>
 
 struct TrackPoint {
@@ -36,7 +34,7 @@ inline constexpr TrackPoint track1_points[] = {
 };
 inline constexpr TrackPoint track2_points[] = {
     {302, 49},  {492, 49},  {550, 107}, {550, 204}, {428, 254}, {428, 382}, {302, 382},
-    {262, 306}, {177, 306}, {137, 382}, {102, 382}, {37, 317},  {37, 134},  {122, 49},
+    {262, 270}, {177, 270}, {137, 382}, {102, 382}, {37, 317},  {37, 118},  {106, 49},
 };
 
 inline constexpr TrackPath track_paths[track_count] = {
@@ -44,31 +42,3 @@ inline constexpr TrackPath track_paths[track_count] = {
     {track1_points, static_cast<int>(std::size(track1_points))},
     {track2_points, static_cast<int>(std::size(track2_points))},
 };
-
-// The keys the driver holds to head from a kart position toward a waypoint: -1, 0 or +1 on each
-// axis (x: left, right; y: up, down). It picks the nearest of the eight directions (the octant
-// borders at slopes 0.4 and 2.5), so a slanted leg is driven as a mix of straight and diagonal
-// moves that stays close to the line.
-struct DriverKeys {
-    int x;
-    int y;
-};
-
-inline DriverKeys track_driver_keys(int kart_x, int kart_y, TrackPoint target) {
-    const int dx = target.x - kart_x;
-    const int dy = target.y - kart_y;
-    const int ax = std::abs(dx);
-    const int ay = std::abs(dy);
-    DriverKeys keys{0, 0};
-    if (ax > 2 && 5 * ax > 2 * ay)
-        keys.x = dx > 0 ? 1 : -1;
-    if (ay > 2 && 5 * ay > 2 * ax)
-        keys.y = dy > 0 ? 1 : -1;
-    return keys;
-}
-
-// A waypoint counts as reached within 8 pixels on both axes, less than the largest step (10),
-// so the driver never circles a point it keeps stepping over.
-inline bool track_waypoint_reached(int kart_x, int kart_y, TrackPoint target) {
-    return std::abs(target.x - kart_x) <= 8 && std::abs(target.y - kart_y) <= 8;
-}

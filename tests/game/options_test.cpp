@@ -44,6 +44,8 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
         int track;
         std::string data;
         std::string config = "";
+        bool computer[2] = {false, false};
+        std::optional<ComputerLevel> level = std::nullopt;
     };
     const Case cases[] = {
         {{}, StartMode::as_settings, -1, ""},
@@ -55,6 +57,20 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
          -1,
          "",
          "/etc/dw.ini"},
+        {{"--computer", "2", "--level=hard"},
+         StartMode::as_settings,
+         -1,
+         "",
+         "",
+         {false, true},
+         ComputerLevel::hard},
+        {{"--computer=1", "--computer", "2", "--level", "hard", "--level", "easy"},
+         StartMode::as_settings,
+         -1,
+         "",
+         "",
+         {true, true},
+         ComputerLevel::easy},
     };
     for (const Case &c : cases) {
         const Parsed parsed = parse(c.arguments);
@@ -64,6 +80,9 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
         EXPECT_EQ(parsed.options.track, c.track);
         EXPECT_EQ(parsed.options.data_folder, c.data);
         EXPECT_EQ(parsed.options.config_file, c.config);
+        EXPECT_EQ(parsed.options.computer[0], c.computer[0]);
+        EXPECT_EQ(parsed.options.computer[1], c.computer[1]);
+        EXPECT_EQ(parsed.options.computer_level, c.level);
         EXPECT_EQ(parsed.out + parsed.err, "");
     }
 }
@@ -71,8 +90,9 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
 TEST(Options, MistakesPrintTheUsageLineOnTheErrorStream) {
     // Each ends with the argument that is wrong.
     const std::vector<std::vector<const char *>> mistakes = {
-        {"--bogus"},  {"--track", "7"}, {"--track", "01"}, {"--track"},
-        {"--track="}, {"--data", ""},   {"--window=yes"},  {"--track", "1", "extra"}};
+        {"--bogus"},         {"--track", "7"}, {"--track", "01"},  {"--track"},
+        {"--track="},        {"--data", ""},   {"--window=yes"},   {"--track", "1", "extra"},
+        {"--computer", "3"}, {"--computer"},   {"--level", "Hard"}};
     for (const auto &arguments : mistakes) {
         const Parsed parsed = parse(arguments);
         SCOPED_TRACE(arguments.back());

@@ -47,7 +47,9 @@ bool same(const Settings &a, const Settings &b) {
     }
     return a.pause_key == b.pause_key && a.screenshot_key == b.screenshot_key &&
            a.volume == b.volume && a.fullscreen == b.fullscreen &&
-           a.integer_scaling == b.integer_scaling && a.fair_laps == b.fair_laps;
+           a.integer_scaling == b.integer_scaling && a.fair_laps == b.fair_laps &&
+           a.computer[0] == b.computer[0] && a.computer[1] == b.computer[1] &&
+           a.computer_level == b.computer_level;
 }
 
 struct SettingsFile : ::testing::Test {
@@ -97,8 +99,10 @@ TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
                                    "[Player2]\n"
                                    "Turbo = Left Shift\n"
                                    "gamepad = 03000000c82d00000160000000000000\n"
+                                   "driver = Computer\n"
                                    "[race]\n"
                                    "fair_laps = yes\n"
+                                   "computer_level = hard\n"
                                    "[display]\n"
                                    "mode = Window\n"
                                    "scaling = integer\n",
@@ -110,17 +114,21 @@ TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
     EXPECT_EQ(settings.player_keys[1][key_turbo], SDL_SCANCODE_LSHIFT);
     EXPECT_EQ(settings.gamepads[1].kind, GamepadChoice::by_guid);
     EXPECT_TRUE(settings.fair_laps);
+    EXPECT_FALSE(settings.computer[0]);
+    EXPECT_TRUE(settings.computer[1]);
+    EXPECT_EQ(settings.computer_level, ComputerLevel::hard);
     EXPECT_FALSE(settings.fullscreen);
     EXPECT_TRUE(settings.integer_scaling);
 
     // Each of these lines is named once and changes nothing.
-    const char *const bad[] = {"[sound]\nvolume = 101", "[sound]\nvolume = -1",
-                               "[sound]\nvolume",       "[display]\nmode = big",
-                               "[race]\nfair_laps = 2", "[player1]\ngamepad = pad",
-                               "[player1]\nsteer = L",  "left = L",
-                               "[player1\nleft = L",    "[joystick]\nleft = L",
-                               "[keys]\npause = ",      "[player2]\ngamepad = 16",
-                               "\x01\x02\xff = \x80",   "[sound]\nvolume = 99999"};
+    const char *const bad[] = {"[sound]\nvolume = 101",     "[sound]\nvolume = -1",
+                               "[sound]\nvolume",           "[display]\nmode = big",
+                               "[race]\nfair_laps = 2",     "[player1]\ngamepad = pad",
+                               "[player1]\nsteer = L",      "left = L",
+                               "[player1\nleft = L",        "[joystick]\nleft = L",
+                               "[keys]\npause = ",          "[player2]\ngamepad = 16",
+                               "\x01\x02\xff = \x80",       "[sound]\nvolume = 99999",
+                               "[player2]\ndriver = robot", "[race]\ncomputer_level = expert"};
     for (const char *text : bad) {
         Settings changed;
         const std::string report = parse(text, changed);
