@@ -8,6 +8,7 @@
 #include "engine/display/palette.h"
 #include "engine/display/raster.h"
 #include "game/race.h"
+#include "game/replay_drive.h"
 #include "game/setup.h"
 
 BitmapFile load_bitmap;
@@ -125,7 +126,7 @@ int winner_screen_for_laps() {
     return player1_laps > player2_laps ? winner1_screen() : winner2_screen();
 }
 
-int race_loop() {
+int race_loop(bool (*after_frame)(int frame_result)) {
     for (;;) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -134,12 +135,16 @@ int race_loop() {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        if (race_frame() == 5)
+        const int result = race_frame();
+        const bool go_on = after_frame == nullptr || after_frame(result);
+        if (result == 5 || !go_on)
             return 0;
     }
 }
 
 int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!replay_prepare())
+        return 2;
     WNDCLASS window_class{};
     window_class.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
     window_class.lpfnWndProc = window_proc;
@@ -167,10 +172,14 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         DestroyWindow(window);
         return 1;
     }
-    intro_screen();
-    title_screen();
-    const int exit_code = race_loop();
-    winner_screen_for_laps();
+    // A replay goes straight to its race; a timed demo shows nothing after it either.
+    if (replay_mode != ReplayMode::play && replay_mode != ReplayMode::timedemo) {
+        intro_screen();
+        title_screen();
+    }
+    const int exit_code = replay_race();
+    if (replay_mode != ReplayMode::timedemo)
+        winner_screen_for_laps();
     game_shutdown();
     DestroyWindow(window);
     return exit_code;

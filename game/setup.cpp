@@ -111,10 +111,12 @@ bool init() {
     if (!open_keyboard())
         return false;
 
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    const int track_index = std::rand() % 3;
+    if (race_track < 0) {
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+        race_track = std::rand() % 3;
+    }
     char track_name[32];
-    std::snprintf(track_name, sizeof track_name, "images/track%d.bmp", track_index);
+    std::snprintf(track_name, sizeof track_name, "images/track%d.bmp", race_track);
     if (load_full_screen_picture(track_name, &track_image) == 0)
         return fail_file(track_name, "missing or not an 8-bit picture of 640 x 480");
     // The intro's palette stays in effect for the intro, the title and the whole race.
@@ -139,6 +141,8 @@ bool init() {
 }
 
 } // namespace
+
+int race_track = -1;
 
 int load_full_screen_picture(const char *file_name, BitmapImage *image) {
     int loaded = bitmap_file_load(&load_bitmap, file_name);

@@ -4,6 +4,10 @@
 
 #include "engine/display/bitmap.h"
 
+// The track of the race, 0 to 2: chosen at random by game_init while it is -1 (at program start),
+// else the one game_init loads.
+extern int race_track;
+
 // 1 when all is built; 0 (after saying what failed on standard error) otherwise.
 int game_init();
 int game_shutdown();

@@ -126,3 +126,8 @@ int ShowCursor(BOOL show);
 
 // Milliseconds since the window system started; an unsigned 32-bit count that wraps.
 DWORD GetTickCount();
+// A timed demo, which runs frames as fast as the machine can: while on, the tick count no longer
+// follows the wall clock but moves on by one millisecond at every read, from the time it was
+// turned on, so a wait on it ends after as many reads as it waits milliseconds; and flips are not
+// held back to the display's refresh. Off, the tick count is the wall clock again.
+void tick_count_unpaced(bool on);
