@@ -7,9 +7,11 @@
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
 #include "engine/display/raster.h"
+#include "game/options.h"
 #include "game/race.h"
 #include "game/replay_drive.h"
 #include "game/setup.h"
+#include "platform/data_paths.h"
 
 BitmapFile load_bitmap;
 BitmapImage track_image;
@@ -73,9 +75,32 @@ void screen_loop(int virtual_key, BitmapImage *picture, bool title_texts) {
         picture_pass(picture, title_texts);
 }
 
-void winner_screen(const char *file_name, BitmapImage *picture) {
-    load_full_screen_picture(file_name, picture);
+void winner_screen(const char *name, BitmapImage *picture) {
+    load_full_screen_picture(data_file(name).c_str(), picture);
     screen_loop(VK_Q, picture, false);
+}
+
+// The first candidate folder that holds the data, into data_folder; a note when a folder the user
+// named is passed over, and the list of every folder tried when none holds it.
+bool choose_data_folder(const std::string &option_folder) {
+    const std::vector<DataFolder> candidates = data_folder_candidates(option_folder);
+    if (find_data_folder(candidates, data_folder)) {
+        for (const DataFolder &candidate : candidates) {
+            if (candidate.path == data_folder)
+                break;
+            if (candidate.named_by_user)
+                std::fprintf(
+                    stderr, "dirtwhirl: %s (%s) has no images/, cars/ and sounds/; using %s\n",
+                    candidate.path.c_str(), candidate.named_by.c_str(), data_folder.c_str());
+        }
+        return true;
+    }
+    std::fprintf(stderr,
+                 "dirtwhirl: cannot find the game's data (the folders images/, cars/ and sounds/); "
+                 "looked in:\n");
+    for (const DataFolder &candidate : candidates)
+        std::fprintf(stderr, "  %s (%s)\n", candidate.path.c_str(), candidate.named_by.c_str());
+    return false;
 }
 
 } // namespace
@@ -183,4 +208,23 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     game_shutdown();
     DestroyWindow(window);
     return exit_code;
+}
+
+int program_main(int argc, char **argv, HINSTANCE instance) {
+    Options options;
+    switch (parse_options(argc, argv, options, stdout, stderr)) {
+    case OptionsResult::exit_ok:
+        return 0;
+    case OptionsResult::exit_usage:
+        return 2;
+    case OptionsResult::run:
+        break;
+    }
+    if (!choose_data_folder(options.data_folder))
+        return 1;
+    chosen_track = options.track;
+    replay_mode = options.replay;
+    replay_path = options.replay_file;
+    window_start_fullscreen(options.mode == StartMode::fullscreen);
+    return WinMain(instance, nullptr, nullptr, 1);
 }

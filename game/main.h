@@ -53,3 +53,7 @@ int race_loop(bool (*after_frame)(int frame_result) = nullptr);
 
 // The whole program; returns its exit code.
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);
+
+// The command line and the data folder first, then WinMain: exits 0 after --help or --version,
+// 2 on a bad option and 1 when no folder holds the data, each before any window opens.
+int program_main(int argc, char **argv, HINSTANCE instance);

@@ -14,7 +14,7 @@
 #include "platform/key_sources.h"
 
 ReplayMode replay_mode = ReplayMode::none;
-const char *replay_path = nullptr;
+std::string replay_path;
 
 namespace {
 
@@ -98,18 +98,18 @@ bool replay_prepare() {
         return true;
     case ReplayMode::record:
         // Said now rather than after a whole race.
-        if (!replay_can_save(replay_path, error)) {
+        if (!replay_can_save(replay_path.c_str(), error)) {
             std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
             return false;
         }
         return true;
     case ReplayMode::play:
     case ReplayMode::timedemo:
-        if (!replay_load(replay_path, replay, error)) {
+        if (!replay_load(replay_path.c_str(), replay, error)) {
             std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
             return false;
         }
-        race_track = replay.track;
+        chosen_track = replay.track;
         return true;
     }
     return false;
@@ -122,7 +122,7 @@ int replay_race() {
     case ReplayMode::record: {
         replay_record_begin();
         const int exit_code = race_loop(replay_record_after_frame);
-        return replay_record_end(replay_path) ? exit_code : 1;
+        return replay_record_end(replay_path.c_str()) ? exit_code : 1;
     }
     case ReplayMode::play:
         replay_play_begin(replay);

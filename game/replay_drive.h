@@ -5,15 +5,16 @@
 // compares every frame with the recording.
 #pragma once
 
-#include "game/replay.h"
+#include <string>
 
-enum class ReplayMode { none, record, play, timedemo };
+#include "game/options.h"
+#include "game/replay.h"
 
 // What the command line asked for; none at program start.
 extern ReplayMode replay_mode;
-extern const char *replay_path;
+extern std::string replay_path;
 
-// Before set-up: reads the file to play (and sets race_track to its track), or makes sure the file
+// Before set-up: reads the file to play (and chooses its track for set-up), or makes sure the file
 // to record can be written. False after saying why on standard error.
 bool replay_prepare();
 

@@ -1,7 +1,7 @@
 // Set-up and tear-down of the race: the display, the keyboard, a random track, the intro picture,
 // both karts with their frames and sequences, the five sounds, the clipper and the hidden cursor.
 // A picture or car file that is missing or unreadable stops the program before the intro with a
-// message that names it; a missing sound only costs that sound.
+// message that names its full path and why; a missing sound only costs that sound.
 #include "game/setup.h"
 
 #include <cstdio>
@@ -15,6 +15,11 @@
 #include "engine/sound/sound_load.h"
 #include "game/main.h"
 #include "game/race.h"
+#include "platform/data_paths.h"
+
+std::string data_folder;
+int chosen_track = -1;
+int race_track = -1;
 
 namespace {
 
@@ -28,9 +33,48 @@ bool fail(const char *what) {
     return false;
 }
 
-bool fail_file(const char *file_name, const char *what) {
-    std::fprintf(stderr, "dirtwhirl: %s: %s\n", file_name, what);
+bool fail_file(const std::string &file_name, const std::string &why) {
+    std::fprintf(stderr, "dirtwhirl: %s: %s\n", full_path(file_name).c_str(), why.c_str());
     return false;
+}
+
+// Loads the file into load_bitmap when it is an 8-bit picture of at least the screen's size;
+// otherwise load_bitmap is left empty and the reason, in words, is returned.
+std::string load_screen_bitmap(const char *file_name) {
+    std::string problem = file_problem(file_name);
+    if (!problem.empty())
+        return problem;
+    if (bitmap_file_load(&load_bitmap, file_name) == 0) {
+        bitmap_file_unload(&load_bitmap);
+        return "not a BMP picture the game can read";
+    }
+    // Anything but an 8-bit picture of at least the screen's size would be cut out of memory
+    // that is not there.
+    if (load_bitmap.info_header.biBitCount != 8 || load_bitmap.info_header.biWidth < 640 ||
+        load_bitmap.info_header.biHeight < 480) {
+        bitmap_file_unload(&load_bitmap);
+        return "not an 8-bit picture of at least 640 x 480";
+    }
+    return {};
+}
+
+// The picture's palette in effect and the picture in image; the reason when it cannot be.
+std::string load_screen_picture(const char *file_name, BitmapImage *image) {
+    std::string problem = load_screen_bitmap(file_name);
+    if (!problem.empty())
+        return problem;
+    palette_set_all(load_bitmap.palette);
+    image_destroy(image);
+    image_create(image, 0, 0, 640, 480);
+    image_load_cell(image, &load_bitmap, 0, 0, 1);
+    bitmap_file_unload(&load_bitmap);
+    return {};
+}
+
+bool load_picture_or_fail(const char *name, BitmapImage *image) {
+    const std::string file_name = data_file(name);
+    const std::string problem = load_screen_picture(file_name.c_str(), image);
+    return problem.empty() || fail_file(file_name, problem);
 }
 
 bool open_keyboard() {
@@ -52,10 +96,16 @@ bool build_kart(BOB *kart, const char *file_pattern, int animations[8][4], int x
         return fail("cannot create the karts");
     static const int cells[4][2] = {{0, 0}, {1, 0}, {2, 0}, {0, 1}};
     for (int i = 0; i < 8; ++i) {
-        char file_name[32];
-        std::snprintf(file_name, sizeof file_name, file_pattern, i);
-        if (bitmap_file_load(&load_bitmap, file_name) == 0)
-            return fail_file(file_name, "missing or not a readable BMP picture");
+        char name[32];
+        std::snprintf(name, sizeof name, file_pattern, i);
+        const std::string file_name = data_file(name);
+        const std::string problem = file_problem(file_name);
+        if (!problem.empty())
+            return fail_file(file_name, problem);
+        if (bitmap_file_load(&load_bitmap, file_name.c_str()) == 0) {
+            bitmap_file_unload(&load_bitmap);
+            return fail_file(file_name, "not a BMP picture the game can read");
+        }
         bool cells_loaded = load_bitmap.info_header.biBitCount == 8;
         for (int c = 0; c < 4 && cells_loaded; ++c)
             cells_loaded =
@@ -74,17 +124,11 @@ bool build_kart(BOB *kart, const char *file_pattern, int animations[8][4], int x
 
 // The winner pictures are shown only after the race; they are checked now, so that a missing one
 // stops the program before the race rather than leaving a blank screen at its end.
-bool check_picture(const char *file_name) {
-    const int loaded = bitmap_file_load(&load_bitmap, file_name);
-    const bool fits = loaded != 0 && load_bitmap.info_header.biBitCount == 8 &&
-                      load_bitmap.info_header.biWidth >= 640 &&
-                      load_bitmap.info_header.biHeight >= 480;
+bool check_picture(const char *name) {
+    const std::string file_name = data_file(name);
+    const std::string problem = load_screen_bitmap(file_name.c_str());
     bitmap_file_unload(&load_bitmap);
-    if (loaded == 0)
-        return fail_file(file_name, "missing or not a readable BMP picture");
-    if (!fits)
-        return fail_file(file_name, "not an 8-bit picture of 640 x 480");
-    return true;
+    return problem.empty() || fail_file(file_name, problem);
 }
 
 void load_sounds() {
@@ -98,10 +142,15 @@ void load_sounds() {
                              {"sounds/ice.wav", &ice_sound},
                              {"sounds/engine.wav", &engine_sound}};
     for (const Wanted &sound : wanted) {
-        *sound.slot = sound_load_wav(sound.file_name, sound_controls);
-        if (*sound.slot < 0 && ds_object != nullptr)
-            std::fprintf(stderr, "dirtwhirl: %s: missing or unreadable; playing without it\n",
-                         sound.file_name);
+        const std::string file_name = data_file(sound.file_name);
+        *sound.slot = sound_load_wav(file_name.c_str(), sound_controls);
+        if (*sound.slot < 0 && ds_object != nullptr) {
+            std::string problem = file_problem(file_name);
+            if (problem.empty())
+                problem = "not a WAV sound the game can play";
+            std::fprintf(stderr, "dirtwhirl: %s: %s; playing without it\n",
+                         full_path(file_name).c_str(), problem.c_str());
+        }
     }
 }
 
@@ -111,17 +160,17 @@ bool init() {
     if (!open_keyboard())
         return false;
 
-    if (race_track < 0) {
-        std::srand(static_cast<unsigned>(std::time(nullptr)));
-        race_track = std::rand() % 3;
-    }
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    const int drawn_track = std::rand() % 3;
+    const int track_index = chosen_track >= 0 && chosen_track < 3 ? chosen_track : drawn_track;
+    race_track = track_index;
     char track_name[32];
-    std::snprintf(track_name, sizeof track_name, "images/track%d.bmp", race_track);
-    if (load_full_screen_picture(track_name, &track_image) == 0)
-        return fail_file(track_name, "missing or not an 8-bit picture of 640 x 480");
+    std::snprintf(track_name, sizeof track_name, "images/track%d.bmp", track_index);
+    if (!load_picture_or_fail(track_name, &track_image))
+        return false;
     // The intro's palette stays in effect for the intro, the title and the whole race.
-    if (load_full_screen_picture("images/intro.bmp", &intro_image) == 0)
-        return fail_file("images/intro.bmp", "missing or not an 8-bit picture of 640 x 480");
+    if (!load_picture_or_fail("images/intro.bmp", &intro_image))
+        return false;
     if (!check_picture("images/win1.bmp") || !check_picture("images/win2.bmp"))
         return false;
 
@@ -142,24 +191,12 @@ bool init() {
 
 } // namespace
 
-int race_track = -1;
+std::string data_file(const char *name) {
+    return data_folder.empty() ? std::string(name) : data_folder + "/" + name;
+}
 
 int load_full_screen_picture(const char *file_name, BitmapImage *image) {
-    int loaded = bitmap_file_load(&load_bitmap, file_name);
-    // Anything but an 8-bit picture of at least the screen's size would be cut out of memory
-    // that is not there.
-    if (loaded != 0 &&
-        (load_bitmap.info_header.biBitCount != 8 || load_bitmap.info_header.biWidth < 640 ||
-         load_bitmap.info_header.biHeight < 480))
-        loaded = 0;
-    if (loaded != 0) {
-        palette_set_all(load_bitmap.palette);
-        image_destroy(image);
-        image_create(image, 0, 0, 640, 480);
-        image_load_cell(image, &load_bitmap, 0, 0, 1);
-    }
-    bitmap_file_unload(&load_bitmap);
-    return loaded;
+    return load_screen_picture(file_name, image).empty() ? 1 : 0;
 }
 
 int game_init() {

@@ -2,13 +2,22 @@
 // intro pictures, the two karts, the sounds and the back buffer's clipper.
 #pragma once
 
+#include <string>
+
 #include "engine/display/bitmap.h"
 
-// The track of the race, 0 to 2: chosen at random by game_init while it is -1 (at program start),
-// else the one game_init loads.
+// Chosen before set-up, from the command line: the folder the data files are read from (empty:
+// the working directory, with the plain relative names) and the track (-1: one at random).
+extern std::string data_folder;
+extern int chosen_track;
+// The track game_init loaded, 0 to 2; -1 before.
 extern int race_track;
 
-// 1 when all is built; 0 (after saying what failed on standard error) otherwise.
+// A data file's name as the loaders get it, such as "images/intro.bmp" inside data_folder.
+std::string data_file(const char *name);
+
+// 1 when all is built; 0 (after saying what failed, and for a file its full name and why, on
+// standard error) otherwise.
 int game_init();
 int game_shutdown();
 

@@ -22,6 +22,7 @@ SDL_Texture *texture = nullptr;
 int mode_width = 0;
 int mode_height = 0;
 bool fullscreen = true;
+bool start_fullscreen = true;
 const IDirectDrawSurface *shown = nullptr;
 bool dirty = false;
 DWORD refresh_interval = 16;
@@ -48,6 +49,21 @@ void enter_fullscreen() {
         SDL_SetWindowSize(window, desktop.w, desktop.h);
     }
     SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+// A resizable window of the largest whole multiple of the mode that fits the desktop, centred.
+void enter_window() {
+    SDL_SetWindowFullscreen(window, 0);
+    SDL_SetWindowBordered(window, SDL_TRUE);
+    SDL_SetWindowResizable(window, SDL_TRUE);
+    SDL_Rect usable;
+    int scale = 1;
+    if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable) == 0)
+        while (mode_width * (scale + 1) <= usable.w * 9 / 10 &&
+               mode_height * (scale + 1) <= usable.h * 9 / 10)
+            ++scale;
+    SDL_SetWindowSize(window, mode_width * scale, mode_height * scale);
+    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
 void capture(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
@@ -140,8 +156,11 @@ bool present_open(HWND handle, int width, int height) {
     window_handle = handle;
     mode_width = width;
     mode_height = height;
-    fullscreen = true;
-    enter_fullscreen();
+    fullscreen = start_fullscreen;
+    if (fullscreen)
+        enter_fullscreen();
+    else
+        enter_window();
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
     if (renderer == nullptr)
@@ -161,6 +180,9 @@ bool present_open(HWND handle, int width, int height) {
     if (SDL_GetWindowDisplayMode(window, &display_mode) == 0 && display_mode.refresh_rate > 0)
         refresh_interval = static_cast<DWORD>(1000 / display_mode.refresh_rate);
     SDL_ShowWindow(window);
+    // Centred again once shown: a window that was not yet on the screen stays where it was made.
+    if (!fullscreen)
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     SDL_RaiseWindow(window);
     return true;
 }
@@ -230,25 +252,18 @@ void present_toggle_fullscreen() {
     if (window == nullptr)
         return;
     fullscreen = !fullscreen;
-    if (fullscreen) {
+    if (fullscreen)
         enter_fullscreen();
-    } else {
-        SDL_SetWindowFullscreen(window, 0);
-        SDL_SetWindowBordered(window, SDL_TRUE);
-        SDL_SetWindowResizable(window, SDL_TRUE);
-        SDL_Rect usable;
-        int scale = 1;
-        if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable) == 0)
-            while (mode_width * (scale + 1) <= usable.w * 9 / 10 &&
-                   mode_height * (scale + 1) <= usable.h * 9 / 10)
-                ++scale;
-        SDL_SetWindowSize(window, mode_width * scale, mode_height * scale);
-        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-    }
+    else
+        enter_window();
     present_refresh();
 }
 
 } // namespace platform
+
+void window_start_fullscreen(bool on) {
+    start_fullscreen = on;
+}
 
 void testing_present_convert() {
     if (shown != nullptr && texture != nullptr)

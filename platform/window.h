@@ -106,6 +106,10 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD styl
 // Why the last CreateWindowExA failed, in words, for the program's own message.
 const char *window_last_error();
 
+// How the display starts when it takes the window: full screen on the desktop (true, the default)
+// or in a window. Alt+Enter switches either way.
+void window_start_fullscreen(bool fullscreen);
+
 BOOL DestroyWindow(HWND window);
 
 BOOL PeekMessageA(MSG *msg, HWND window, UINT filter_min, UINT filter_max, UINT remove);

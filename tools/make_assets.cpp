@@ -1,13 +1,15 @@
 // Makes every asset of the game from code: the intro picture, the three track pictures, the two
-// winner pictures, the sixteen kart files and the five sounds. Usage: make_assets <output dir>;
-// it writes images/, cars/ and sounds/ under that folder. The output is deterministic (fixed
-// seeds, our own generator and sine, no time, no library transcendentals), so a test can make it
-// again and compare it byte for byte with the committed files.
+// winner pictures, the sixteen kart files, the five sounds and the desktop icon. Usage:
+// make_assets <output dir>; it writes images/, cars/, sounds/ and icons/ under that folder. The
+// output is deterministic (fixed seeds, our own generator and sine, no time, no library
+// transcendentals), so a test can make it again and compare it byte for byte with the committed
+// files.
 //
 // Pictures are painted in RGB and then matched to the nearest palette entry. In the track
 // pictures four indices mean something to the race (0 finish line, 24 mud, 29 wall, 42 the
 // slippery "turn" terrain): they are never chosen by colour matching, only written where they
 // mean that.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -1245,6 +1247,125 @@ std::vector<std::uint8_t> paint_winner(int player, const Palette &palette) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The desktop icon: the two karts racing up-right through the intro's dust whirl on a rounded
+// square of its night sky, with a chequered strip. Painted at four times the size and averaged
+// down, so its edges are smooth; written as an RGBA PNG with stored (uncompressed) deflate
+// blocks, which needs no compression library and gives the same bytes everywhere.
+
+constexpr int icon_size = 128;
+constexpr int icon_supersample = 4;
+
+std::uint32_t crc32_of(const std::uint8_t *data, std::size_t size, std::uint32_t crc) {
+    crc = ~crc;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void put32_big(std::vector<std::uint8_t> &out, std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void put_png_chunk(std::vector<std::uint8_t> &out, const char type[4],
+                   const std::vector<std::uint8_t> &data) {
+    put32_big(out, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    put32_big(out, crc32_of(out.data() + start, out.size() - start, 0));
+}
+
+// rgba: width * height * 4 bytes, rows top-down.
+bool write_png(const std::filesystem::path &path, int width, int height,
+               const std::vector<std::uint8_t> &rgba) {
+    std::vector<std::uint8_t> raw; // each row after filter type 0
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0);
+        raw.insert(raw.end(), rgba.begin() + y * width * 4, rgba.begin() + (y + 1) * width * 4);
+    }
+    std::vector<std::uint8_t> zlib{0x78, 0x01};
+    for (std::size_t at = 0; at < raw.size(); at += 65535) {
+        const std::size_t length = std::min<std::size_t>(65535, raw.size() - at);
+        zlib.push_back(at + length == raw.size() ? 1 : 0); // the last block says so
+        put16(zlib, static_cast<unsigned>(length));
+        put16(zlib, static_cast<unsigned>(~length & 0xFFFF));
+        zlib.insert(zlib.end(), raw.begin() + at, raw.begin() + at + length);
+    }
+    std::uint32_t a = 1, b = 0; // Adler-32 of the uncompressed data
+    for (std::uint8_t byte : raw) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    put32_big(zlib, (b << 16) | a);
+
+    std::vector<std::uint8_t> header;
+    put32_big(header, static_cast<std::uint32_t>(width));
+    put32_big(header, static_cast<std::uint32_t>(height));
+    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, no filter, no interlace
+    std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    put_png_chunk(out, "IHDR", header);
+    put_png_chunk(out, "IDAT", zlib);
+    put_png_chunk(out, "IEND", {});
+    return write_file(path, out);
+}
+
+// Inside the rounded square (corner radius a fifth of the side), in supersampled pixels.
+bool in_icon_shape(int x, int y, int side) {
+    const double r = side / 5.0;
+    const double px = x + 0.5, py = y + 0.5;
+    const double cx = px < r ? r : (px > side - r ? side - r : px);
+    const double cy = py < r ? r : (py > side - r ? side - r : py);
+    return (px - cx) * (px - cx) + (py - cy) * (py - cy) <= r * r;
+}
+
+bool write_icon(const std::filesystem::path &path) {
+    const int side = icon_size * icon_supersample;
+    Canvas canvas(side, side, black);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            canvas.put(x, y, mix3({8, 10, 34}, {30, 26, 70}, {70, 34, 40}, y / double(side)));
+    Rng rng{4242};
+    for (int layer = 0; layer < 3; ++layer) // thicker than the intro's, to show at a small size
+        paint_whirl(canvas, side / 2.0, side * 0.40, {214, 168, 104}, rng);
+    for (int y = side * 13 / 16; y < side * 14 / 16; ++y)
+        for (int x = 0; x < side; ++x) {
+            const int square = side / 16;
+            const bool dark = (x / square + (y - side * 13 / 16) / square) % 2 == 0;
+            canvas.put(x, y, dark ? Color{22, 22, 26} : Color{236, 236, 236});
+        }
+    const double zoom = 4.4;
+    draw_kart(canvas, side * 0.36, side * 0.40, 1, 1, 1, zoom, {0, 0, side - 1, side - 1}, -1);
+    draw_kart(canvas, side * 0.62, side * 0.64, 1, 2, 2, zoom, {0, 0, side - 1, side - 1}, -1);
+
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(icon_size) * icon_size * 4);
+    constexpr int samples = icon_supersample * icon_supersample;
+    for (int y = 0; y < icon_size; ++y)
+        for (int x = 0; x < icon_size; ++x) {
+            int r = 0, g = 0, b = 0, covered = 0;
+            for (int sy = 0; sy < icon_supersample; ++sy)
+                for (int sx = 0; sx < icon_supersample; ++sx) {
+                    const int px = x * icon_supersample + sx, py = y * icon_supersample + sy;
+                    if (!in_icon_shape(px, py, side))
+                        continue;
+                    const Color &c = canvas.at(px, py);
+                    r += c.r, g += c.g, b += c.b, ++covered;
+                }
+            std::uint8_t *out = &rgba[(static_cast<std::size_t>(y) * icon_size + x) * 4];
+            if (covered > 0) {
+                out[0] = static_cast<std::uint8_t>((r + covered / 2) / covered);
+                out[1] = static_cast<std::uint8_t>((g + covered / 2) / covered);
+                out[2] = static_cast<std::uint8_t>((b + covered / 2) / covered);
+            }
+            out[3] = static_cast<std::uint8_t>((covered * 255 + samples / 2) / samples);
+        }
+    return write_png(path, icon_size, icon_size, rgba);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Sounds: 8-bit unsigned mono at 11025 samples per second.
 
 constexpr int sample_rate = 11025;
@@ -1399,7 +1520,7 @@ int main(int argc, char **argv) {
     }
     const std::filesystem::path root = argv[1];
     std::error_code error;
-    for (const char *folder : {"images", "cars", "sounds"}) {
+    for (const char *folder : {"images", "cars", "sounds", "icons"}) {
         std::filesystem::create_directories(root / folder, error);
         if (error) {
             std::fprintf(stderr, "make_assets: cannot make %s: %s\n",
@@ -1431,5 +1552,6 @@ int main(int argc, char **argv) {
     ok = write_wav(root / "sounds" / "turn.wav", turn_wave()) && ok;
     ok = write_wav(root / "sounds" / "ice.wav", ice_wave()) && ok;
     ok = write_wav(root / "sounds" / "engine.wav", engine_wave()) && ok;
+    ok = write_icon(root / "icons" / "io.github.dirtwhirl.Dirtwhirl.png") && ok;
     return ok ? 0 : 1;
 }

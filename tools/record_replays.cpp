@@ -120,7 +120,7 @@ int record(const Script &to_record, const std::string &dir) {
     main_window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0, 64,
                                   48, nullptr, nullptr, main_instance, nullptr);
     testing_use_virtual_clock(1000, 1);
-    race_track = to_record.track;
+    chosen_track = to_record.track;
     if (main_window == nullptr || game_init() == 0)
         return 1;
     replay_record_begin();

@@ -1,20 +1,22 @@
 // Shows the nine screen transitions on the intro picture, one after another, for a person to
 // watch. Each time the picture is drawn into the primary surface and its palette put back; the
 // erasing kinds run with the primary surface locked, writing straight into what is on the screen.
-// Run it from the repository's root (it reads images/intro.bmp). Escape stops it early.
+// It reads images/intro.bmp from the game's data folder, found as the game finds it (--data DIR,
+// DIRTWHIRL_DATA, the installed data, the working directory). Escape stops it early.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "engine/display/bitmap.h"
 #include "engine/display/clock.h"
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
 #include "engine/display/transition.h"
+#include "platform/data_paths.h"
 #include "platform/window.h"
 
 namespace {
 
-constexpr const char *picture_path = "images/intro.bmp";
 constexpr std::uint32_t pause_ms = 700;
 
 const char *const kind_names[] = {
@@ -64,10 +66,24 @@ bool open_display() {
     return true;
 }
 
-bool load_picture(BitmapImage *image, PALETTEENTRY *palette) {
+// The intro picture's path in the first folder that holds the game's data; empty when none does.
+std::string find_picture(const std::string &option_folder) {
+    const std::vector<DataFolder> candidates = data_folder_candidates(option_folder);
+    std::string folder;
+    if (find_data_folder(candidates, folder))
+        return folder + "/images/intro.bmp";
+    std::fprintf(stderr, "transition_demo: cannot find the game's data; looked in:\n");
+    for (const DataFolder &candidate : candidates)
+        std::fprintf(stderr, "  %s (%s)\n", candidate.path.c_str(), candidate.named_by.c_str());
+    return {};
+}
+
+bool load_picture(const std::string &path, BitmapImage *image, PALETTEENTRY *palette) {
     BitmapFile bitmap{};
-    if (bitmap_file_load(&bitmap, picture_path) == 0) {
-        std::fprintf(stderr, "transition_demo: cannot read %s as a BMP file\n", picture_path);
+    const std::string problem = file_problem(path);
+    if (!problem.empty() || bitmap_file_load(&bitmap, path.c_str()) == 0) {
+        std::fprintf(stderr, "transition_demo: %s: %s\n", path.c_str(),
+                     problem.empty() ? "not a BMP picture it can read" : problem.c_str());
         return false;
     }
     std::memcpy(palette, bitmap.palette, sizeof bitmap.palette);
@@ -76,20 +92,28 @@ bool load_picture(BitmapImage *image, PALETTEENTRY *palette) {
     bitmap_file_unload(&bitmap);
     if (!loaded)
         std::fprintf(stderr, "transition_demo: %s is not an 8-bit picture of 640 x 480\n",
-                     picture_path);
+                     path.c_str());
     return loaded;
 }
 
 } // namespace
 
-int main() {
+int main(int argc, char **argv) {
+    const bool data_named = argc == 3 && std::strcmp(argv[1], "--data") == 0;
+    if (argc != 1 && !data_named) {
+        std::fprintf(stderr, "usage: transition_demo [--data DIR]\n");
+        return 2;
+    }
+    const std::string picture_path = find_picture(data_named ? argv[2] : "");
+    if (picture_path.empty())
+        return 1;
     if (!open_display()) {
         display_shutdown();
         return 1;
     }
     BitmapImage picture{};
     PALETTEENTRY palette[256];
-    if (!load_picture(&picture, palette)) {
+    if (!load_picture(picture_path, &picture, palette)) {
         image_destroy(&picture);
         display_shutdown();
         return 1;

@@ -119,6 +119,7 @@ TEST(Assets, GeneratorRemakesTheCommittedFilesByteForByte) {
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     std::vector<std::string> names(std::begin(pictures), std::end(pictures));
     names.insert(names.end(), std::begin(sounds), std::end(sounds));
+    names.push_back("icons/io.github.dirtwhirl.Dirtwhirl.png");
     for (int player = 1; player <= 2; ++player)
         for (int heading = 0; heading < 8; ++heading)
             names.push_back(car_name(player, heading));
