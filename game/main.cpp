@@ -8,8 +8,10 @@
 #include "engine/display/palette.h"
 #include "engine/display/raster.h"
 #include "game/options.h"
+#include "game/pause.h"
 #include "game/race.h"
 #include "game/replay_drive.h"
+#include "game/settings.h"
 #include "game/setup.h"
 #include "platform/data_paths.h"
 
@@ -152,6 +154,7 @@ int winner_screen_for_laps() {
 }
 
 int race_loop(bool (*after_frame)(int frame_result)) {
+    pause_reset();
     for (;;) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -160,6 +163,8 @@ int race_loop(bool (*after_frame)(int frame_result)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        if (race_paused() != 0)
+            continue;
         const int result = race_frame();
         const bool go_on = after_frame == nullptr || after_frame(result);
         if (result == 5 || !go_on)
@@ -225,6 +230,9 @@ int program_main(int argc, char **argv, HINSTANCE instance) {
     chosen_track = options.track;
     replay_mode = options.replay;
     replay_path = options.replay_file;
-    window_start_fullscreen(options.mode == StartMode::fullscreen);
+    settings_start(options.config_file);
+    // An option given on the command line goes before the settings file.
+    if (options.mode != StartMode::as_settings)
+        window_start_fullscreen(options.mode == StartMode::fullscreen);
     return WinMain(instance, nullptr, nullptr, 1);
 }

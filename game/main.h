@@ -46,9 +46,9 @@ int winner2_screen();
 // The winner picture of the player with more laps (player 2's when they are equal), until Q.
 int winner_screen_for_laps();
 
-// The race loop: one message and one race frame per pass. Returns the exit code: the quit
-// message's parameter, or 0 after a won race. A watcher (a replay) is called after every race
-// frame with its result; when it returns false the race ends there, with 0.
+// The race loop: one message and one race frame per pass (no frame while paused). Returns the
+// exit code: the quit message's parameter, or 0 after a won race. A watcher (a replay) is called
+// after every race frame with its result; when it returns false the race ends there, with 0.
 int race_loop(bool (*after_frame)(int frame_result) = nullptr);
 
 // The whole program; returns its exit code.

@@ -51,6 +51,13 @@ const OptionEntry option_table[] = {
          o.data_folder = v;
          return true;
      }},
+    {"--config", "FILE", "read the settings from FILE (written with the defaults if missing)",
+     [](Options &o, const char *v) {
+         if (*v == '\0')
+             return false;
+         o.config_file = v;
+         return true;
+     }},
     {"--record", "FILE", "record the race into the replay FILE",
      [](Options &o, const char *v) { return set_replay(o, ReplayMode::record, v); }},
     {"--play", "FILE", "play the replay FILE on the screen and check it against the recording",
@@ -83,7 +90,9 @@ void print_help(std::FILE *to) {
     }
     std::fprintf(to,
                  "\nThe data is looked for in --data DIR, then $DIRTWHIRL_DATA, then the installed "
-                 "data folder,\nthen the working directory.\n");
+                 "data folder,\nthen the working directory. The settings (keys, gamepads, volume, "
+                 "display) are in\n$XDG_CONFIG_HOME/dirtwhirl/settings.ini or "
+                 "~/.config/dirtwhirl/settings.ini.\n");
 }
 
 OptionsResult usage_error(std::FILE *err, const std::string &what) {

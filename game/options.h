@@ -5,14 +5,16 @@
 #include <cstdio>
 #include <string>
 
-enum class StartMode { fullscreen, window };
+// as_settings: as the settings file says (full screen unless it says otherwise).
+enum class StartMode { as_settings, fullscreen, window };
 // A race recorded into a replay file, or a replay played back on the screen or as a timed demo.
 enum class ReplayMode { none, record, play, timedemo };
 
 struct Options {
-    StartMode mode = StartMode::fullscreen; // --window, --fullscreen
-    int track = -1;                         // --track N; -1: chosen at random
-    std::string data_folder;                // --data DIR; empty: looked for
+    StartMode mode = StartMode::as_settings; // --window, --fullscreen
+    int track = -1;                          // --track N; -1: chosen at random
+    std::string data_folder;                 // --data DIR; empty: looked for
+    std::string config_file;                 // --config FILE; empty: the usual settings file
     // --record FILE, --play FILE, --timedemo FILE; the last of them counts.
     ReplayMode replay = ReplayMode::none;
     std::string replay_file;

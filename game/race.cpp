@@ -10,6 +10,7 @@
 #include "engine/display/raster.h"
 #include "engine/input/input.h"
 #include "engine/sound/sound.h"
+#include "game/fair_laps.h"
 #include "game/main.h"
 
 namespace {
@@ -24,6 +25,7 @@ constexpr int contact_distance = 32;
 
 // The keys and counters of one player.
 struct Player {
+    int number; // 0 for player 1, 1 for player 2
     BOB *kart;
     BYTE right;
     BYTE left;
@@ -40,7 +42,8 @@ struct Player {
     int lap_text_y;
 };
 
-const Player player1{.kart = &kart1,
+const Player player1{.number = 0,
+                     .kart = &kart1,
                      .right = DIK_RIGHT,
                      .left = DIK_LEFT,
                      .up = DIK_UP,
@@ -54,7 +57,8 @@ const Player player1{.kart = &kart1,
                      .moved = &player1_moved,
                      .lap_format = "Player1 lap: %d",
                      .lap_text_y = 340};
-const Player player2{.kart = &kart2,
+const Player player2{.number = 1,
+                     .kart = &kart2,
                      .right = DIK_D,
                      .left = DIK_A,
                      .up = DIK_W,
@@ -145,6 +149,13 @@ bool karts_touch() {
            kart2.y - contact_distance <= kart1.y && kart1.y <= kart2.y + contact_distance;
 }
 
+// The documented lap rule, or the fair-laps rule when the settings turned it on.
+bool lap_due(const Player &player) {
+    if (fair_laps_enabled())
+        return fair_lap_due(player.number, *player.lap_timer);
+    return *player.lap_timer > player.lap_limit;
+}
+
 void bump(const Player &player) {
     if (*player.bump_timer > 10) {
         sound_play(boing_sound, 0);
@@ -167,9 +178,11 @@ void resolve_move(const Player &player) {
             kart->y -= move_dy;
             bump(player);
         }
-        if (probe(kart, finish_color) && *player.lap_timer > player.lap_limit) {
+        fair_laps_note(player.number, kart->x, kart->y);
+        if (probe(kart, finish_color) && lap_due(player)) {
             ++*player.laps;
             *player.lap_timer = 0;
+            fair_lap_counted(player.number);
         }
         if (probe(kart, turn_color)) {
             *player.on_terrain = 1;

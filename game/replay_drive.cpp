@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "engine/display/display.h"
+#include "game/fair_laps.h"
 #include "game/main.h"
 #include "game/setup.h"
 #include "platform/key_sources.h"
@@ -93,6 +94,10 @@ int timed_demo() {
 
 bool replay_prepare() {
     std::string error;
+    if (replay_mode == ReplayMode::none)
+        return true;
+    // A replay holds the documented race, whatever the settings file asks for.
+    fair_laps_enable(false);
     switch (replay_mode) {
     case ReplayMode::none:
         return true;

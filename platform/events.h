@@ -17,8 +17,11 @@ constexpr int scancode_count = 512;
 // Drains the SDL event queue into the state below. Cheap when nothing is waiting.
 void pump_events();
 
-// Scancode state: 1 while the key is down. A key whose press started Alt+Enter is never down.
-const std::uint8_t *scancode_state();
+// Scancode state for the keyboard device's read: 1 while the key is down, and 1 for a key pressed
+// since the last read even if it was let go again; that short press is seen by this read only
+// (and only once the device has read before).
+// A key whose press started Alt+Enter is never down.
+const std::uint8_t *take_scancode_state();
 
 // Mouse motion and wheel gathered since the last take, and the current button bits (bit i:
 // button i + 1 of SDL: left, middle, right, X1).

@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "platform/controls.h"
 #include "platform/events.h"
 #include "platform/key_sources.h"
 #include "platform/testing.h"
@@ -245,11 +246,12 @@ LONG scale_axis(Sint16 value, LONG min, LONG max) {
 }
 
 void read_keyboard(BYTE *keys) {
-    const std::uint8_t *scancodes = platform::scancode_state();
+    const std::uint8_t *scancodes = platform::take_scancode_state();
     std::memset(keys, 0, 256);
     for (const ScancodeKey &entry : scancode_keys)
         if (scancodes[entry.scancode] != 0)
             keys[entry.key] = 0x80;
+    platform::apply_key_bindings(keys, scancodes);
     platform::merge_held_keys(keys);
 }
 
@@ -606,19 +608,10 @@ SDL_Joystick *virtual_joystick(int joystick) {
     return open_joystick(virtual_joysticks[joystick]);
 }
 
-} // namespace
-
-int testing_attach_joystick(const char *name, int axes, int buttons, int hats) {
+int attach_virtual(const SDL_VirtualJoystickDesc &desc) {
     if (virtual_joystick_count == virtual_joystick_capacity ||
         SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
         return -1;
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
-    desc.naxes = static_cast<Uint16>(axes);
-    desc.nbuttons = static_cast<Uint16>(buttons);
-    desc.nhats = static_cast<Uint16>(hats);
-    desc.name = name;
     const int index = SDL_JoystickAttachVirtualEx(&desc);
     // The seam keeps its own handle open: SDL sets virtual values only through an open joystick.
     SDL_Joystick *opened = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
@@ -626,6 +619,29 @@ int testing_attach_joystick(const char *name, int axes, int buttons, int hats) {
         return -1;
     virtual_joysticks[virtual_joystick_count] = SDL_JoystickInstanceID(opened);
     return virtual_joystick_count++;
+}
+
+} // namespace
+
+int testing_attach_joystick(const char *name, int axes, int buttons, int hats) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+    desc.naxes = static_cast<Uint16>(axes);
+    desc.nbuttons = static_cast<Uint16>(buttons);
+    desc.nhats = static_cast<Uint16>(hats);
+    desc.name = name;
+    return attach_virtual(desc);
+}
+
+int testing_attach_gamepad(const char *name) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.name = name;
+    return attach_virtual(desc);
 }
 
 void testing_joystick_axis(int joystick, int axis, int value) {

@@ -23,6 +23,7 @@ int mode_width = 0;
 int mode_height = 0;
 bool fullscreen = true;
 bool start_fullscreen = true;
+bool integer_scaling = false;
 const IDirectDrawSurface *shown = nullptr;
 bool dirty = false;
 DWORD refresh_interval = 16;
@@ -168,6 +169,7 @@ bool present_open(HWND handle, int width, int height) {
     if (renderer == nullptr)
         return false;
     SDL_RenderSetLogicalSize(renderer, width, height);
+    SDL_RenderSetIntegerScale(renderer, integer_scaling ? SDL_TRUE : SDL_FALSE);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                 width, height);
@@ -248,6 +250,14 @@ void present_refresh_if_due(DWORD now) {
     dirty = shown->locked;
 }
 
+const IDirectDrawSurface *present_shown() {
+    return shown;
+}
+
+const PALETTEENTRY *present_shown_palette() {
+    return shown != nullptr ? palette_of(shown) : nullptr;
+}
+
 void present_toggle_fullscreen() {
     if (window == nullptr)
         return;
@@ -263,6 +273,10 @@ void present_toggle_fullscreen() {
 
 void window_start_fullscreen(bool on) {
     start_fullscreen = on;
+}
+
+void window_integer_scaling(bool on) {
+    integer_scaling = on;
 }
 
 void testing_present_convert() {

@@ -24,6 +24,9 @@ void present_refresh_if_due(DWORD now);
 // Before a flip: like a real flipping chain, at most one flip per display refresh, so screens
 // that flip in a loop do not spin. Frames paced slower than the refresh never wait here.
 void present_pace();
+// The surface on the screen (null before the first flip) and the palette it is shown through.
+const IDirectDrawSurface *present_shown();
+const PALETTEENTRY *present_shown_palette();
 // Alt+Enter: full screen on the desktop <-> a resizable window.
 void present_toggle_fullscreen();
 

@@ -17,6 +17,7 @@ namespace {
 
 ALCdevice *device = nullptr;
 ALCcontext *context = nullptr;
+int master_volume = 100; // percent
 IDirectSound *sound_object = nullptr;
 unsigned next_serial = 1;
 
@@ -233,6 +234,12 @@ void upload(SoundData *data, const WAVEFORMATEX &format) {
 
 } // namespace
 
+void sound_master_volume(int percent) {
+    master_volume = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
+    if (context != nullptr)
+        alListenerf(AL_GAIN, static_cast<ALfloat>(master_volume) / 100.0f);
+}
+
 HRESULT DirectSoundCreate(GUID *device_guid, IDirectSound **object, void *outer) {
     platform::note("DirectSoundCreate");
     if (object == nullptr)
@@ -265,6 +272,7 @@ HRESULT DirectSoundCreate(GUID *device_guid, IDirectSound **object, void *outer)
         return DSERR_NODRIVER;
     }
     alDistanceModel(AL_NONE);
+    alListenerf(AL_GAIN, static_cast<ALfloat>(master_volume) / 100.0f);
     sound_object = new IDirectSound;
     *object = sound_object;
     return DS_OK;

@@ -148,3 +148,7 @@ public:
 // Opens the default audio device (device must be null). DSERR_NODRIVER when no device can be
 // opened; DSERR_ALLOCATED while another sound object exists.
 HRESULT DirectSoundCreate(GUID *device, IDirectSound **object, void *outer);
+
+// The level of everything played, 0 (silent) to 100 (full, the default): the gain of the listener,
+// so every buffer keeps its own volume and pan under it.
+void sound_master_volume(int percent);

@@ -37,6 +37,9 @@ void testing_joystick_button(int joystick, int button, bool down);
 // bits: 1 up, 2 right, 4 down, 8 left; 0 centred.
 void testing_joystick_hat(int joystick, int hat, int bits);
 void testing_detach_joystick(int joystick); // unplugs it
+// Plugs in a virtual joystick with a game controller's layout: its buttons and axes are numbered
+// as SDL's SDL_CONTROLLER_BUTTON_* and SDL_CONTROLLER_AXIS_*, for the calls above.
+int testing_attach_gamepad(const char *name);
 
 // --- Presented frames ----------------------------------------------------------------------
 struct PresentedFrame {

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/controls.h"
 #include "platform/events.h"
+#include "platform/gamepads.h"
 #include "platform/key_sources.h"
 #include "platform/presentation.h"
 #include "platform/testing.h"
@@ -44,8 +46,16 @@ bool quit_pending = false;
 int quit_code = 0;
 
 // Key state by scancode (DirectInput's view) and by virtual-key code (the asynchronous key view).
+// A press is also marked unseen until its view next looks, so a key pressed and let go between
+// two reads is still seen down once. Only between two reads: a key nobody has read yet (Q, until
+// the winner screen asks for it) does not keep a press from long before.
 std::uint8_t scancodes[platform::scancode_count];
+std::uint8_t scancodes_unseen[platform::scancode_count];
+std::uint8_t scancodes_taken[platform::scancode_count];
+bool scancodes_read = false; // the keyboard device has read them
 std::uint8_t virtual_keys[256];
+std::uint8_t virtual_keys_unseen[256];
+bool virtual_keys_read[256];
 bool return_swallowed = false; // the Return of an Alt+Enter is never seen as down
 platform::MouseMotion mouse{};
 bool close_request = false;
@@ -99,7 +109,9 @@ int virtual_key_of(SDL_Keycode key) {
 
 void release_all_keys() {
     std::memset(scancodes, 0, sizeof scancodes);
+    std::memset(scancodes_unseen, 0, sizeof scancodes_unseen);
     std::memset(virtual_keys, 0, sizeof virtual_keys);
+    std::memset(virtual_keys_unseen, 0, sizeof virtual_keys_unseen);
     mouse.buttons = 0;
 }
 
@@ -118,11 +130,19 @@ void handle_key(const SDL_KeyboardEvent &key, bool down) {
         return;
     }
     const int scancode = key.keysym.scancode;
-    if (scancode > 0 && scancode < platform::scancode_count)
+    if (scancode > 0 && scancode < platform::scancode_count) {
+        if (down && scancodes[scancode] == 0 && scancodes_read)
+            scancodes_unseen[scancode] = 1;
         scancodes[scancode] = down ? 1 : 0;
+        if (down && key.repeat == 0)
+            platform::controls_key_pressed(scancode);
+    }
     const int vk = virtual_key_of(key.keysym.sym);
-    if (vk != 0)
+    if (vk != 0) {
+        if (down && virtual_keys[vk] == 0 && virtual_keys_read[vk])
+            virtual_keys_unseen[vk] = 1;
         virtual_keys[vk] = down ? 1 : 0;
+    }
 }
 
 // Starts SDL's video on a driver that shows something: X11 or Wayland where their display is
@@ -198,6 +218,7 @@ void pump_events() {
             switch (event.window.event) {
             case SDL_WINDOWEVENT_FOCUS_LOST:
                 release_all_keys();
+                platform::controls_focus_lost();
                 break;
             case SDL_WINDOWEVENT_CLOSE:
                 request_close();
@@ -210,14 +231,25 @@ void pump_events() {
                 break;
             }
             break;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+        case SDL_CONTROLLERAXISMOTION:
+            gamepad_event(event);
+            break;
         default:
             break;
         }
     }
 }
 
-const std::uint8_t *scancode_state() {
-    return scancodes;
+const std::uint8_t *take_scancode_state() {
+    for (int i = 0; i < scancode_count; ++i)
+        scancodes_taken[i] = scancodes[i] | scancodes_unseen[i];
+    std::memset(scancodes_unseen, 0, sizeof scancodes_unseen);
+    scancodes_read = true;
+    return scancodes_taken;
 }
 
 MouseMotion take_mouse_motion() {
@@ -396,6 +428,10 @@ BOOL EndPaint(HWND, const PAINTSTRUCT *) {
 }
 
 std::int16_t GetAsyncKeyState(int virtual_key) {
+    // The key counts as read from before this pump: a tap still waiting in the event queue when a
+    // screen first asks for its key is seen, one pumped long before is not.
+    if (virtual_key >= 0 && virtual_key <= 255)
+        virtual_keys_read[virtual_key] = true;
     platform::pump_events();
     if (virtual_key < 0 || virtual_key > 255)
         return 0;
@@ -406,7 +442,9 @@ std::int16_t GetAsyncKeyState(int virtual_key) {
         down = true;
     } else {
         const int held = platform::held_virtual_key(virtual_key);
-        down = held < 0 ? virtual_keys[virtual_key] != 0 : held == 1;
+        const bool own = virtual_keys[virtual_key] != 0 || virtual_keys_unseen[virtual_key] != 0;
+        virtual_keys_unseen[virtual_key] = 0;
+        down = held < 0 ? own : held == 1;
     }
     platform::report_async_read(virtual_key, down);
     return down ? static_cast<std::int16_t>(0x8000) : 0;

@@ -43,12 +43,18 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
         StartMode mode;
         int track;
         std::string data;
+        std::string config = "";
     };
     const Case cases[] = {
-        {{}, StartMode::fullscreen, -1, ""},
+        {{}, StartMode::as_settings, -1, ""},
         {{"--window", "--track", "1", "--data", "/srv/dw"}, StartMode::window, 1, "/srv/dw"},
         {{"--track=2", "--window", "--fullscreen", "--track", "0"}, StartMode::fullscreen, 0, ""},
-        {{"--data=a=b", "--data", "--x"}, StartMode::fullscreen, -1, "--x"},
+        {{"--data=a=b", "--data", "--x"}, StartMode::as_settings, -1, "--x"},
+        {{"--config", "my.ini", "--config=/etc/dw.ini"},
+         StartMode::as_settings,
+         -1,
+         "",
+         "/etc/dw.ini"},
     };
     for (const Case &c : cases) {
         const Parsed parsed = parse(c.arguments);
@@ -58,6 +64,7 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
         EXPECT_EQ(parsed.options.track, c.track);
         EXPECT_EQ(parsed.options.data_folder, c.data);
         EXPECT_EQ(parsed.options.replay, ReplayMode::none);
+        EXPECT_EQ(parsed.options.config_file, c.config);
         EXPECT_EQ(parsed.out + parsed.err, "");
     }
     const Parsed replay = parse({"--record", "a.dwr", "--play=b.dwr", "--timedemo", "c.dwr"});

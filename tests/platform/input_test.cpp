@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <SDL.h>
+
 #include "platform/input.h"
 #include "platform/key_sources.h"
 #include "platform/testing.h"
@@ -323,4 +325,55 @@ TEST_F(Input, KeysHeldBySourcesReachBothViews) {
     key_sources_replay_only(false);
     EXPECT_EQ(device_keys(), (std::vector<int>{DIK_ESCAPE, DIK_A, DIK_RIGHT}));
     EXPECT_TRUE(async_down(VK_RIGHT));
+}
+
+// The keyboard's own short presses: a key pressed and let go between two reads is seen once by
+// the device and once by GetAsyncKeyState, each on its own; a held key stays down for both.
+TEST_F(Input, AKeyTappedBetweenTwoReadsIsSeenOnceByEachView) {
+    IDirectInputDevice *keyboard = create(GUID_SysKeyboard, c_dfDIKeyboard);
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_EQ(keyboard->Acquire(), DI_OK);
+    BYTE keys[256];
+    auto device_keys = [&] {
+        EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
+        return bytes_set(keys);
+    };
+    auto async_down = [](int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; };
+
+    // Before a view has read a key there is no "between two reads": a tap taken from the event
+    // queue before then is not kept (the device's read takes the taps in the queue here).
+    testing_key(SDL_SCANCODE_RETURN, true);
+    testing_key(SDL_SCANCODE_RETURN, false);
+    EXPECT_TRUE(device_keys().empty());
+    EXPECT_FALSE(async_down(VK_RETURN));
+    // A tap still in the queue when GetAsyncKeyState first asks for its key is seen.
+    testing_key(SDL_SCANCODE_TAB, true);
+    testing_key(SDL_SCANCODE_TAB, false);
+    EXPECT_TRUE(async_down(VK_TAB));
+    EXPECT_FALSE(async_down(VK_TAB));
+    EXPECT_EQ(device_keys(), std::vector<int>{DIK_TAB});
+
+    testing_key(SDL_SCANCODE_RETURN, true);
+    testing_key(SDL_SCANCODE_RETURN, false);
+    EXPECT_EQ(device_keys(), std::vector<int>{DIK_RETURN});
+    EXPECT_TRUE(device_keys().empty());
+    EXPECT_TRUE(async_down(VK_RETURN));
+    EXPECT_FALSE(async_down(VK_RETURN));
+
+    testing_key(SDL_SCANCODE_SPACE, true);
+    for (int read = 0; read < 3; ++read) {
+        EXPECT_EQ(device_keys(), std::vector<int>{DIK_SPACE});
+        EXPECT_TRUE(async_down(VK_SPACE));
+    }
+    testing_key(SDL_SCANCODE_SPACE, false);
+    EXPECT_TRUE(device_keys().empty());
+    EXPECT_FALSE(async_down(VK_SPACE));
+
+    // A tap before the window loses the focus is let go with everything else.
+    EXPECT_FALSE(async_down('Q'));
+    testing_key(SDL_SCANCODE_Q, true);
+    testing_key(SDL_SCANCODE_Q, false);
+    testing_focus_lost();
+    EXPECT_TRUE(device_keys().empty());
+    EXPECT_FALSE(async_down('Q'));
 }

@@ -119,7 +119,7 @@ TEST(Window, InjectedKeysReachTheAsynchronousKeyState) {
     EXPECT_TRUE(down('Q'));
     EXPECT_TRUE(down(VK_LEFT));
     EXPECT_FALSE(down(VK_SPACE));
-    EXPECT_EQ(platform::scancode_state()[SDL_SCANCODE_Q], 1);
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_Q], 1);
     testing_key(SDL_SCANCODE_RETURN, false);
     EXPECT_FALSE(down(VK_RETURN));
     EXPECT_TRUE(down('Q'));
@@ -127,7 +127,7 @@ TEST(Window, InjectedKeysReachTheAsynchronousKeyState) {
     testing_focus_lost();
     EXPECT_FALSE(down('Q'));
     EXPECT_FALSE(down(VK_LEFT));
-    EXPECT_EQ(platform::scancode_state()[SDL_SCANCODE_Q], 0);
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_Q], 0);
 }
 
 TEST(Window, TheEnterOfAltEnterNeverReachesTheGame) {
@@ -135,7 +135,7 @@ TEST(Window, TheEnterOfAltEnterNeverReachesTheGame) {
     testing_key(SDL_SCANCODE_LALT, true);
     testing_key(SDL_SCANCODE_RETURN, true, true);
     EXPECT_FALSE(down(VK_RETURN));
-    EXPECT_EQ(platform::scancode_state()[SDL_SCANCODE_RETURN], 0);
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 0);
     testing_key(SDL_SCANCODE_LALT, false);
     EXPECT_FALSE(down(VK_RETURN)); // still held, but it began as Alt+Enter
     testing_key(SDL_SCANCODE_RETURN, false);

@@ -3,6 +3,11 @@ set -u
 GAME_TITLE="Dirtwhirl v1.0"
 OUT_DIR="${DW_BINARY_DIR:-/tmp}/test-output"
 mkdir -p "$OUT_DIR"
+# The game writes its settings file into the user's configuration folder: a fresh one per check,
+# so the checks never touch the user's own and always start from the defaults.
+XDG_CONFIG_HOME="$(mktemp -d)"
+export XDG_CONFIG_HOME
+trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 
 # Presses and releases a key the way a person does: held long enough for a polling loop to see it.
 press() {

@@ -1,0 +1,20 @@
+// The optional fair-laps rule (off unless the settings turn it on): a lap counts only when the
+// kart has also passed its track's checkpoint, on the far side of the track, since its last
+// counted lap, so wiggling across the finish line gains nothing; and both players count laps with
+// the same window, player 1's 150 frames, so player 2's fast laps count too.
+#pragma once
+
+// Turns the rule on or off for the race (off at start).
+void fair_laps_enable(bool on);
+bool fair_laps_enabled();
+// The track of this race (0 to 2), whose checkpoint counts.
+void fair_laps_track(int track_index);
+
+// After a player's move (0 player 1, 1 player 2), with the kart's top-left corner: notes the
+// checkpoint when the kart is at it. Nothing while the rule is off.
+void fair_laps_note(int player, int kart_x, int kart_y);
+// Under the rule, whether the player's lap counts now: the lap timer above 150 and the checkpoint
+// passed since the last counted lap.
+bool fair_lap_due(int player, int lap_timer);
+// The player's lap counted: the checkpoint is to be passed again.
+void fair_lap_counted(int player);

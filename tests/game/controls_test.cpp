@@ -1,0 +1,249 @@
+// What sits around the documented race: rebound keys, gamepads, pause, screenshots and the
+// fair-laps rule, each through the real race frame and the real event path.
+#include "tests/game/race_support.h"
+
+#include <filesystem>
+#include <functional>
+#include <regex>
+#include <set>
+#include <unistd.h>
+
+#include "game/fair_laps.h"
+#include "game/pause.h"
+#include "game/settings.h"
+#include "platform/controls.h"
+#include "platform/gamepads.h"
+#include "platform/screenshot.h"
+#include "tests/support/headless.h"
+
+namespace {
+
+struct Move {
+    int dx, dy;
+    bool operator==(const Move &) const = default;
+};
+
+Move frame_move(BOB &kart) {
+    const int x = kart.x, y = kart.y;
+    race_frame();
+    return {kart.x - x, kart.y - y};
+}
+
+void tap(SDL_Scancode scancode) {
+    testing_key(scancode, true);
+    testing_key(scancode, false);
+}
+
+} // namespace
+
+TEST_F(GameTest, AKeyBoundInTheSettingsMovesTheKartAsTheDefaultKeyDoes) {
+    use_blank_track();
+    bob_set_position(&kart1, 300, 300);
+    key(SDL_SCANCODE_RIGHT, true);
+    EXPECT_EQ(frame_move(kart1), (Move{5, 0}));
+    key(SDL_SCANCODE_RIGHT, false);
+
+    Settings settings;
+    settings_parse("[player1]\nright = L\n", "test.ini", settings, stderr);
+    settings_apply(settings);
+    key(SDL_SCANCODE_L, true);
+    EXPECT_EQ(frame_move(kart1), (Move{5, 0}));
+    key(SDL_SCANCODE_L, false);
+    key(SDL_SCANCODE_RIGHT, true);
+    EXPECT_EQ(frame_move(kart1), (Move{0, 0}));
+}
+
+TEST_F(GameTest, AGamepadDrivesKart2AndLetsGoWhenUnplugged) {
+    use_blank_track();
+    GamepadChoice choices[2];
+    choices[0].kind = GamepadChoice::none;
+    choices[1].device_index = 0;
+    ASSERT_TRUE(gamepads_start(choices, nullptr));
+    const int pad = testing_attach_gamepad("test pad");
+    ASSERT_GE(pad, 0);
+    auto button = [pad](SDL_GameControllerButton b, bool down) {
+        testing_joystick_button(pad, b, down);
+    };
+    auto axis = [pad](SDL_GameControllerAxis a, int value) {
+        testing_joystick_axis(pad, a, value);
+    };
+    struct Case {
+        const char *what;
+        std::function<void(bool)> hold;
+        Move move;
+    };
+    const Case cases[] = {
+        {"d-pad right", [&](bool on) { button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, on); }, {5, 0}},
+        {"stick up-left",
+         [&](bool on) {
+             axis(SDL_CONTROLLER_AXIS_LEFTX, on ? -20000 : 0);
+             axis(SDL_CONTROLLER_AXIS_LEFTY, on ? -20000 : 0);
+         },
+         {-4, -4}},
+        {"stick down, a little to the right",
+         [&](bool on) {
+             axis(SDL_CONTROLLER_AXIS_LEFTX, on ? 6000 : 0);
+             axis(SDL_CONTROLLER_AXIS_LEFTY, on ? 30000 : 0);
+         },
+         {0, 5}},
+        {"stick inside the dead zone",
+         [&](bool on) { axis(SDL_CONTROLLER_AXIS_LEFTX, on ? 5000 : 0); },
+         {0, 0}},
+        {"A with the d-pad",
+         [&](bool on) {
+             button(SDL_CONTROLLER_BUTTON_A, on);
+             button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, on);
+         },
+         {0, 10}},
+        {"right trigger with the d-pad",
+         [&](bool on) {
+             // A virtual trigger spans the whole axis: at rest it is at its lowest.
+             axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, on ? 30000 : -32768);
+             button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, on);
+         },
+         {-10, 0}},
+    };
+    for (const Case &c : cases) {
+        bob_set_position(&kart2, 300, 100);
+        c.hold(true);
+        EXPECT_EQ(frame_move(kart2), c.move) << c.what;
+        EXPECT_EQ(player1_moved, 0) << c.what;
+        c.hold(false);
+        EXPECT_EQ(frame_move(kart2), (Move{0, 0})) << c.what;
+    }
+
+    // Start stands for Enter and space, Back for Escape.
+    button(SDL_CONTROLLER_BUTTON_START, true);
+    EXPECT_NE(GetAsyncKeyState(VK_RETURN) & 0x8000, 0);
+    EXPECT_NE(GetAsyncKeyState(VK_SPACE) & 0x8000, 0);
+    button(SDL_CONTROLLER_BUTTON_START, false);
+    button(SDL_CONTROLLER_BUTTON_BACK, true);
+    EXPECT_NE(GetAsyncKeyState(VK_ESCAPE) & 0x8000, 0);
+    button(SDL_CONTROLLER_BUTTON_BACK, false);
+
+    // Unplugged mid-press: its keys are let go at once.
+    button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
+    EXPECT_EQ(frame_move(kart2), (Move{5, 0}));
+    testing_detach_joystick(pad);
+    EXPECT_EQ(frame_move(kart2), (Move{0, 0}));
+}
+
+TEST_F(GameTest, PauseFreezesTheRaceUntilPressedAgainAndEscapeStillEndsIt) {
+    use_blank_track();
+    testing_capture_frames(true);
+    bob_set_position(&kart1, 300, 300);
+    pause_reset();
+    key(SDL_SCANCODE_RIGHT, true);
+    race_frame();
+    const std::vector<BYTE> race_pixels = testing_last_frame().pixels;
+
+    tap(SDL_SCANCODE_P);
+    testing_clear_recorded_calls();
+    EXPECT_EQ(race_paused(), 1);
+    const unsigned shown = testing_last_frame().serial;
+    EXPECT_NE(testing_last_frame().pixels, race_pixels); // "PAUSED" over the frozen race
+    const std::string stop =
+        "IDirectSoundBuffer::Stop #" + std::to_string(sound_slots[engine_sound].buffer->serial);
+    EXPECT_NE(std::find(testing_recorded_calls().begin(), testing_recorded_calls().end(), stop),
+              testing_recorded_calls().end());
+    const DWORD ticks = GetTickCount();
+    const int timer = player1_lap_timer;
+    for (int pass = 0; pass < 10; ++pass)
+        EXPECT_EQ(race_paused(), 1);
+    EXPECT_EQ(testing_last_frame().serial, shown); // nothing drawn while waiting
+    EXPECT_EQ(player1_lap_timer, timer);
+    EXPECT_GE(GetTickCount() - ticks, 10 * 50u); // waited on the virtual clock
+
+    tap(SDL_SCANCODE_P);
+    EXPECT_EQ(race_paused(), 0);
+    EXPECT_EQ(frame_move(kart1), (Move{5, 0}));
+
+    // Losing the focus pauses; Escape while paused posts the destroy message that ends the race.
+    testing_focus_lost();
+    EXPECT_EQ(race_paused(), 1);
+    key(SDL_SCANCODE_ESCAPE, true);
+    EXPECT_EQ(race_paused(), 1);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_DESTROY);
+}
+
+TEST_F(GameTest, TheScreenshotKeySavesTheScreenAsAnEightBitBmpAndNeverOverwrites) {
+    const std::filesystem::path folder =
+        test_output_dir() + "/screenshots-" + std::to_string(getpid());
+    std::filesystem::remove_all(folder);
+    screenshot_folder(folder.c_str());
+    testing_capture_frames(true);
+    race_frame();
+    const PresentedFrame frame = testing_last_frame();
+    tap(SDL_SCANCODE_F12);
+    tap(SDL_SCANCODE_F12);
+    GetAsyncKeyState(VK_SPACE); // the event pump runs
+
+    std::set<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        names.insert(name);
+        EXPECT_TRUE(
+            std::regex_match(name, std::regex(R"(dirtwhirl-\d{4}-\d\d-\d\d-\d{6}(-2)?\.bmp)")))
+            << name;
+        BitmapFile saved{};
+        ASSERT_EQ(bitmap_file_load(&saved, entry.path().c_str()), 1);
+        // Copies: the packed header's fields may not be bound to references.
+        EXPECT_EQ(int{saved.info_header.biWidth}, 640);
+        EXPECT_EQ(int{saved.info_header.biHeight}, 480);
+        EXPECT_EQ(int{saved.info_header.biBitCount}, 8);
+        EXPECT_EQ(std::memcmp(saved.pixels, frame.pixels.data(), 640 * 480), 0);
+        for (int i = 0; i < 256; ++i)
+            EXPECT_EQ(saved.palette[i].peRed, frame.palette[i].peRed);
+        bitmap_file_unload(&saved);
+    }
+    EXPECT_EQ(names.size(), 2u);
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(GameTest, FairLapsNeedTheCheckpointAndGiveBothPlayersTheSameWindow) {
+    use_blank_track(0); // the finish line everywhere
+    fair_laps_track(0);
+    fair_laps_enable(true);
+    auto wiggle = [](int frames) {
+        for (int frame = 0; frame < frames; ++frame) {
+            const bool left = frame % 2 == 1;
+            key(left ? SDL_SCANCODE_RIGHT : SDL_SCANCODE_LEFT, false);
+            key(left ? SDL_SCANCODE_LEFT : SDL_SCANCODE_RIGHT, true);
+            key(left ? SDL_SCANCODE_D : SDL_SCANCODE_A, false);
+            key(left ? SDL_SCANCODE_A : SDL_SCANCODE_D, true);
+            race_frame();
+        }
+    };
+    bob_set_position(&kart1, 100, 100);
+    bob_set_position(&kart2, 100, 200);
+    wiggle(300);
+    EXPECT_EQ(player1_laps, 0);
+    EXPECT_EQ(player2_laps, 0);
+
+    // Both at track 0's checkpoint (320, 382), far enough apart not to touch; 300 frames since
+    // the start, so both laps count, player 2's as well as player 1's, in that frame.
+    bob_set_position(&kart1, 265, 400);
+    bob_set_position(&kart2, 375, 330);
+    wiggle(1);
+    EXPECT_EQ(player1_laps, 1);
+    EXPECT_EQ(player2_laps, 1);
+
+    // Passed once, counted once: the checkpoint is needed again.
+    bob_set_position(&kart1, 100, 100);
+    bob_set_position(&kart2, 100, 200);
+    wiggle(200);
+    EXPECT_EQ(player1_laps, 1);
+    EXPECT_EQ(player2_laps, 1);
+    // A lap 150 frames after the last one is too early for both players; 151 is not.
+    player1_lap_timer = player2_lap_timer = 148;
+    bob_set_position(&kart1, 265, 400);
+    bob_set_position(&kart2, 375, 330);
+    wiggle(2);
+    EXPECT_EQ(player1_laps, 1);
+    EXPECT_EQ(player2_laps, 1);
+    wiggle(1);
+    EXPECT_EQ(player1_laps, 2);
+    EXPECT_EQ(player2_laps, 2);
+}
