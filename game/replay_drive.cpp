@@ -93,31 +93,23 @@ int timed_demo() {
 } // namespace
 
 bool replay_prepare() {
-    std::string error;
     if (replay_mode == ReplayMode::none)
         return true;
     // A replay holds the documented race, whatever the settings file asks for.
     fair_laps_enable(false);
-    switch (replay_mode) {
-    case ReplayMode::none:
-        return true;
-    case ReplayMode::record:
+    std::string error;
+    bool ready;
+    if (replay_mode == ReplayMode::record) {
         // Said now rather than after a whole race.
-        if (!replay_can_save(replay_path.c_str(), error)) {
-            std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
-            return false;
-        }
-        return true;
-    case ReplayMode::play:
-    case ReplayMode::timedemo:
-        if (!replay_load(replay_path.c_str(), replay, error)) {
-            std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
-            return false;
-        }
-        chosen_track = replay.track;
-        return true;
+        ready = replay_can_save(replay_path.c_str(), error);
+    } else {
+        ready = replay_load(replay_path.c_str(), replay, error);
+        if (ready)
+            chosen_track = replay.track;
     }
-    return false;
+    if (!ready)
+        std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
+    return ready;
 }
 
 int replay_race() {
