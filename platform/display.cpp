@@ -10,6 +10,7 @@
 
 #include "platform/presentation.h"
 #include "platform/testing.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -100,6 +101,7 @@ HRESULT DirectDrawCreate(GUID *, IDirectDraw **object, void *) {
     *object = nullptr;
     if (platform::fault("DirectDrawCreate"))
         return DDERR_GENERIC;
+    platform::start_font_lookup(); // text is drawn on the display's surfaces
     *object = new IDirectDraw;
     return DD_OK;
 }

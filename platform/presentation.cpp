@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "platform/display.h"
 #include "platform/events.h"
@@ -31,6 +32,10 @@ DWORD refresh_interval = 16;
 // clock's while tests drive it, so that their refreshes are as deterministic as their frames).
 Uint32 last_show = 0;
 Uint32 last_tick_read = 0;
+// The pixels (rows packed) and palette last handed over, kept only to compare the next frame with.
+std::vector<BYTE> on_screen;
+PALETTEENTRY on_screen_palette[256];
+bool on_screen_known = false;
 
 Uint32 now_ms() {
     return platform::virtual_clock_active() ? last_tick_read : SDL_GetTicks();
@@ -128,7 +133,29 @@ void hand_over() {
     SDL_RenderPresent(renderer);
 }
 
-void show(const IDirectDrawSurface *surface) {
+// Whether the surface through the palette is exactly what was last handed over; if not, it is
+// remembered as what is handed over now.
+bool same_as_on_screen(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
+    const std::size_t width = static_cast<std::size_t>(surface->width);
+    const std::size_t rows = static_cast<std::size_t>(surface->height);
+    bool same = on_screen_known && on_screen.size() == width * rows &&
+                std::memcmp(on_screen_palette, palette, sizeof on_screen_palette) == 0;
+    for (std::size_t y = 0; same && y < rows; ++y)
+        same = std::memcmp(&on_screen[y * width], &surface->pixels[y * surface->pitch], width) == 0;
+    if (same)
+        return true;
+    on_screen.resize(width * rows);
+    for (std::size_t y = 0; y < rows; ++y)
+        std::memcpy(&on_screen[y * width], &surface->pixels[y * surface->pitch], width);
+    std::memcpy(on_screen_palette, palette, sizeof on_screen_palette);
+    on_screen_known = true;
+    return false;
+}
+
+// Puts the surface on the screen. Unless forced (the window's contents were lost or resized), a
+// frame the screen already shows is not handed over again: screens that flip one picture in a
+// loop then cost almost nothing between key tests.
+void show(const IDirectDrawSurface *surface, bool force) {
     const PALETTEENTRY *palette = palette_of(surface);
     ++presented_count;
     dirty = false;
@@ -140,8 +167,12 @@ void show(const IDirectDrawSurface *surface) {
     }
     if (renderer == nullptr || texture == nullptr)
         return;
+    if (same_as_on_screen(surface, palette) && !force)
+        return;
     if (convert(surface, palette))
         hand_over();
+    else
+        on_screen_known = false;
 }
 
 } // namespace
@@ -201,17 +232,18 @@ void present_close(HWND handle) {
     window = nullptr;
     window_handle = nullptr;
     shown = nullptr;
+    on_screen_known = false;
 }
 
 void present_show(const IDirectDrawSurface *primary) {
     shown = primary;
     if (primary != nullptr)
-        show(primary);
+        show(primary, false);
 }
 
 void present_refresh() {
     if (shown != nullptr)
-        show(shown);
+        show(shown, true);
 }
 
 void present_mark_dirty() {
@@ -225,7 +257,7 @@ void present_palette_changed() {
     if (shown == nullptr)
         return;
     if (virtual_clock_active() || now_ms() - last_show >= refresh_interval)
-        show(shown);
+        show(shown, false);
     else
         dirty = true;
 }
@@ -245,7 +277,7 @@ void present_refresh_if_due(DWORD now) {
     last_tick_read = now;
     if (!dirty || shown == nullptr || now_ms() - last_show < refresh_interval)
         return;
-    show(shown);
+    show(shown, false);
     // A surface still locked may go on changing.
     dirty = shown->locked;
 }
@@ -256,6 +288,13 @@ const IDirectDrawSurface *present_shown() {
 
 const PALETTEENTRY *present_shown_palette() {
     return shown != nullptr ? palette_of(shown) : nullptr;
+}
+
+DWORD present_refresh_due_in(DWORD now) {
+    if (!dirty || shown == nullptr)
+        return 24 * 60 * 60 * 1000;
+    const DWORD since = now - last_show;
+    return since < refresh_interval ? refresh_interval - since : 1;
 }
 
 void present_toggle_fullscreen() {

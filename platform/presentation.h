@@ -21,6 +21,9 @@ void present_palette_changed();
 void present_mark_dirty();
 // From every read of the tick count: refreshes a dirty screen, at most once per display refresh.
 void present_refresh_if_due(DWORD now);
+// Milliseconds from now until a dirty screen is due for its refresh (at least 1); a day when none
+// is dirty.
+DWORD present_refresh_due_in(DWORD now);
 // Before a flip: like a real flipping chain, at most one flip per display refresh, so screens
 // that flip in a loop do not spin. Frames paced slower than the refresh never wait here.
 void present_pace();

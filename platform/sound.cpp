@@ -7,10 +7,10 @@
 #include <AL/alext.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/pan_law.h"
 #include "platform/testing.h"
 
 namespace {
@@ -21,109 +21,50 @@ int master_volume = 100; // percent
 IDirectSound *sound_object = nullptr;
 unsigned next_serial = 1;
 
-// OpenAL pans a mono source by its direction with a law of its own. We measure that law once, on a
-// loopback device, so that a pan can keep the louder side at full level and lower the other by
-// exactly the attenuation asked for. Entry i holds both sides' levels for a source at i degrees
-// to the right; a source on the left mirrors it.
-constexpr int pan_law_steps = 90;
-struct PanLevels {
-    float left;
-    float right;
-};
-std::array<PanLevels, pan_law_steps + 1> pan_law{};
-bool pan_law_measured = false;
+// OpenAL pans a mono source by its direction with a law of its own (platform/pan_law.h), so that
+// a pan can keep the louder side at full level and lower the other by exactly the attenuation
+// asked for.
+constexpr int pan_law_steps = static_cast<int>(openal_pan_law.size()) - 1;
 
 void place_at_degrees(ALuint source, float degrees) {
     float radians = degrees * static_cast<float>(M_PI) / 180.0f;
     alSource3f(source, AL_POSITION, std::sin(radians), 0.0f, -std::cos(radians));
 }
 
-// Renders a looping tone at each angle and keeps the root mean square of both channels, measured
-// after the gains have settled.
-void measure_pan_law() {
-    pan_law_measured = true;
-    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback"))
-        return;
+// Tests mix on OpenAL's loopback device, at this rate (0: a real device).
+int loopback_rate = 0;
+LPALCRENDERSAMPLESSOFT render_samples = nullptr;
+
+// The device: the loopback one when a test asked for it, else the system's default.
+ALCdevice *open_device() {
+    if (loopback_rate == 0)
+        return alcOpenDevice(nullptr);
     auto open_loopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
         alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-    auto render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(
+    render_samples = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(
         alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
-    if (open_loopback == nullptr || render == nullptr)
-        return;
-    ALCdevice *loopback = open_loopback(nullptr);
-    if (loopback == nullptr)
-        return;
-    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
-                                 ALC_STEREO_SOFT,
-                                 ALC_FORMAT_TYPE_SOFT,
-                                 ALC_FLOAT_SOFT,
-                                 ALC_FREQUENCY,
-                                 44100,
-                                 0};
-    ALCcontext *measuring = alcCreateContext(loopback, attributes);
-    if (measuring == nullptr || !alcMakeContextCurrent(measuring)) {
-        if (measuring != nullptr)
-            alcDestroyContext(measuring);
-        alcCloseDevice(loopback);
-        return;
-    }
-    std::array<ALubyte, 441> tone{}; // 1 kHz at 44100 Hz, 10 whole periods
-    for (std::size_t i = 0; i < tone.size(); ++i)
-        tone[i] = static_cast<ALubyte>(128 + 100 * std::sin(2 * M_PI * 1000.0 * i / 44100.0));
-    ALuint buffer = 0, source = 0;
-    alGenBuffers(1, &buffer);
-    alBufferData(buffer, AL_FORMAT_MONO8, tone.data(), tone.size(), 44100);
-    alGenSources(1, &source);
-    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
-    alSourcei(source, AL_LOOPING, AL_TRUE);
-    alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
-    alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
-    alSourcePlay(source);
-    std::array<float, 2 * 2048> frames{};
-    bool ok = alGetError() == AL_NO_ERROR;
-    for (int step = 0; ok && step <= pan_law_steps; ++step) {
-        place_at_degrees(source, static_cast<float>(step));
-        render(loopback, frames.data(), 2048);
-        double left = 0, right = 0;
-        for (int i = 1024; i < 2048; ++i) {
-            left += frames[2 * i] * frames[2 * i];
-            right += frames[2 * i + 1] * frames[2 * i + 1];
-        }
-        pan_law[step] = {static_cast<float>(std::sqrt(left / 1024)),
-                         static_cast<float>(std::sqrt(right / 1024))};
-    }
-    alDeleteSources(1, &source);
-    alDeleteBuffers(1, &buffer);
-    alcMakeContextCurrent(nullptr);
-    alcDestroyContext(measuring);
-    alcCloseDevice(loopback);
-    if (!ok || pan_law[0].left <= 0.0f)
-        pan_law = {};
+    if (open_loopback == nullptr || render_samples == nullptr)
+        return nullptr;
+    return open_loopback(nullptr);
 }
 
 // The angle, in degrees to the louder side, at which the quieter side is attenuation_db below the
 // louder one, and the gain that brings the louder side back to its level at the centre.
 void pan_placement(float attenuation_db, float *degrees, float *gain) {
-    if (pan_law[0].left <= 0.0f) {
-        // No measured law: a plain sweep from the centre to the side.
-        *degrees = 90.0f * std::min(attenuation_db, 100.0f) / 100.0f;
-        *gain = 1.0f;
-        return;
-    }
     auto difference_db = [](const PanLevels &levels) {
         float quiet = std::max(levels.left, 1e-6f);
         return 20.0f * std::log10(std::max(levels.right, 1e-6f) / quiet);
     };
     float previous = 0.0f;
     for (int step = 1; step <= pan_law_steps; ++step) {
-        float current = difference_db(pan_law[step]);
+        float current = difference_db(openal_pan_law[step]);
         if (current >= attenuation_db || step == pan_law_steps) {
             float t = current > previous ? (attenuation_db - previous) / (current - previous) : 1;
             t = std::clamp(t, 0.0f, 1.0f);
             *degrees = static_cast<float>(step - 1) + t;
-            float loud =
-                pan_law[step - 1].right + t * (pan_law[step].right - pan_law[step - 1].right);
-            *gain = loud > 0.0f ? std::min(1.0f, pan_law[0].right / loud) : 1.0f;
+            float loud = openal_pan_law[step - 1].right +
+                         t * (openal_pan_law[step].right - openal_pan_law[step - 1].right);
+            *gain = loud > 0.0f ? std::min(1.0f, openal_pan_law[0].right / loud) : 1.0f;
             return;
         }
         previous = current;
@@ -254,15 +195,20 @@ HRESULT DirectSoundCreate(GUID *device_guid, IDirectSound **object, void *outer)
     // A machine without a sound card is no error here (the layer then runs silent and the game
     // says so once): OpenAL's own error lines are kept quiet unless the user asked for them.
     setenv("ALSOFT_LOGLEVEL", "0", 0);
-    if (!pan_law_measured)
-        measure_pan_law();
-    device = alcOpenDevice(nullptr);
+    device = open_device();
     if (device == nullptr)
         return DSERR_NODRIVER;
     // Mixing in short updates: a sound restarted every 30 ms frame then starts again within a
     // few milliseconds of when it is asked to, not a whole (default 20 ms or longer) update late.
     const ALCint attributes[] = {ALC_REFRESH, 200, 0};
-    context = alcCreateContext(device, attributes);
+    const ALCint loopback_attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
+                                          ALC_STEREO_SOFT,
+                                          ALC_FORMAT_TYPE_SOFT,
+                                          ALC_FLOAT_SOFT,
+                                          ALC_FREQUENCY,
+                                          loopback_rate,
+                                          0};
+    context = alcCreateContext(device, loopback_rate != 0 ? loopback_attributes : attributes);
     if (context == nullptr || !alcMakeContextCurrent(context)) {
         if (context != nullptr)
             alcDestroyContext(context);
@@ -506,4 +452,15 @@ DWORD IDirectSoundBuffer::Release() {
     std::erase(owner->buffers, this);
     destroy_buffer(this);
     return 0;
+}
+
+void testing_use_loopback_sound(int rate) {
+    loopback_rate = rate;
+}
+
+bool testing_render_sound(float *frames, int count) {
+    if (loopback_rate == 0 || device == nullptr || render_samples == nullptr || count <= 0)
+        return false;
+    render_samples(device, frames, count);
+    return true;
 }

@@ -65,6 +65,15 @@ void testing_on_present(void (*callback)(const PresentedFrame &frame, void *user
 void testing_present_convert();
 void testing_present_hand_over();
 
+// --- Sound on the loopback device ---------------------------------------------------------
+// From the next DirectSoundCreate on, the sound object mixes on OpenAL's loopback device (stereo,
+// 32-bit float, at the given rate; 0 goes back to a real device): nothing is heard, and time
+// passes only as testing_render_sound mixes it.
+void testing_use_loopback_sound(int rate);
+// Mixes the next `count` frames (left and right interleaved) into frames; false without a
+// loopback device.
+bool testing_render_sound(float *frames, int count);
+
 // --- Faults --------------------------------------------------------------------------------
 // The named operation ("SetDisplayMode", "CreateSurface", "Lock", "Flip", "CreateWindow",
 // "CreateSoundBuffer", "Acquire", ...) fails the next `times` times it is called, after letting

@@ -10,7 +10,9 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <future>
 #include <string>
+#include <system_error>
 
 #include "platform/presentation.h"
 #include "platform/testing.h"
@@ -49,13 +51,15 @@ std::string find_font_file() {
     return path;
 }
 
+std::future<std::string> font_lookup;
+
 TTF_Font *the_font() {
     if (font != nullptr || font_tried)
         return font;
     font_tried = true;
+    const std::string path = font_lookup.valid() ? font_lookup.get() : find_font_file();
     if (!TTF_WasInit() && TTF_Init() != 0)
         return nullptr;
-    const std::string path = find_font_file();
     if (!path.empty())
         font = TTF_OpenFont(path.c_str(), font_points);
     return font;
@@ -120,6 +124,16 @@ bool is_out(HDC dc) {
 }
 
 } // namespace
+
+// Without a thread to spare, the first text looks the font up itself.
+void platform::start_font_lookup() {
+    if (font_tried || font_lookup.valid())
+        return;
+    try {
+        font_lookup = std::async(std::launch::async, find_font_file);
+    } catch (const std::system_error &) {
+    }
+}
 
 HRESULT IDirectDrawSurface::GetDC(HDC *out) {
     if (out == nullptr)

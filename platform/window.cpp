@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -467,6 +468,19 @@ DWORD GetTickCount() {
     }
     platform::present_refresh_if_due(now);
     return now;
+}
+
+void Sleep(DWORD ms) {
+    if (virtual_clock)
+        return;
+    const Uint32 until = SDL_GetTicks() + ms;
+    for (;;) {
+        const DWORD now = GetTickCount(); // shows a dirty screen once it is due
+        const Uint32 left = until - now;
+        if (left == 0 || left > ms) // reached, or passed (the difference wrapped)
+            return;
+        SDL_Delay(std::min<Uint32>(left, platform::present_refresh_due_in(now)));
+    }
 }
 
 // The same counted clock that tests drive: everything that follows the virtual clock (the flip's

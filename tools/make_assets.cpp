@@ -1402,9 +1402,10 @@ bool write_wav(const std::filesystem::path &path, const std::vector<double> &wav
 }
 
 // The engine: one firing every 30 ms, a buzz whose every partial is a multiple of 100/3 Hz, so
-// the wave repeats every 30 ms exactly. Each firing dies away before the next and the wave is
-// silent from 26 ms to 3.5 ms past each 30 ms mark: the race restarts the sound every frame, and a
-// frame lasts 30 ms or a little more, so the restart always cuts it where it is silent.
+// the wave repeats every 30 ms exactly. The race restarts the sound every 30 ms frame, and the
+// restart reaches the mix at the sound device's next 5 ms update, so it cuts the wave 25, 30 or
+// 35 ms after the last restart: each firing runs from 6.5 to 24 ms past its 30 ms mark and the
+// wave is silent between, so that every such cut, and the restart itself, falls in silence.
 std::vector<double> engine_wave() {
     const int length = 2756; // 250 ms
     std::vector<double> wave(length);
@@ -1420,10 +1421,10 @@ std::vector<double> engine_wave() {
         const double ms = 1000.0 * t;
         const double phase_ms = ms - period_ms * static_cast<int>(ms / period_ms);
         double firing = 0;
-        if (phase_ms >= 3.5 && phase_ms < 5.5) {
-            firing = (phase_ms - 3.5) / 2;
-        } else if (phase_ms >= 5.5 && phase_ms < 26) {
-            const double left = 1 - (phase_ms - 5.5) / 20.5;
+        if (phase_ms >= 6.5 && phase_ms < 8.5) {
+            firing = (phase_ms - 6.5) / 2;
+        } else if (phase_ms >= 8.5 && phase_ms < 24) {
+            const double left = 1 - (phase_ms - 8.5) / 15.5;
             firing = 0.6 * left * left + 0.4 * left;
         }
         const double fade = i > length - 800 ? (length - i) / 800.0 : 1.0;

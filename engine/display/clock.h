@@ -1,4 +1,4 @@
-// The frame clock: remembers when a frame began and busy-waits until a number of milliseconds
+// The frame clock: remembers when a frame began and waits until a number of milliseconds
 // have passed since then. Differences are unsigned 32-bit, so a wrap of the tick count is fine.
 #pragma once
 

@@ -10,6 +10,7 @@
 #include "engine/display/clock.h"
 #include "engine/display/log.h"
 #include "platform/testing.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -57,14 +58,30 @@ TEST(Clock, WaitMeasuresFromTheStartAcrossTheWrap) {
     EXPECT_EQ(clock_wait(0), 24u);
 }
 
-TEST(Clock, WaitSpinsUntilEnoughTimeHasPassed) {
-    testing_use_virtual_clock(1000, 1);
-    clock_start(); // reads 1000
-    const std::uint32_t returned = clock_wait(30);
-    EXPECT_GE(returned - 1000u, 30u);
-    EXPECT_LE(returned - 1000u, 32u);
-    // A second wait after the same start measures from the same start: it returns at once.
-    EXPECT_LE(clock_wait(30) - returned, 2u);
+// Each read of the virtual clock adds 1 ms: the wait returns the read after the first one that
+// sees the time gone, also across the wrap, and a second wait from the same start at once.
+TEST(Clock, WaitReturnsTheReadAfterTheTimeHasPassed) {
+    const struct {
+        std::uint32_t start, wait, returned;
+    } cases[] = {{1000, 30, 1031}, {4294967280u, 30, 15}, {4294967295u, 1, 1}, {7, 0, 9}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.start);
+        testing_use_virtual_clock(c.start, 1);
+        EXPECT_EQ(clock_start(), c.start);
+        EXPECT_EQ(clock_wait(c.wait), c.returned);
+        EXPECT_EQ(clock_wait(c.wait), c.returned + 2);
+    }
+    testing_use_real_clock();
+}
+
+// On the real clock the wait sleeps most of the time, and still never returns early.
+TEST(Clock, RealWaitNeverReturnsEarly) {
+    testing_use_real_clock();
+    for (std::uint32_t ms : {1u, 2u, 17u}) {
+        const std::uint32_t start = clock_start();
+        EXPECT_GE(clock_wait(ms) - start, ms);
+        EXPECT_GE(GetTickCount() - start, ms);
+    }
 }
 
 TEST_F(LogTest, WriteWithoutALogCreatesNothing) {

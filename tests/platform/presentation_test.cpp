@@ -9,6 +9,7 @@
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
 #include "platform/events.h"
+#include "platform/testing.h"
 #include "tests/support/headless.h"
 
 TEST(Presentation, TheScreenShowsEveryPixelThroughThePalette) {
@@ -57,5 +58,49 @@ TEST(Presentation, TheScreenShowsEveryPixelThroughThePalette) {
         }
     }
     EXPECT_GT(compared, 1000);
+    display_shutdown();
+}
+
+// The colour on the screen at picture pixel (x, y).
+Uint32 on_screen(int x, int y) {
+    SDL_Renderer *renderer = SDL_GetRenderer(platform::sdl_window(main_window));
+    int width = 0, height = 0;
+    SDL_GetRendererOutputSize(renderer, &width, &height);
+    const double scale = std::min(width / 640.0, height / 480.0);
+    SDL_Rect at{static_cast<int>((width - 640 * scale) / 2 + (x + 0.5) * scale),
+                static_cast<int>((height - 480 * scale) / 2 + (y + 0.5) * scale), 1, 1};
+    Uint32 colour = 0;
+    SDL_RenderReadPixels(renderer, &at, SDL_PIXELFORMAT_ARGB8888, &colour, 4);
+    return colour;
+}
+
+// A flip of the frame the screen already shows is not handed over again; any change of a pixel,
+// also in the last row, or of the palette is.
+TEST(Presentation, EveryChangeReachesTheScreenAcrossFlipsOfTheSameFrame) {
+    ASSERT_NE(open_test_window(), nullptr);
+    ASSERT_EQ(display_init(640, 480, 8), 1);
+    testing_use_virtual_clock(0, 0);
+    PALETTEENTRY palette[256] = {};
+    palette[1] = {200, 10, 10, 4};
+    palette[2] = {10, 200, 10, 4};
+    palette_set_all(palette);
+    auto flip_filled = [](BYTE corner) {
+        display_fill_surface(back_surface, 1);
+        display_lock_back();
+        back_buffer[479 * back_pitch + 639] = corner;
+        display_unlock_back();
+        ASSERT_EQ(display_flip(), 1);
+    };
+    flip_filled(1);
+    flip_filled(1);
+    EXPECT_EQ(on_screen(639, 479), 0xFFC80A0Au);
+    flip_filled(2);
+    EXPECT_EQ(on_screen(639, 479), 0xFF0AC80Au);
+    const PALETTEENTRY blue{10, 10, 200, 4};
+    palette_set_entry(2, &blue);
+    flip_filled(2);
+    EXPECT_EQ(on_screen(639, 479), 0xFF0A0AC8u);
+    EXPECT_EQ(on_screen(320, 240), 0xFFC80A0Au);
+    testing_use_real_clock();
     display_shutdown();
 }

@@ -449,11 +449,7 @@ TEST_F(AssetSounds, EngineSoundRepeatsEvery30MillisecondsSoRestartsJoinSmoothly)
         worst = std::max(worst, static_cast<int>(std::abs(later - samples[i]) + 0.5));
     }
     EXPECT_LE(worst, 6);
-    // The race restarts the sound every frame, 30 ms or a little more apart: wherever such a
-    // restart cuts it, the wave is at rest, as it is where it starts, so the restart cannot click.
-    for (int cut = 331; cut <= 364; ++cut)
-        EXPECT_LE(std::abs(samples[cut] - 128), 2) << "restart at sample " << cut;
-    EXPECT_LE(std::abs(samples[0] - 128), 2);
+    // Where the race's restarts cut it, as a device mixes them, is tested on the loopback device.
     // A buzz, not a click: the wave swings through the middle many times each frame.
     int crossings = 0;
     for (int i = 1; i < 331; ++i)
