@@ -171,3 +171,34 @@ write('palette', 'numbers-beyond-int',
 write('palette', 'signs-without-digits', b'1 2 + 3 - 4 -- 5 +-6')
 write('palette', 'empty', b'')
 write('palette', 'nul-bytes', b'1\0 2 3 4')
+
+# --- Replays --------------------------------------------------------------------------------
+# The committed golden replays are replayed from tests/replays; these are small ones around them.
+RACE_KEYS = bytes([205, 203, 200, 208, 32, 30, 17, 31, 49, 48, 1])
+
+
+def dwr(frames=((0, 0),), track=0, keys=RACE_KEYS, laps=(0, 0), last_hash=0, count=None,
+        version=1, magic=b'DWRP'):
+    body = b''.join(struct.pack('<HI', k, h) for k, h in frames)
+    count = len(frames) if count is None else count
+    trailer = struct.pack('<IHHQ', count, laps[0], laps[1], last_hash)
+    return magic + struct.pack('<HBB', version, track, len(keys)) + keys + body + trailer
+
+
+valid_dwr = dwr(frames=((0x0001, 0x12345678), (0x0401, 0x9abcdef0), (0x07ff, 1)), track=2,
+                laps=(3, 10), last_hash=0x0123456789abcdef)
+write('dwr', 'valid-three-frames', valid_dwr)
+write('dwr', 'valid-two-keys', dwr(keys=bytes([205, 1]), frames=((3, 7),)))
+write('dwr', 'version-2', dwr(version=2))
+write('dwr', 'other-magic', dwr(magic=b'DWRQ'))
+write('dwr', 'track-3', dwr(track=3))
+write('dwr', 'key-not-raced', dwr(keys=bytes([205, 16])))
+write('dwr', 'key-twice', dwr(keys=bytes([205, 205])))
+write('dwr', 'no-keys', dwr(keys=b''))
+write('dwr', 'key-bit-past-table', dwr(keys=bytes([205, 1]), frames=((4, 0),)))
+write('dwr', 'count-too-high', dwr(count=2))
+write('dwr', 'count-huge', dwr(count=0xFFFFFFFF))
+write('dwr', 'count-zero', dwr(frames=(), count=0))
+write('dwr', 'laps-11', dwr(laps=(11, 0)))
+for cut in (0, 3, 7, 18, 24, len(valid_dwr) - 1):
+    write('dwr', 'truncated-at-%d' % cut, valid_dwr[:cut])

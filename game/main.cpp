@@ -12,6 +12,7 @@
 #include "game/options.h"
 #include "game/pause.h"
 #include "game/race.h"
+#include "game/replay_drive.h"
 #include "game/settings.h"
 #include "game/setup.h"
 #include "platform/data_paths.h"
@@ -170,7 +171,7 @@ int winner_screen_for_laps() {
     return player1_laps > player2_laps ? winner1_screen() : winner2_screen();
 }
 
-int race_loop() {
+int race_loop(bool (*after_frame)(int frame_result)) {
     pause_reset();
     for (;;) {
         MSG msg;
@@ -183,12 +184,16 @@ int race_loop() {
         if (race_paused() != 0)
             continue;
         computer_race_frame();
-        if (race_frame() == 5)
+        const int result = race_frame();
+        const bool go_on = after_frame == nullptr || after_frame(result);
+        if (result == 5 || !go_on)
             return 0;
     }
 }
 
 int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!replay_prepare())
+        return 2;
     WNDCLASS window_class{};
     window_class.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
     window_class.lpfnWndProc = window_proc;
@@ -216,12 +221,20 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         DestroyWindow(window);
         return 1;
     }
-    intro_screen();
-    title_screen();
-    computer_race_start(static_cast<std::uint32_t>(std::rand()));
-    const int exit_code = race_loop();
+    // A replay goes straight to its race; a timed demo shows nothing after it either.
+    const bool replayed = replay_mode == ReplayMode::play || replay_mode == ReplayMode::timedemo;
+    if (!replayed) {
+        intro_screen();
+        title_screen();
+    }
+    // A replay hears its recorded keys alone: the computer drives only races that are played.
+    const std::uint32_t seed = static_cast<std::uint32_t>(std::rand());
+    if (!replayed)
+        computer_race_start(seed);
+    const int exit_code = replay_race();
     computer_race_end();
-    winner_screen_for_laps();
+    if (replay_mode != ReplayMode::timedemo)
+        winner_screen_for_laps();
     game_shutdown();
     DestroyWindow(window);
     return exit_code;
@@ -240,6 +253,8 @@ int program_main(int argc, char **argv, HINSTANCE instance) {
     if (!choose_data_folder(options.data_folder))
         return 1;
     chosen_track = options.track;
+    replay_mode = options.replay;
+    replay_path = options.replay_file;
     settings_start(options.config_file);
     // An option given on the command line goes before the settings file.
     if (options.mode != StartMode::as_settings)

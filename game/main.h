@@ -48,9 +48,10 @@ int winner2_screen();
 int winner_screen_for_laps();
 
 // The race loop: one message, the computer drivers' keys and one race frame per pass (neither
-// while paused). Returns the
-// exit code: the quit message's parameter, or 0 after a won race.
-int race_loop();
+// while paused). Returns the exit code: the quit message's parameter, or 0 after a won race. A
+// watcher (a replay) is called after every race frame with its result; when it returns false the
+// race ends there, with 0.
+int race_loop(bool (*after_frame)(int frame_result) = nullptr);
 
 // The whole program; returns its exit code.
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);

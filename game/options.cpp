@@ -18,6 +18,14 @@ struct OptionEntry {
     bool (*apply)(Options &options, const char *value);
 };
 
+bool set_replay(Options &options, ReplayMode mode, const char *file) {
+    if (*file == '\0')
+        return false;
+    options.replay = mode;
+    options.replay_file = file;
+    return true;
+}
+
 const OptionEntry option_table[] = {
     {"--window", nullptr, "start in a window (Alt+Enter switches)",
      [](Options &o, const char *) {
@@ -65,6 +73,12 @@ const OptionEntry option_table[] = {
          o.computer_level = level;
          return true;
      }},
+    {"--record", "FILE", "record the race into the replay FILE",
+     [](Options &o, const char *v) { return set_replay(o, ReplayMode::record, v); }},
+    {"--play", "FILE", "play the replay FILE on the screen and check it against the recording",
+     [](Options &o, const char *v) { return set_replay(o, ReplayMode::play, v); }},
+    {"--timedemo", "FILE", "play the replay FILE as fast as possible, timed, and check it",
+     [](Options &o, const char *v) { return set_replay(o, ReplayMode::timedemo, v); }},
 };
 
 void print_usage_line(std::FILE *to) {

@@ -11,6 +11,8 @@
 
 // as_settings: as the settings file says (full screen unless it says otherwise).
 enum class StartMode { as_settings, fullscreen, window };
+// A race recorded into a replay file, or a replay played back on the screen or as a timed demo.
+enum class ReplayMode { none, record, play, timedemo };
 
 struct Options {
     StartMode mode = StartMode::as_settings;     // --window, --fullscreen
@@ -19,6 +21,9 @@ struct Options {
     std::string config_file;                     // --config FILE; empty: the usual settings file
     bool computer[2] = {false, false};           // --computer 1|2; none: as the settings file says
     std::optional<ComputerLevel> computer_level; // --level; none: as the settings file says
+    // --record FILE, --play FILE, --timedemo FILE; the last of them counts.
+    ReplayMode replay = ReplayMode::none;
+    std::string replay_file;
 };
 
 enum class OptionsResult {

@@ -20,6 +20,7 @@
 
 std::string data_folder;
 int chosen_track = -1;
+int race_track = -1;
 
 namespace {
 
@@ -161,6 +162,7 @@ bool init() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     const int drawn_track = std::rand() % 3;
     const int track_index = chosen_track >= 0 && chosen_track < 3 ? chosen_track : drawn_track;
+    race_track = track_index;
     fair_laps_track(track_index);
     char track_name[32];
     std::snprintf(track_name, sizeof track_name, "images/track%d.bmp", track_index);

@@ -14,6 +14,8 @@ constexpr int kart_height = 72;
 // the working directory, with the plain relative names) and the track (-1: one at random).
 extern std::string data_folder;
 extern int chosen_track;
+// The track game_init loaded, 0 to 2; -1 before.
+extern int race_track;
 
 // A data file's name as the loaders get it, such as "images/intro.bmp" inside data_folder.
 std::string data_file(const char *name);

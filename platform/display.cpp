@@ -306,7 +306,7 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface *, DWORD) {
     return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::Lock(const RECT *, DDSURFACEDESC *desc, DWORD, void *) {
+HRESULT IDirectDrawSurface::Lock(const RECT *, DDSURFACEDESC *desc, DWORD flags, void *) {
     if (desc == nullptr || desc->dwSize != DDSURFACEDESC_SIZE)
         return DDERR_INVALIDPARAMS;
     if (lost)
@@ -314,13 +314,15 @@ HRESULT IDirectDrawSurface::Lock(const RECT *, DDSURFACEDESC *desc, DWORD, void 
     if (locked || platform::fault("Lock"))
         return DDERR_SURFACEBUSY;
     locked = true;
+    locked_for_reading = (flags & DDLOCK_READONLY) != 0;
     desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_LPSURFACE;
     desc->dwWidth = static_cast<DWORD>(width);
     desc->dwHeight = static_cast<DWORD>(height);
     desc->lPitch = pitch;
     desc->lpSurface = pixels.data();
     desc->ddsCaps.dwCaps = caps;
-    if ((caps & DDSCAPS_PRIMARYSURFACE) != 0)
+    // A lock for reading leaves what is on the screen as it is.
+    if ((caps & DDSCAPS_PRIMARYSURFACE) != 0 && !locked_for_reading)
         platform::present_mark_dirty();
     return DD_OK;
 }
@@ -329,7 +331,7 @@ HRESULT IDirectDrawSurface::Unlock(void *) {
     if (!locked)
         return DDERR_NOTLOCKED;
     locked = false;
-    if ((caps & DDSCAPS_PRIMARYSURFACE) != 0)
+    if ((caps & DDSCAPS_PRIMARYSURFACE) != 0 && !locked_for_reading)
         platform::present_mark_dirty();
     return DD_OK;
 }

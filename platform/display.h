@@ -60,6 +60,7 @@ constexpr DWORD DDBLT_KEYSRC = 0x8000;
 constexpr DWORD DDBLT_WAIT = 0x1000000;
 constexpr DWORD DDFLIP_WAIT = 0x01;
 constexpr DWORD DDLOCK_WAIT = 0x01;
+constexpr DWORD DDLOCK_READONLY = 0x10;
 constexpr DWORD DDCKEY_SRCBLT = 0x08;
 constexpr DWORD DDWAITVB_BLOCKBEGIN = 0x01;
 
@@ -140,6 +141,7 @@ public:
     DWORD caps = 0;
     std::vector<BYTE> pixels;
     bool locked = false;
+    bool locked_for_reading = false; // DDLOCK_READONLY: nothing on the screen changes
     bool lost = false;
     bool has_color_key = false;
     DDCOLORKEY color_key{};

@@ -524,11 +524,14 @@ HRESULT IDirectInputDevice::GetDeviceState(DWORD size, void *data) {
     // A failed read shows nothing held down rather than the last state.
     if (result != DI_OK) {
         std::memset(data, 0, size);
+        if (kind == Kind::keyboard)
+            platform::report_device_read(static_cast<const BYTE *>(data));
         return result;
     }
     switch (kind) {
     case Kind::keyboard:
         read_keyboard(static_cast<BYTE *>(data));
+        platform::report_device_read(static_cast<const BYTE *>(data));
         break;
     case Kind::mouse:
         read_mouse(static_cast<DIMOUSESTATE *>(data));

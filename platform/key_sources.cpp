@@ -18,6 +18,7 @@ struct SourceKeys {
 
 SourceKeys sources[key_source_count];
 bool replay_only = false;
+const KeyReadWatch *read_watch = nullptr;
 
 // The DirectInput key that stands for a virtual key; 0 when none does.
 int dik_of_virtual_key(int vk) {
@@ -81,7 +82,21 @@ void key_sources_replay_only(bool on) {
     replay_only = on;
 }
 
+void key_sources_watch_reads(const KeyReadWatch *watch) {
+    read_watch = watch;
+}
+
 namespace platform {
+
+void report_device_read(const std::uint8_t keys[256]) {
+    if (read_watch != nullptr && read_watch->device_read != nullptr)
+        read_watch->device_read(keys);
+}
+
+void report_async_read(int virtual_key, bool down) {
+    if (read_watch != nullptr && read_watch->async_read != nullptr)
+        read_watch->async_read(virtual_key, down);
+}
 
 void merge_held_keys(std::uint8_t keys[256]) {
     if (replay_only)

@@ -20,6 +20,15 @@ void key_source_release_all(KeySource source);
 // keyboard's own keys and the other sources are not heard, so a replay plays what was recorded.
 void key_sources_replay_only(bool on);
 
+// Watches what the keyboard's two views report, without changing it (a replay being recorded):
+// after each read of the keyboard device, the 256 bytes it filled in; after each
+// GetAsyncKeyState, the virtual key asked about and whether it was reported down. Null stops.
+struct KeyReadWatch {
+    void (*device_read)(const std::uint8_t keys[256]);
+    void (*async_read)(int virtual_key, bool down);
+};
+void key_sources_watch_reads(const KeyReadWatch *watch);
+
 namespace platform {
 
 // Inside the platform: the keyboard device's read. Adds the keys the sources hold to a 256-byte
@@ -29,5 +38,8 @@ void merge_held_keys(std::uint8_t keys[256]);
 // virtual key, 0 when none does; -1 when the keyboard's own state decides (not in replay-only
 // mode and no source holds it).
 int held_virtual_key(int virtual_key);
+// Inside the platform: what a read reported, for the watch.
+void report_device_read(const std::uint8_t keys[256]);
+void report_async_read(int virtual_key, bool down);
 
 } // namespace platform

@@ -465,12 +465,16 @@ std::int16_t GetAsyncKeyState(int virtual_key) {
         return 0;
     // After a close request the screens that poll a key are let through, so the program walks
     // to its normal tear-down. Escape is left alone: held, it would keep the race loop going.
-    if (close_request && virtual_key != VK_ESCAPE)
-        return static_cast<std::int16_t>(0x8000);
-    const int held = platform::held_virtual_key(virtual_key);
-    const bool own = virtual_keys[virtual_key] != 0 || virtual_keys_unseen[virtual_key] != 0;
-    virtual_keys_unseen[virtual_key] = 0;
-    const bool down = held < 0 ? own : held == 1;
+    bool down;
+    if (close_request && virtual_key != VK_ESCAPE) {
+        down = true;
+    } else {
+        const int held = platform::held_virtual_key(virtual_key);
+        const bool own = virtual_keys[virtual_key] != 0 || virtual_keys_unseen[virtual_key] != 0;
+        virtual_keys_unseen[virtual_key] = 0;
+        down = held < 0 ? own : held == 1;
+    }
+    platform::report_async_read(virtual_key, down);
     return down ? static_cast<std::int16_t>(0x8000) : 0;
 }
 
@@ -504,6 +508,15 @@ void Sleep(DWORD ms) {
             return;
         SDL_Delay(std::min<Uint32>(left, platform::present_refresh_due_in(now)));
     }
+}
+
+// The same counted clock that tests drive: everything that follows the virtual clock (the flip's
+// pacing, the screen's refresh) then runs without waiting.
+void tick_count_unpaced(bool on) {
+    if (on)
+        testing_use_virtual_clock(SDL_GetTicks(), 1);
+    else
+        testing_use_real_clock();
 }
 
 void testing_use_virtual_clock(DWORD start, DWORD auto_step) {

@@ -137,3 +137,10 @@ DWORD GetTickCount();
 // Suspends the thread for at least ms milliseconds (a dirty screen that comes due for its refresh
 // meanwhile is shown on time). On the virtual clock it returns at once: tests advance the ticks.
 void Sleep(DWORD ms);
+
+// A timed demo, which runs frames as fast as the machine can: while on, the tick count no longer
+// follows the wall clock but moves on by one millisecond at every read, from the time it was
+// turned on, so a wait on it ends after as many reads as it waits milliseconds and Sleep returns at
+// once; and flips are not held back to the display's refresh. Off, the tick count is the wall clock
+// again.
+void tick_count_unpaced(bool on);

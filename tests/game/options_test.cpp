@@ -79,20 +79,25 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
         EXPECT_EQ(parsed.options.mode, c.mode);
         EXPECT_EQ(parsed.options.track, c.track);
         EXPECT_EQ(parsed.options.data_folder, c.data);
+        EXPECT_EQ(parsed.options.replay, ReplayMode::none);
         EXPECT_EQ(parsed.options.config_file, c.config);
         EXPECT_EQ(parsed.options.computer[0], c.computer[0]);
         EXPECT_EQ(parsed.options.computer[1], c.computer[1]);
         EXPECT_EQ(parsed.options.computer_level, c.level);
         EXPECT_EQ(parsed.out + parsed.err, "");
     }
+    const Parsed replay = parse({"--record", "a.dwr", "--play=b.dwr", "--timedemo", "c.dwr"});
+    EXPECT_EQ(replay.options.replay, ReplayMode::timedemo);
+    EXPECT_EQ(replay.options.replay_file, "c.dwr");
 }
 
 TEST(Options, MistakesPrintTheUsageLineOnTheErrorStream) {
     // Each ends with the argument that is wrong.
     const std::vector<std::vector<const char *>> mistakes = {
-        {"--bogus"},         {"--track", "7"}, {"--track", "01"},  {"--track"},
-        {"--track="},        {"--data", ""},   {"--window=yes"},   {"--track", "1", "extra"},
-        {"--computer", "3"}, {"--computer"},   {"--level", "Hard"}};
+        {"--bogus"},         {"--track", "7"}, {"--track", "01"},   {"--track"},
+        {"--track="},        {"--data", ""},   {"--window=yes"},    {"--track", "1", "extra"},
+        {"--computer", "3"}, {"--computer"},   {"--level", "Hard"}, {"--play"},
+        {"--record="}};
     for (const auto &arguments : mistakes) {
         const Parsed parsed = parse(arguments);
         SCOPED_TRACE(arguments.back());
@@ -106,7 +111,7 @@ TEST(Options, HelpAndVersionAnswerOnTheOutputStreamEvenAfterOtherOptions) {
     const Parsed help = parse({"--window", "--help", "--bogus"});
     EXPECT_EQ(help.result, OptionsResult::exit_ok);
     for (const char *listed : {"usage: dirtwhirl", "--window", "--fullscreen", "--track N",
-                               "--data DIR", "DIRTWHIRL_DATA"})
+                               "--data DIR", "--record FILE", "--timedemo FILE", "DIRTWHIRL_DATA"})
         EXPECT_NE(help.out.find(listed), std::string::npos) << listed;
     const Parsed version = parse({"--version"});
     EXPECT_EQ(version.result, OptionsResult::exit_ok);
