@@ -71,7 +71,12 @@ std::FILE *open_new_file(std::string &name) {
     localtime_r(&now, &local);
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
     for (int n = 1; n < 1000; ++n) {
-        name = folder + "/dirtwhirl-" + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".bmp";
+        name = folder + "/dirtwhirl-" + stamp;
+        if (n > 1) {
+            name += '-';
+            name += std::to_string(n);
+        }
+        name += ".bmp";
         // "x": fails when the file exists, so nothing is ever overwritten.
         if (std::FILE *file = std::fopen(name.c_str(), "wbx"))
             return file;
