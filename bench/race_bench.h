@@ -33,16 +33,9 @@ inline bool bench_environment() {
 
 // The window as the entry point makes it; main_window and main_instance set.
 inline bool bench_open_window() {
-    WNDCLASS window_class{};
-    window_class.lpfnWndProc = window_proc;
-    window_class.lpszClassName = "WINXCLASS";
-    if (RegisterClassA(&window_class) == 0)
-        return false;
-    main_instance = GetModuleHandleA(nullptr);
-    main_window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0, 64,
-                                  48, nullptr, nullptr, main_instance, nullptr);
-    if (main_window == nullptr)
-        std::fprintf(stderr, "bench: no window: %s\n", window_last_error());
+    std::string why;
+    if (open_game_window(GetModuleHandleA(nullptr), &why) == nullptr)
+        std::fprintf(stderr, "bench: %s\n", why.c_str());
     return main_window != nullptr;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
@@ -191,9 +192,7 @@ int race_loop(bool (*after_frame)(int frame_result)) {
     }
 }
 
-int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    if (!replay_prepare())
-        return 2;
+HWND open_game_window(HINSTANCE instance, std::string *why) {
     WNDCLASS window_class{};
     window_class.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
     window_class.lpfnWndProc = window_proc;
@@ -202,19 +201,31 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     window_class.lpszClassName = "WINXCLASS";
-    // A program that cannot start says why and fails, rather than exiting as if all went well.
     if (RegisterClassA(&window_class) == 0) {
-        std::fprintf(stderr, "dirtwhirl: cannot register the window class\n");
-        return 1;
+        *why = "cannot register the window class";
+        return nullptr;
     }
     HWND window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0, 64,
                                   48, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
-        std::fprintf(stderr, "dirtwhirl: cannot open the game window: %s\n", window_last_error());
-        return 1;
+        *why = std::string("cannot open the game window: ") + window_last_error();
+        return nullptr;
     }
     main_window = window;
     main_instance = instance;
+    return window;
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!replay_prepare())
+        return 2;
+    // A program that cannot start says why and fails, rather than exiting as if all went well.
+    std::string why;
+    HWND window = open_game_window(instance, &why);
+    if (window == nullptr) {
+        std::fprintf(stderr, "dirtwhirl: %s\n", why.c_str());
+        return 1;
+    }
 
     if (game_init() == 0) {
         game_shutdown();

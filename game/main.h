@@ -2,6 +2,8 @@
 // race game's globals that set-up and the race frame fill and use.
 #pragma once
 
+#include <string>
+
 #include "engine/display/bitmap.h"
 #include "engine/display/bob.h"
 #include "platform/window.h"
@@ -52,6 +54,11 @@ int winner_screen_for_laps();
 // watcher (a replay) is called after every race frame with its result; when it returns false the
 // race ends there, with 0.
 int race_loop(bool (*after_frame)(int frame_result) = nullptr);
+
+// Registers WINXCLASS and creates the game's window (64 x 48, borderless, "Dirtwhirl v1.0") as
+// the entry point does, and sets main_window and main_instance. Null when either fails; why then
+// says which, in words.
+HWND open_game_window(HINSTANCE instance, std::string *why);
 
 // The whole program; returns its exit code.
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);

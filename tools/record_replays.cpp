@@ -118,16 +118,14 @@ int record(const Script &to_record, const std::string &dir) {
     script = &to_record;
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("ALSOFT_DRIVERS", "null", 0);
-    WNDCLASS window_class{};
-    window_class.lpfnWndProc = window_proc;
-    window_class.lpszClassName = "WINXCLASS";
-    RegisterClassA(&window_class);
-    main_instance = GetModuleHandleA(nullptr);
-    main_window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0, 64,
-                                  48, nullptr, nullptr, main_instance, nullptr);
+    std::string why;
+    if (open_game_window(GetModuleHandleA(nullptr), &why) == nullptr) {
+        std::fprintf(stderr, "record_replays: %s\n", why.c_str());
+        return 1;
+    }
     testing_use_virtual_clock(1000, 1);
     chosen_track = to_record.track;
-    if (main_window == nullptr || game_init() == 0)
+    if (game_init() == 0)
         return 1;
     track_sight_build(&sight, track_image.pixels);
     driver1 = computer_driver_make(1, ComputerLevel::normal, &sight, 1);

@@ -99,15 +99,11 @@ int main(int argc, char **argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("ALSOFT_DRIVERS", "null", 0);
 
-    WNDCLASS window_class{};
-    window_class.lpfnWndProc = window_proc;
-    window_class.lpszClassName = "WINXCLASS";
-    RegisterClassA(&window_class);
-    main_instance = GetModuleHandleA(nullptr);
-    main_window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0, 64,
-                                  48, nullptr, nullptr, main_instance, nullptr);
-    if (main_window == nullptr)
+    std::string why;
+    if (open_game_window(GetModuleHandleA(nullptr), &why) == nullptr) {
+        std::fprintf(stderr, "soak_race: %s\n", why.c_str());
         return 1;
+    }
     testing_use_virtual_clock(1000, 1);
     if (game_init() == 0)
         return 1;

@@ -135,6 +135,17 @@ std::vector<int> bytes_set(const BYTE (&keys)[256]) {
     return set;
 }
 
+// The keys an acquired keyboard device reports down.
+std::vector<int> keys_down(IDirectInputDevice *keyboard) {
+    BYTE keys[256];
+    EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
+    return bytes_set(keys);
+}
+
+bool async_down(int virtual_key) {
+    return (GetAsyncKeyState(virtual_key) & 0x8000) != 0;
+}
+
 TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
     IDirectInputDevice *keyboard = create(GUID_SysKeyboard, c_dfDIKeyboard);
     ASSERT_NE(keyboard, nullptr);
@@ -285,12 +296,7 @@ TEST_F(Input, KeysHeldBySourcesReachBothViews) {
     IDirectInputDevice *keyboard = create(GUID_SysKeyboard, c_dfDIKeyboard);
     ASSERT_NE(keyboard, nullptr);
     ASSERT_EQ(keyboard->Acquire(), DI_OK);
-    BYTE keys[256];
-    auto device_keys = [&] {
-        EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
-        return bytes_set(keys);
-    };
-    auto async_down = [](int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; };
+    auto device_keys = [&] { return keys_down(keyboard); };
 
     key_source_hold(KeySource::pad2, DIK_W, true);
     EXPECT_EQ(device_keys(), std::vector<int>{DIK_W});
@@ -333,12 +339,7 @@ TEST_F(Input, AKeyTappedBetweenTwoReadsIsSeenOnceByEachView) {
     IDirectInputDevice *keyboard = create(GUID_SysKeyboard, c_dfDIKeyboard);
     ASSERT_NE(keyboard, nullptr);
     ASSERT_EQ(keyboard->Acquire(), DI_OK);
-    BYTE keys[256];
-    auto device_keys = [&] {
-        EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
-        return bytes_set(keys);
-    };
-    auto async_down = [](int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; };
+    auto device_keys = [&] { return keys_down(keyboard); };
 
     // Before a view has read a key there is no "between two reads": a tap taken from the event
     // queue before then is not kept (the device's read takes the taps in the queue here).
