@@ -26,8 +26,8 @@ void show_paused() {
                         static_cast<std::size_t>(screen_width));
     display_unlock_back();
     display_unlock_primary();
-    draw_text_rgb("PAUSED", 282, 222, RGB(0, 0, 0), back_surface);
-    draw_text_rgb("PAUSED", 280, 220, RGB(255, 255, 255), back_surface);
+    // In black on the light sign in the infield, where the title asks for the space bar.
+    draw_text_rgb("PAUSED", 289, 200, RGB(0, 0, 0), back_surface);
     display_flip();
 }
 
