@@ -35,6 +35,15 @@ wait_for_window() {
     return 1
 }
 
+# Ends the race and the game as a player does: Escape, then Q on the winner screen; sets code to
+# the game's exit code, as wait_exit does for pid $1.
+leave_race() {
+    press Escape
+    sleep 1
+    press q
+    wait_exit "$1" 10
+}
+
 # Waits up to $2 seconds for pid $1 (a child of this shell) to end; sets code to its exit code,
 # or to "running" (after killing it) when it did not end in time.
 wait_exit() {

@@ -43,10 +43,7 @@ kart1=$(place_differs "$race" 245 100 36 35)
 echo "after the Right arrow: kart 1 start place $kart1 pixels changed"
 [ "$kart1" -lt 50 ] || fail "player 1'"'"'s Right arrow did not move kart 1"
 rm -f "$OUT_DIR/computer-a.png" "$OUT_DIR/computer-b.png"
-press Escape
-sleep 1
-press q
-wait_exit $pid 10
+leave_race $pid
 echo "exit code: $code"
 [ "$code" = 0 ]
 '

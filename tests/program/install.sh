@@ -41,8 +41,7 @@ ALSOFT_DRIVERS=null "'"$1"'" 2>"'"$work"'/err" &
 pid=$!
 wait_for_window || { kill $pid; exit 1; }
 sleep 0.3
-press Return; press space; press Escape; sleep 0.5; press q
-wait_exit $pid 10
+press Return; press space; leave_race $pid
 [ "$code" = 0 ]')
     code=$?
 }

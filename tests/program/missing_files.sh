@@ -54,8 +54,7 @@ ALSOFT_DRIVERS=null "'"$game"'" 2>"'"$work"'/err" &
 pid=$!
 wait_for_window || { kill $pid; exit 1; }
 sleep 0.3
-press Return; press space; press Right 1; press Escape; sleep 0.5; press q
-wait_exit $pid 10
+press Return; press space; press Right 1; leave_race $pid
 [ "$code" = 0 ]
 ')
 code=$?

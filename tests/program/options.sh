@@ -30,8 +30,7 @@ sleep 0.5
 window=$(xdotool search --name "$GAME_TITLE" | head -1)
 eval "$(xdotool getwindowgeometry --shell "$window")"
 import -window "$window" "$OUT_DIR/options-title-track1.png"
-press space; press Escape; sleep 0.5; press q
-wait_exit $pid 10
+press space; leave_race $pid
 [ "$code" = 0 ] || { echo "exit $code"; exit 1; }
 [ "${WIDTH}x$HEIGHT" = 640x480 ] || { echo "the window is ${WIDTH}x$HEIGHT"; exit 1; }
 # Only the title texts differ from the desert picture; the other tracks differ nearly everywhere.

@@ -39,10 +39,7 @@ sleep 1.5
 xdotool keyup n keydown Down
 sleep 1
 xdotool keyup Right keyup d keyup Down
-press Escape
-sleep 1
-press q
-wait_exit $pid 10
+leave_race $pid
 echo "record: exit $code, said: $(cat "$work/record.err")"
 [ "$code" = 0 ] && [ -s "$work/race.dwr" ] || status=1
 
