@@ -2,30 +2,19 @@
 # Closing the window on the intro screen, and the window destroyed from outside during the race
 # (as the X server or a window manager may do), both walk the program to its normal end: exit
 # code 0.
-set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-game="$1"
-closer="$(dirname "$game")/tests/x11_close"
-exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-source "'"$here"'/common.sh"
-status=0
-"'"$game"'" &
-pid=$!
-wait_for_window || { kill $pid; exit 1; }
+source "$(dirname "$0")/common.sh"
+start_game
 sleep 0.5
-"'"$closer"'" "$GAME_TITLE" || { kill $pid; exit 1; }
+"$(dirname "$game")/tests/x11_close" "$GAME_TITLE" || give_up "x11_close found no window"
 wait_exit $pid 10
 echo "closed on the intro: exit code $code"
-[ "$code" = 0 ] || status=1
+[ "$code" = 0 ] || fail "closing on the intro"
 
-"'"$game"'" 2>"$OUT_DIR/destroyed.err" &
-pid=$!
-wait_for_window || { kill $pid; exit 1; }
+start_game
 sleep 0.3
 press Return; press space; sleep 0.5
 xdotool search --name "$GAME_TITLE" windowclose
 wait_exit $pid 10
 echo "destroyed in the race: exit code $code"
-[ "$code" = 0 ] && ! grep -q "X Error" "$OUT_DIR/destroyed.err" || status=1
+[ "$code" = 0 ] && ! grep -q "X Error" "$work/err" || fail "destroyed in the race: $(cat "$work/err")"
 exit $status
-'

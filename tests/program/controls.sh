@@ -1,72 +1,59 @@
 #!/usr/bin/env bash
 # The settings file, a rebound key, pause and screenshots in the real program: the default file is
 # written when there is none and left byte for byte as it is afterwards; with a file given by
-# --config that binds player 1's right to L, holding L moves kart 1 and the right arrow does not; P freezes the screen while a
-# steering key is held and P again lets it go on; F12 leaves a BMP that ImageMagick reads as
-# 640 x 480.
-set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-game="$1"
-exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-source "'"$here"'/common.sh"
-XDG_PICTURES_DIR="$(mktemp -d)"
-export XDG_PICTURES_DIR
-trap "rm -rf \"\$XDG_CONFIG_HOME\" \"\$XDG_PICTURES_DIR\"" EXIT
+# --config that binds player 1's right to L, holding L moves kart 1 and the right arrow does not;
+# P freezes the screen while a steering key is held and P again lets it go on; F12 leaves a BMP
+# that ImageMagick reads as 640 x 480.
+source "$(dirname "$0")/common.sh"
+export XDG_PICTURES_DIR="$work/pictures"
 settings="$XDG_CONFIG_HOME/dirtwhirl/settings.ini"
-shot() { import -window root "$OUT_DIR/controls-$1.png"; }
-differs() { [ "$(compare -metric AE "$OUT_DIR/controls-$1.png" "$OUT_DIR/controls-$2.png" null: 2>&1)" != 0 ]; }
-fail() { echo "$1"; kill $pid 2>/dev/null; exit 1; }
 
 # No settings file: the defaults are written; a run with it leaves it as it is.
-"'"$game"'" &
-pid=$!
-wait_for_window || fail "no window"
-[ -f "$settings" ] || fail "no settings file was written"
-cp "$settings" "$OUT_DIR/controls-settings.ini"
+start_game
+[ -f "$settings" ] || give_up "no settings file was written"
+cp "$settings" "$work/written.ini"
 press Return; press space; leave_race $pid
-[ "$code" = 0 ] || fail "the first run ended with $code"
+[ "$code" = 0 ] || give_up "the first run ended with $code"
+cmp -s "$settings" "$work/written.ini" || give_up "the first run changed the settings file"
 
-cmp -s "$settings" "$OUT_DIR/controls-settings.ini" || fail "the first run changed the settings file"
-bound="$XDG_CONFIG_HOME/bound.ini"
-sed "s/^right = Right/right = L/" "$settings" > "$bound"
-cp "$bound" "$OUT_DIR/controls-settings-bound.ini"
-"'"$game"'" --config "$bound" &
-pid=$!
-wait_for_window || fail "no window"
+bound="$work/bound.ini"
+sed "s/^right = Right/right = L/" "$settings" >"$bound"
+cp "$bound" "$work/bound-before.ini"
+start_game --config "$bound"
 press Return; press space
 sleep 0.3
-shot start
+shot controls-start
 xdotool keydown Right; sleep 0.6; xdotool keyup Right; sleep 0.3
-shot after-right
-differs start after-right && fail "the right arrow still moves kart 1 after binding right to L"
+shot controls-after-right
+[ "$(differing controls-start controls-after-right)" = 0 ] ||
+    give_up "the right arrow still moves kart 1 after binding right to L"
 xdotool keydown l; sleep 0.6; xdotool keyup l; sleep 0.3
-shot after-l
-differs after-right after-l || fail "holding L did not move kart 1"
+shot controls-after-l
+[ "$(differing controls-after-right controls-after-l)" != 0 ] || give_up "holding L did not move kart 1"
 
 xdotool key p
 xdotool keydown Left keydown d
 sleep 0.5
-shot paused-1
+shot controls-paused-1
 sleep 1
-shot paused-2
-differs paused-1 paused-2 && fail "the screen changed while paused"
-differs after-l paused-1 || fail "the paused screen shows nothing different"
+shot controls-paused-2
+[ "$(differing controls-paused-1 controls-paused-2)" = 0 ] || give_up "the screen changed while paused"
+[ "$(differing controls-after-l controls-paused-1)" != 0 ] || give_up "the paused screen shows nothing different"
 xdotool key p
 sleep 0.6
-shot resumed
+shot controls-resumed
 xdotool keyup Left keyup d
-differs paused-2 resumed || fail "P again did not resume the race"
+[ "$(differing controls-paused-2 controls-resumed)" != 0 ] || give_up "P again did not resume the race"
 
 xdotool key F12
 sleep 0.5
 bmp=$(ls "$XDG_PICTURES_DIR"/dirtwhirl/*.bmp 2>/dev/null | head -1)
-[ -n "$bmp" ] || fail "F12 left no BMP in $XDG_PICTURES_DIR/dirtwhirl"
+[ -n "$bmp" ] || give_up "F12 left no BMP in $XDG_PICTURES_DIR/dirtwhirl"
 size=$(identify -format "%w x %h" "$bmp")
-[ "$size" = "640 x 480" ] || fail "the screenshot is $size"
+[ "$size" = "640 x 480" ] || give_up "the screenshot is $size"
 cp "$bmp" "$OUT_DIR/controls-screenshot.bmp"
 
 leave_race $pid
-[ "$code" = 0 ] || fail "the second run ended with $code"
-cmp -s "$bound" "$OUT_DIR/controls-settings-bound.ini" || fail "the settings file was changed"
+[ "$code" = 0 ] || give_up "the second run ended with $code"
+cmp -s "$bound" "$work/bound-before.ini" || give_up "the settings file was changed"
 echo "settings, binding, pause and screenshot all as expected"
-'
