@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 
 #include <SDL.h>
@@ -36,20 +38,14 @@ std::string contents(const std::filesystem::path &path) {
 }
 
 bool same(const Settings &a, const Settings &b) {
-    for (int p = 0; p < 2; ++p) {
-        for (int k = 0; k < player_key_count; ++k)
-            if (a.player_keys[p][k] != b.player_keys[p][k])
-                return false;
-        if (a.gamepads[p].kind != b.gamepads[p].kind ||
-            a.gamepads[p].device_index != b.gamepads[p].device_index ||
-            a.gamepads[p].guid != b.gamepads[p].guid)
-            return false;
-    }
-    return a.pause_key == b.pause_key && a.screenshot_key == b.screenshot_key &&
-           a.volume == b.volume && a.fullscreen == b.fullscreen &&
-           a.integer_scaling == b.integer_scaling && a.fair_laps == b.fair_laps &&
-           a.computer[0] == b.computer[0] && a.computer[1] == b.computer[1] &&
-           a.computer_level == b.computer_level;
+    auto fields = [](const Settings &s) {
+        return std::tie(s.gamepads[0].kind, s.gamepads[0].device_index, s.gamepads[0].guid,
+                        s.gamepads[1].kind, s.gamepads[1].device_index, s.gamepads[1].guid,
+                        s.pause_key, s.screenshot_key, s.volume, s.fullscreen, s.integer_scaling,
+                        s.fair_laps, s.computer[0], s.computer[1], s.computer_level);
+    };
+    return std::memcmp(a.player_keys, b.player_keys, sizeof a.player_keys) == 0 &&
+           fields(a) == fields(b);
 }
 
 struct SettingsFile : ::testing::Test {
@@ -90,23 +86,12 @@ TEST_F(SettingsFile, AMissingFileIsWrittenOnceWithDefaultsThatReadBackAsTheDefau
 
 TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
     Settings settings;
-    const std::string said = parse("[player1]\n"
-                                   "left = J\n"
-                                   "right = Nokey\n"
-                                   "UP = i   ; comment\n"
-                                   "\n"
-                                   "# comment\n"
-                                   "[Player2]\n"
-                                   "Turbo = Left Shift\n"
-                                   "gamepad = 03000000c82d00000160000000000000\n"
-                                   "driver = Computer\n"
-                                   "[race]\n"
-                                   "fair_laps = yes\n"
-                                   "computer_level = hard\n"
-                                   "[display]\n"
-                                   "mode = Window\n"
-                                   "scaling = integer\n",
-                                   settings);
+    const std::string said =
+        parse("[player1]\nleft = J\nright = Nokey\nUP = i   ; comment\n\n# comment\n"
+              "[Player2]\nTurbo = Left Shift\ngamepad = 03000000c82d00000160000000000000\n"
+              "driver = Computer\n[race]\nfair_laps = yes\ncomputer_level = hard\n"
+              "[display]\nmode = Window\nscaling = integer\n",
+              settings);
     EXPECT_EQ(said, "dirtwhirl: s.ini:3: \"Nokey\" for right is not a key name; line ignored\n");
     EXPECT_EQ(settings.player_keys[0][key_left], SDL_SCANCODE_J);
     EXPECT_EQ(settings.player_keys[0][key_right], SDL_SCANCODE_RIGHT);
