@@ -32,7 +32,8 @@ struct ComputerTest : GameTest, ::testing::WithParamInterface<int> {
     Outcome race(int player, ComputerLevel level, int laps_wanted, int limit,
                  std::pair<int, int> parked = {-300, -300}, std::pair<int, int> from = {0, 0}) {
         BOB &own = player == 1 ? kart1 : kart2;
-        bob_set_position(&own, from.first ? from.first : 235, from.first ? from.second : start_y[player - 1]);
+        bob_set_position(&own, from.first ? from.first : 235,
+                         from.first ? from.second : start_y[player - 1]);
         bob_set_position(player == 1 ? &kart2 : &kart1, parked.first, parked.second);
         player1_laps = player2_laps = player1_lap_timer = player2_lap_timer = 0;
         const int &laps = player == 1 ? player1_laps : player2_laps;
@@ -77,8 +78,9 @@ TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
     track_sight_build(&sight, track_image.pixels);
     const double floor = 10 * ((player == 1 ? player1_lap_limit : player2_lap_limit) + 1);
     const double reference = std::max(floor, 10.0 * sight.racing.lap / sight_frame);
-    const std::pair<double, double> bands[] = {
-        {1.25 * reference, 2.0 * reference}, {0.97 * reference, 1.12 * reference}, {0, 1.02 * floor}};
+    const std::pair<double, double> bands[] = {{1.25 * reference, 2.0 * reference},
+                                               {0.97 * reference, 1.12 * reference},
+                                               {0, 1.02 * floor}};
     Outcome outcomes[3];
     for (int level = 0; level < 3; ++level) {
         SCOPED_TRACE(level);
@@ -86,8 +88,8 @@ TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
             race(player, static_cast<ComputerLevel>(level), 10, 6000);
         ASSERT_EQ(outcome.laps, 10);
         EXPECT_TRUE(outcome.went_round) << "a lap counted without going round the track";
-        std::printf("track %d, level %d, player %d: %d frames (F %.0f, larger of F and R %.0f)\n", track, level,
-                    player, outcome.frames, floor, reference);
+        std::printf("track %d, level %d, player %d: %d frames (F %.0f, larger of F and R %.0f)\n",
+                    track, level, player, outcome.frames, floor, reference);
         EXPECT_GE(outcome.frames, bands[level].first);
         EXPECT_LE(outcome.frames, bands[level].second);
         // Turbo is hard's alone; it always pays in kart 1, whose laps may count every 150 frames.

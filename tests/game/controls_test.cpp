@@ -73,9 +73,15 @@ TEST_F(GameTest, AGamepadDrivesKart2AndLetsGoWhenUnplugged) {
         {"stick up-left", {}, {{x, -20000}, {y, -20000}}, {-4, -4}},
         {"stick down, a little to the right", {}, {{x, 6000}, {y, 30000}}, {0, 5}},
         {"stick inside the dead zone", {}, {{x, 5000}}, {0, 0}},
-        {"A with the d-pad", {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_DPAD_DOWN}, {}, {0, 10}},
+        {"A with the d-pad",
+         {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_DPAD_DOWN},
+         {},
+         {0, 10}},
         // A virtual trigger spans the whole axis: at rest it is at its lowest.
-        {"right trigger with the d-pad", {SDL_CONTROLLER_BUTTON_DPAD_LEFT}, {{trigger, 30000}}, {-10, 0}},
+        {"right trigger with the d-pad",
+         {SDL_CONTROLLER_BUTTON_DPAD_LEFT},
+         {{trigger, 30000}},
+         {-10, 0}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,33 +1,65 @@
-// The settings file: the written defaults read back as the defaults, every kind of bad line named
-// with its number while the rest still counts, and a file written only when there is none.
+// The command line and the settings file. Options: what each sets, later ones win, both value
+// forms, every mistake refused with the usage line on the error stream alone. Settings: the
+// written defaults read back as the defaults, every kind of bad line named with its number while
+// the rest still counts, and a file written only when there is none.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <string>
 #include <tuple>
 #include <unistd.h>
 
 #include <SDL.h>
 
+#include "game/options.h"
 #include "game/settings.h"
 #include "tests/support/headless.h"
 
 namespace {
 
-// Parses text and returns what went to the error stream.
-std::string parse(const std::string &text, Settings &settings) {
+// What fn wrote to the stream it was handed.
+template <class F> std::string captured(F fn) {
     char *buffer = nullptr;
     std::size_t size = 0;
-    std::FILE *err = open_memstream(&buffer, &size);
-    settings_parse(text, "s.ini", settings, err);
-    std::fclose(err);
+    std::FILE *stream = open_memstream(&buffer, &size);
+    fn(stream);
+    std::fclose(stream);
     std::string said(buffer, size);
     std::free(buffer);
     return said;
+}
+
+struct Parsed {
+    OptionsResult result;
+    std::string options, out, err;
+};
+
+// The options as "mode track [data] [config] computers level replay [file]", with the enums as
+// numbers (mode: settings, fullscreen, window; level: easy, normal, hard, -1 none; replay: none,
+// record, play, timedemo).
+Parsed parse(std::vector<const char *> arguments) {
+    arguments.insert(arguments.begin(), "dirtwhirl");
+    Options o;
+    Parsed parsed{};
+    parsed.out = captured([&](std::FILE *out) {
+        parsed.err = captured([&](std::FILE *err) {
+            parsed.result =
+                parse_options(static_cast<int>(arguments.size()), arguments.data(), o, out, err);
+        });
+    });
+    std::ostringstream s;
+    s << int(o.mode) << ' ' << o.track << " [" << o.data_folder << "] [" << o.config_file << "] "
+      << o.computer[0] << o.computer[1] << ' ' << (o.computer_level ? int(*o.computer_level) : -1)
+      << ' ' << int(o.replay) << " [" << o.replay_file << "]";
+    parsed.options = s.str();
+    return parsed;
+}
+
+// Parses settings text and returns what went to the error stream.
+std::string parse(const std::string &text, Settings &settings) {
+    return captured([&](std::FILE *err) { settings_parse(text, "s.ini", settings, err); });
 }
 
 std::string contents(const std::filesystem::path &path) {
@@ -54,8 +86,6 @@ struct SettingsFile : ::testing::Test {
     void SetUp() override { std::filesystem::remove_all(folder.parent_path()); }
     void TearDown() override { std::filesystem::remove_all(folder.parent_path()); }
 };
-
-} // namespace
 
 TEST_F(SettingsFile, AMissingFileIsWrittenOnceWithDefaultsThatReadBackAsTheDefaults) {
     const std::filesystem::path file = folder / "settings.ini";
@@ -122,3 +152,56 @@ TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
         EXPECT_TRUE(same(changed, Settings())) << text;
     }
 }
+
+TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
+    const std::pair<std::vector<const char *>, const char *> cases[] = {
+        {{}, "0 -1 [] [] 00 -1 0 []"},
+        {{"--window", "--track", "1", "--data", "/srv/dw"}, "2 1 [/srv/dw] [] 00 -1 0 []"},
+        {{"--track=2", "--window", "--fullscreen", "--track", "0"}, "1 0 [] [] 00 -1 0 []"},
+        {{"--data=a=b", "--data", "--x"}, "0 -1 [--x] [] 00 -1 0 []"},
+        {{"--config", "my.ini", "--config=/etc/dw.ini"}, "0 -1 [] [/etc/dw.ini] 00 -1 0 []"},
+        {{"--computer", "2", "--level=hard"}, "0 -1 [] [] 01 2 0 []"},
+        {{"--computer=1", "--computer", "2", "--level", "hard", "--level", "easy"},
+         "0 -1 [] [] 11 0 0 []"},
+        {{"--record", "a.dwr", "--play=b.dwr", "--timedemo", "c.dwr"},
+         "0 -1 [] [] 00 -1 3 [c.dwr]"},
+        {{"--timedemo", "c.dwr", "--record=a.dwr"}, "0 -1 [] [] 00 -1 1 [a.dwr]"},
+        {{"--play", "b.dwr"}, "0 -1 [] [] 00 -1 2 [b.dwr]"},
+    };
+    for (const auto &[arguments, expected] : cases) {
+        const Parsed parsed = parse(arguments);
+        SCOPED_TRACE(arguments.empty() ? "(none)" : arguments[0]);
+        EXPECT_EQ(parsed.result, OptionsResult::run);
+        EXPECT_EQ(parsed.options, expected);
+        EXPECT_EQ(parsed.out + parsed.err, "");
+    }
+}
+
+TEST(Options, MistakesPrintTheUsageLineOnTheErrorStream) {
+    // Each ends with the argument that is wrong.
+    const std::vector<std::vector<const char *>> mistakes = {
+        {"--bogus"},         {"--track", "7"}, {"--track", "01"},   {"--track"},
+        {"--track="},        {"--data", ""},   {"--window=yes"},    {"--track", "1", "extra"},
+        {"--computer", "3"}, {"--computer"},   {"--level", "Hard"}, {"--play"},
+        {"--record="}};
+    for (const auto &arguments : mistakes) {
+        const Parsed parsed = parse(arguments);
+        SCOPED_TRACE(arguments.back());
+        EXPECT_EQ(parsed.result, OptionsResult::exit_usage);
+        EXPECT_NE(parsed.err.find("\nusage: dirtwhirl ["), std::string::npos) << parsed.err;
+        EXPECT_EQ(parsed.out, "");
+    }
+}
+
+TEST(Options, HelpAndVersionAnswerOnTheOutputStreamEvenAfterOtherOptions) {
+    const Parsed help = parse({"--window", "--help", "--bogus"});
+    EXPECT_EQ(help.result, OptionsResult::exit_ok);
+    for (const char *listed : {"usage: dirtwhirl", "--window", "--fullscreen", "--track N",
+                               "--data DIR", "--record FILE", "--timedemo FILE", "DIRTWHIRL_DATA"})
+        EXPECT_NE(help.out.find(listed), std::string::npos) << listed;
+    const Parsed version = parse({"--version"});
+    EXPECT_EQ(version.result, OptionsResult::exit_ok);
+    EXPECT_EQ(version.out.rfind("dirtwhirl ", 0), 0u) << version.out;
+    EXPECT_EQ(help.err + version.err, "");
+}
+} // namespace
