@@ -190,16 +190,6 @@ TEST_F(GameTest, FairLapsNeedTheCheckpointAndGiveBothPlayersTheSameWindow) {
     use_blank_track(0); // the finish line everywhere
     fair_laps_track(0);
     fair_laps_enable(true);
-    auto wiggle = [](int frames) {
-        for (int frame = 0; frame < frames; ++frame) {
-            const bool left = frame % 2 == 1;
-            key(left ? SDL_SCANCODE_RIGHT : SDL_SCANCODE_LEFT, false);
-            key(left ? SDL_SCANCODE_LEFT : SDL_SCANCODE_RIGHT, true);
-            key(left ? SDL_SCANCODE_D : SDL_SCANCODE_A, false);
-            key(left ? SDL_SCANCODE_A : SDL_SCANCODE_D, true);
-            race_frame();
-        }
-    };
     // Away from the checkpoint, or both at track 0's checkpoint (320, 382), far enough apart
     // not to touch; then the frames wiggled and the laps both players have after them.
     struct Step {
@@ -219,7 +209,7 @@ TEST_F(GameTest, FairLapsNeedTheCheckpointAndGiveBothPlayersTheSameWindow) {
         bob_set_position(&kart2, step.at_checkpoint ? 375 : 100, step.at_checkpoint ? 330 : 200);
         if (step.timers >= 0)
             player1_lap_timer = player2_lap_timer = step.timers;
-        wiggle(step.frames);
+        back_and_forth(0, step.frames - 1, 1);
         EXPECT_EQ(player1_laps, step.laps);
         EXPECT_EQ(player2_laps, step.laps);
     }

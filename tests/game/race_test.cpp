@@ -2,6 +2,7 @@
 // started, frames shown. Most tests paint their own features on a blank map.
 #include "tests/game/race_support.h"
 
+#include <array>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -33,6 +34,14 @@ TEST_F(GameTest, FirstMoveRightProbesTheDocumentedRectangle) {
         EXPECT_EQ(at(kart1), (undone ? Position{235, 70} : Position{240, 70}))
             << "wall at " << wall.x << "," << wall.y;
     }
+    // When the back buffer cannot be locked for the kart's probes, the move stands unprobed.
+    paint(0, 0, 639, 479, 29);
+    bob_set_position(&kart1, 235, 70);
+    testing_fail("Lock", 1, 1);
+    race_frame();
+    EXPECT_EQ(kart1.x, 240);
+    race_frame();
+    EXPECT_EQ(kart1.x, 240);
 }
 
 // The first row whose keys are all held applies; the step table by turbo and terrain flag; each
@@ -102,26 +111,17 @@ TEST_F(GameTest, LapsCountOnlyPastTheirTimerLimitInEitherDirection) {
     use_blank_track(0); // finish line everywhere
     bob_set_position(&kart1, 300, 300);
     bob_set_position(&kart2, 300, 100);
-    for (int frame = 1; frame <= 320; ++frame) {
-        // Back and forth: the direction of travel does not matter.
-        const bool left = (frame / 20) % 2 == 1;
-        key(left ? SDL_SCANCODE_RIGHT : SDL_SCANCODE_LEFT, false);
-        key(left ? SDL_SCANCODE_LEFT : SDL_SCANCODE_RIGHT, true);
-        key(left ? SDL_SCANCODE_D : SDL_SCANCODE_A, false);
-        key(left ? SDL_SCANCODE_A : SDL_SCANCODE_D, true);
-        race_frame();
-        if (frame == 150) {
-            EXPECT_EQ(player1_laps, 0);
-        } else if (frame == 151) {
-            EXPECT_EQ(player1_laps, 1);
-        } else if (frame == 250) {
-            EXPECT_EQ(player2_laps, 0);
-        } else if (frame == 251) {
-            EXPECT_EQ(player2_laps, 1);
-        }
+    // Back and forth: the direction of travel does not matter. Player 1's laps count in frames
+    // 151 and 302, player 2's in frame 251.
+    const std::array<int, 3> checks[] = {
+        {150, 0, 0}, {151, 1, 0}, {250, 1, 0}, {251, 1, 1}, {320, 2, 1}};
+    int done = 0;
+    for (const auto &[frame, laps1, laps2] : checks) {
+        back_and_forth(done + 1, frame, 20);
+        done = frame;
+        EXPECT_EQ(player1_laps, laps1) << frame;
+        EXPECT_EQ(player2_laps, laps2) << frame;
     }
-    EXPECT_EQ(player1_laps, 2); // frames 151 and 302
-    EXPECT_EQ(player2_laps, 1);
     EXPECT_EQ(player1_lap_timer, 320 - 302);
 }
 
@@ -205,33 +205,27 @@ TEST_F(GameTest, SequencesFollowTheHeadingAndRestartOnTerrain) {
     }
 }
 
-TEST_F(GameTest, TerrainSoundsFollowTheirTimers) {
+// A still frame plays nothing and animates nothing; then the engine sounds in every frame a
+// kart moves, and the terrain sounds by their timers.
+TEST_F(GameTest, SoundsFollowMovesAndTheirTimers) {
     use_blank_track(24); // mud everywhere
+    bob_set_position(&kart2, 100, 300);
+    const int frame_before = kart1.curr_frame, tick_before = kart1.anim_tick;
+    testing_clear_recorded_calls();
+    race_frame();
+    EXPECT_EQ(plays(engine_sound) + plays(mud_sound) + plays(boing_sound), 0);
+    EXPECT_EQ(kart1.anim_tick, tick_before);
+    EXPECT_EQ(kart1.curr_frame, frame_before);
     key(SDL_SCANCODE_RIGHT, true);
     key(SDL_SCANCODE_D, true);
-    bob_set_position(&kart2, 100, 300);
-    testing_clear_recorded_calls();
     for (int frame = 1; frame <= 40; ++frame)
         race_frame();
+    EXPECT_EQ(plays(engine_sound), 40);
     // Player 1's timer starts at 59 (sounds at once, then after 31 more frames); player 2's at
     // 0 (sounds once it is above 30).
     EXPECT_EQ(plays(mud_sound), 3);
     EXPECT_EQ(plays(turn_sound), 0);
-    EXPECT_EQ(player1_on_terrain, 1);
-    EXPECT_EQ(player2_on_terrain, 1);
-}
-
-TEST_F(GameTest, TheEngineSoundsEachFrameAKartMovesAndAStillFrameDoesNothing) {
-    use_blank_track();
-    const int frame_before = kart1.curr_frame, tick_before = kart1.anim_tick;
-    race_frame();
-    EXPECT_EQ(plays(engine_sound), 0);
-    EXPECT_EQ(kart1.anim_tick, tick_before);
-    EXPECT_EQ(kart1.curr_frame, frame_before);
-    key(SDL_SCANCODE_S, true);
-    for (int i = 0; i < 5; ++i)
-        race_frame();
-    EXPECT_EQ(plays(engine_sound), 5);
+    EXPECT_EQ(player1_on_terrain + player2_on_terrain, 2);
 }
 
 TEST_F(GameTest, TheTenthLapEndsTheFrameBeforeItIsShown) {
@@ -275,20 +269,7 @@ TEST_F(GameTest, TheWinnerPictureIsThePlayerWithMoreLaps) {
         player1_laps = laps1;
         player2_laps = laps2;
         winner_screen_for_laps();
-        const bool player1_won = laps1 > laps2;
-        EXPECT_EQ(winner1_image.pixels != nullptr, player1_won) << laps1 << ":" << laps2;
-        EXPECT_EQ(winner2_image.pixels != nullptr, !player1_won) << laps1 << ":" << laps2;
+        EXPECT_EQ(winner1_image.pixels != nullptr, laps1 > laps2) << laps1 << ":" << laps2;
+        EXPECT_EQ(winner2_image.pixels != nullptr, laps1 <= laps2) << laps1 << ":" << laps2;
     }
-}
-
-TEST_F(GameTest, ProbesAreSkippedWhenTheBackBufferCannotBeLocked) {
-    use_blank_track();
-    paint(0, 0, 639, 479, 29);
-    key(SDL_SCANCODE_RIGHT, true);
-    // The back buffer cannot be locked for the kart's probes: the move stands unprobed.
-    testing_fail("Lock", 1, 1);
-    race_frame();
-    EXPECT_EQ(kart1.x, 240);
-    race_frame();
-    EXPECT_EQ(kart1.x, 240);
 }
