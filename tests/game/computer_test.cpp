@@ -1,5 +1,5 @@
 // The computer at the wheel, through the real race frame on the virtual clock. Per track: each
-// level's 10 laps alone lie in the level's band (the tracks alternate the two start places), each
+// level's laps alone lie in the level's band (the tracks alternate the two start places), each
 // level is quicker than the one below, and the normal driver gets round the other kart parked on
 // its line and out of a corner. The autopilot: the computer races itself through the real race
 // loop to 10 laps and the winner's picture.
@@ -68,16 +68,18 @@ void count_frames(const PresentedFrame &, void *user) {
 
 } // namespace
 
-// Bands, with F the player's fewest possible frames (1510 or 2510: its lap timer's limit) and R
-// the quickest way over terrain without turbo: hard within 2 % of F; normal from 0.97 to 1.12
-// times the larger of F and R; easy at least 1.25 times that and at most twice it.
+// Bands, with F the player's fewest possible frames (its lap timer's limit, 151 or 251 frames a
+// lap) and R the quickest way over terrain without turbo: hard within 2 % of F; normal from 0.97
+// to 1.12 times the larger of F and R; easy at least 1.25 times that and at most twice it. Five
+// laps show each level's pace as well as ten.
 TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
     const int track = GetParam(), player = track % 2 + 1;
     use_track(track);
     testing_record_calls(false);
     track_sight_build(&sight, track_image.pixels);
-    const double floor = 10 * ((player == 1 ? player1_lap_limit : player2_lap_limit) + 1);
-    const double reference = std::max(floor, 10.0 * sight.racing.lap / sight_frame);
+    constexpr int laps = 5;
+    const double floor = laps * ((player == 1 ? player1_lap_limit : player2_lap_limit) + 1);
+    const double reference = std::max(floor, laps * double(sight.racing.lap) / sight_frame);
     const std::pair<double, double> bands[] = {{1.25 * reference, 2.0 * reference},
                                                {0.97 * reference, 1.12 * reference},
                                                {0, 1.02 * floor}};
@@ -85,8 +87,8 @@ TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
     for (int level = 0; level < 3; ++level) {
         SCOPED_TRACE(level);
         const Outcome &outcome = outcomes[level] =
-            race(player, static_cast<ComputerLevel>(level), 10, 6000);
-        ASSERT_EQ(outcome.laps, 10);
+            race(player, static_cast<ComputerLevel>(level), laps, 6000);
+        ASSERT_EQ(outcome.laps, laps);
         EXPECT_TRUE(outcome.went_round) << "a lap counted without going round the track";
         std::printf("track %d, level %d, player %d: %d frames (F %.0f, larger of F and R %.0f)\n",
                     track, level, player, outcome.frames, floor, reference);

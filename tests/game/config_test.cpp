@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <tuple>
 #include <unistd.h>
@@ -64,9 +65,7 @@ std::string parse(const std::string &text, Settings &settings) {
 
 std::string contents(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 bool same(const Settings &a, const Settings &b) {
@@ -123,17 +122,14 @@ TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
               "[display]\nmode = Window\nscaling = integer\n",
               settings);
     EXPECT_EQ(said, "dirtwhirl: s.ini:3: \"Nokey\" for right is not a key name; line ignored\n");
-    EXPECT_EQ(settings.player_keys[0][key_left], SDL_SCANCODE_J);
-    EXPECT_EQ(settings.player_keys[0][key_right], SDL_SCANCODE_RIGHT);
-    EXPECT_EQ(settings.player_keys[0][key_up], SDL_SCANCODE_I);
-    EXPECT_EQ(settings.player_keys[1][key_turbo], SDL_SCANCODE_LSHIFT);
+    const auto &keys = settings.player_keys;
+    EXPECT_EQ(
+        std::tie(keys[0][key_left], keys[0][key_right], keys[0][key_up], keys[1][key_turbo]),
+        std::make_tuple(SDL_SCANCODE_J, SDL_SCANCODE_RIGHT, SDL_SCANCODE_I, SDL_SCANCODE_LSHIFT));
     EXPECT_EQ(settings.gamepads[1].kind, GamepadChoice::by_guid);
-    EXPECT_TRUE(settings.fair_laps);
-    EXPECT_FALSE(settings.computer[0]);
-    EXPECT_TRUE(settings.computer[1]);
-    EXPECT_EQ(settings.computer_level, ComputerLevel::hard);
-    EXPECT_FALSE(settings.fullscreen);
-    EXPECT_TRUE(settings.integer_scaling);
+    EXPECT_EQ(std::tie(settings.fair_laps, settings.computer[0], settings.computer[1],
+                       settings.computer_level, settings.fullscreen, settings.integer_scaling),
+              std::make_tuple(true, false, true, ComputerLevel::hard, false, true));
 
     // Each of these lines is named once and changes nothing.
     const char *const bad[] = {"[sound]\nvolume = 101",     "[sound]\nvolume = -1",
