@@ -3,7 +3,6 @@
 #include "tests/game/race_support.h"
 
 #include <filesystem>
-#include <functional>
 #include <regex>
 #include <set>
 #include <unistd.h>
@@ -39,10 +38,6 @@ void tap(SDL_Scancode scancode) {
 TEST_F(GameTest, AKeyBoundInTheSettingsMovesTheKartAsTheDefaultKeyDoes) {
     use_blank_track();
     bob_set_position(&kart1, 300, 300);
-    key(SDL_SCANCODE_RIGHT, true);
-    EXPECT_EQ(frame_move(kart1), (Move{5, 0}));
-    key(SDL_SCANCODE_RIGHT, false);
-
     Settings settings;
     settings_parse("[player1]\nright = L\n", "test.ini", settings, stderr);
     settings_apply(settings);
@@ -64,52 +59,41 @@ TEST_F(GameTest, AGamepadDrivesKart2AndLetsGoWhenUnplugged) {
     auto button = [pad](SDL_GameControllerButton b, bool down) {
         testing_joystick_button(pad, b, down);
     };
-    auto axis = [pad](SDL_GameControllerAxis a, int value) {
-        testing_joystick_axis(pad, a, value);
-    };
+    using Axes = std::vector<std::pair<SDL_GameControllerAxis, int>>;
+    constexpr auto x = SDL_CONTROLLER_AXIS_LEFTX, y = SDL_CONTROLLER_AXIS_LEFTY,
+                   trigger = SDL_CONTROLLER_AXIS_TRIGGERRIGHT;
     struct Case {
         const char *what;
-        std::function<void(bool)> hold;
+        std::vector<SDL_GameControllerButton> buttons;
+        Axes axes;
         Move move;
     };
     const Case cases[] = {
-        {"d-pad right", [&](bool on) { button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, on); }, {5, 0}},
-        {"stick up-left",
-         [&](bool on) {
-             axis(SDL_CONTROLLER_AXIS_LEFTX, on ? -20000 : 0);
-             axis(SDL_CONTROLLER_AXIS_LEFTY, on ? -20000 : 0);
-         },
-         {-4, -4}},
-        {"stick down, a little to the right",
-         [&](bool on) {
-             axis(SDL_CONTROLLER_AXIS_LEFTX, on ? 6000 : 0);
-             axis(SDL_CONTROLLER_AXIS_LEFTY, on ? 30000 : 0);
-         },
-         {0, 5}},
-        {"stick inside the dead zone",
-         [&](bool on) { axis(SDL_CONTROLLER_AXIS_LEFTX, on ? 5000 : 0); },
-         {0, 0}},
+        {"d-pad right", {SDL_CONTROLLER_BUTTON_DPAD_RIGHT}, {}, {5, 0}},
+        {"stick up-left", {}, {{x, -20000}, {y, -20000}}, {-4, -4}},
+        {"stick down, a little to the right", {}, {{x, 6000}, {y, 30000}}, {0, 5}},
+        {"stick inside the dead zone", {}, {{x, 5000}}, {0, 0}},
         {"A with the d-pad",
-         [&](bool on) {
-             button(SDL_CONTROLLER_BUTTON_A, on);
-             button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, on);
-         },
+         {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_DPAD_DOWN},
+         {},
          {0, 10}},
+        // A virtual trigger spans the whole axis: at rest it is at its lowest.
         {"right trigger with the d-pad",
-         [&](bool on) {
-             // A virtual trigger spans the whole axis: at rest it is at its lowest.
-             axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, on ? 30000 : -32768);
-             button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, on);
-         },
+         {SDL_CONTROLLER_BUTTON_DPAD_LEFT},
+         {{trigger, 30000}},
          {-10, 0}},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
         bob_set_position(&kart2, 300, 100);
-        c.hold(true);
-        EXPECT_EQ(frame_move(kart2), c.move) << c.what;
-        EXPECT_EQ(player1_moved, 0) << c.what;
-        c.hold(false);
-        EXPECT_EQ(frame_move(kart2), (Move{0, 0})) << c.what;
+        for (int on : {1, 0}) {
+            for (SDL_GameControllerButton b : c.buttons)
+                button(b, on);
+            for (const auto &[axis, value] : c.axes)
+                testing_joystick_axis(pad, axis, on ? value : axis == trigger ? -32768 : 0);
+            EXPECT_EQ(frame_move(kart2), (on ? c.move : Move{0, 0}));
+            EXPECT_EQ(player1_moved, 0);
+        }
     }
 
     // Start stands for Enter and space, Back for Escape.
@@ -206,44 +190,27 @@ TEST_F(GameTest, FairLapsNeedTheCheckpointAndGiveBothPlayersTheSameWindow) {
     use_blank_track(0); // the finish line everywhere
     fair_laps_track(0);
     fair_laps_enable(true);
-    auto wiggle = [](int frames) {
-        for (int frame = 0; frame < frames; ++frame) {
-            const bool left = frame % 2 == 1;
-            key(left ? SDL_SCANCODE_RIGHT : SDL_SCANCODE_LEFT, false);
-            key(left ? SDL_SCANCODE_LEFT : SDL_SCANCODE_RIGHT, true);
-            key(left ? SDL_SCANCODE_D : SDL_SCANCODE_A, false);
-            key(left ? SDL_SCANCODE_A : SDL_SCANCODE_D, true);
-            race_frame();
-        }
+    // Away from the checkpoint, or both at track 0's checkpoint (320, 382), far enough apart
+    // not to touch; then the frames wiggled and the laps both players have after them.
+    struct Step {
+        bool at_checkpoint;
+        int timers, frames, laps;
     };
-    bob_set_position(&kart1, 100, 100);
-    bob_set_position(&kart2, 100, 200);
-    wiggle(300);
-    EXPECT_EQ(player1_laps, 0);
-    EXPECT_EQ(player2_laps, 0);
-
-    // Both at track 0's checkpoint (320, 382), far enough apart not to touch; 300 frames since
-    // the start, so both laps count, player 2's as well as player 1's, in that frame.
-    bob_set_position(&kart1, 265, 400);
-    bob_set_position(&kart2, 375, 330);
-    wiggle(1);
-    EXPECT_EQ(player1_laps, 1);
-    EXPECT_EQ(player2_laps, 1);
-
-    // Passed once, counted once: the checkpoint is needed again.
-    bob_set_position(&kart1, 100, 100);
-    bob_set_position(&kart2, 100, 200);
-    wiggle(200);
-    EXPECT_EQ(player1_laps, 1);
-    EXPECT_EQ(player2_laps, 1);
-    // A lap 150 frames after the last one is too early for both players; 151 is not.
-    player1_lap_timer = player2_lap_timer = 148;
-    bob_set_position(&kart1, 265, 400);
-    bob_set_position(&kart2, 375, 330);
-    wiggle(2);
-    EXPECT_EQ(player1_laps, 1);
-    EXPECT_EQ(player2_laps, 1);
-    wiggle(1);
-    EXPECT_EQ(player1_laps, 2);
-    EXPECT_EQ(player2_laps, 2);
+    const Step steps[] = {
+        {false, -1, 300, 0}, // the finish line alone counts nothing
+        {true, -1, 1, 1},    // 300 frames since the start: both laps count in that frame
+        {false, -1, 200, 1}, // passed once, counted once: the checkpoint is needed again
+        {true, 148, 2, 1},   // 150 frames after the last lap is too early for both players
+        {true, -1, 1, 2},    // 151 is not
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(&step - steps);
+        bob_set_position(&kart1, step.at_checkpoint ? 265 : 100, step.at_checkpoint ? 400 : 100);
+        bob_set_position(&kart2, step.at_checkpoint ? 375 : 100, step.at_checkpoint ? 330 : 200);
+        if (step.timers >= 0)
+            player1_lap_timer = player2_lap_timer = step.timers;
+        back_and_forth(0, step.frames - 1, 1);
+        EXPECT_EQ(player1_laps, step.laps);
+        EXPECT_EQ(player2_laps, step.laps);
+    }
 }

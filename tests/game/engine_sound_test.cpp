@@ -5,13 +5,9 @@
 // it plays through.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <random>
-#include <string>
-#include <vector>
 
-#include "engine/sound/sound.h"
 #include "engine/sound/sound_load.h"
 #include "platform/sound.h"
 #include "platform/testing.h"
@@ -21,8 +17,6 @@ namespace {
 constexpr int mix_rate = 48000;
 constexpr int update_frames = mix_rate / 200; // 5 ms
 constexpr int sound_controls = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
-
-const std::string engine_file = std::string(DW_SOURCE_DIR) + "/sounds/engine.wav";
 
 struct Drive {
     float largest_jump = 0;     // between neighbouring samples of either side of the mix
@@ -39,7 +33,7 @@ Drive drive(int slot, const std::vector<double> &frame_ms, double offset) {
     const int updates = static_cast<int>(calls.back() + 300) / 5;
     Drive result;
     std::vector<float> mix(2 * update_frames);
-    float last_left = 0, last_right = 0;
+    std::array<float, 2> last{0, 0};
     std::size_t next = 0;
     for (int update = 0; update < updates; ++update) {
         if (next < calls.size() && calls[next] <= 5.0 * update) {
@@ -51,10 +45,9 @@ Drive drive(int slot, const std::vector<double> &frame_ms, double offset) {
         }
         EXPECT_TRUE(testing_render_sound(mix.data(), update_frames));
         for (int i = 0; i < update_frames; ++i) {
-            result.largest_jump = std::max({result.largest_jump, std::abs(mix[2 * i] - last_left),
-                                            std::abs(mix[2 * i + 1] - last_right)});
-            last_left = mix[2 * i];
-            last_right = mix[2 * i + 1];
+            result.largest_jump = std::max({result.largest_jump, std::abs(mix[2 * i] - last[0]),
+                                            std::abs(mix[2 * i + 1] - last[1])});
+            last = {mix[2 * i], mix[2 * i + 1]};
         }
     }
     return result;
@@ -64,7 +57,7 @@ TEST(EngineSound, ASteadyDriveRestartsItWithoutAClick) {
     testing_use_loopback_sound(mix_rate);
     sound_first_call = 1;
     ASSERT_EQ(sound_init(), 1);
-    const int engine = sound_load_wav(engine_file.c_str(), sound_controls);
+    const int engine = sound_load_wav(DW_SOURCE_DIR "/sounds/engine.wav", sound_controls);
     ASSERT_GE(engine, 0);
 
     // The sound's own largest step, as the device mixes it: played once, uncut.
@@ -74,8 +67,7 @@ TEST(EngineSound, ASteadyDriveRestartsItWithoutAClick) {
     std::mt19937 random(17);
     std::uniform_real_distribution<double> frame(29.0, 31.0);
     std::vector<double> steady(200);
-    for (double &ms : steady)
-        ms = frame(random);
+    std::generate(steady.begin(), steady.end(), [&] { return frame(random); });
     const Drive heard = drive(engine, steady, 2.5);
     // The updates cut the sound 25, 30 and 35 ms after a restart, and all three happened.
     for (int updates : {5, 6, 7})

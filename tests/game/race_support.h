@@ -70,6 +70,19 @@ struct GameTest : ::testing::Test {
             key(k, false);
     }
 
+    // Race frames first to last with both karts driving right and left by turns, `period` frames
+    // each way.
+    static void back_and_forth(int first, int last, int period) {
+        for (int frame = first; frame <= last; ++frame) {
+            const bool left = (frame / period) % 2 == 1;
+            key(left ? SDL_SCANCODE_RIGHT : SDL_SCANCODE_LEFT, false);
+            key(left ? SDL_SCANCODE_LEFT : SDL_SCANCODE_RIGHT, true);
+            key(left ? SDL_SCANCODE_D : SDL_SCANCODE_A, false);
+            key(left ? SDL_SCANCODE_A : SDL_SCANCODE_D, true);
+            race_frame();
+        }
+    }
+
     // How often the slot's sound was started since the record was last cleared.
     static int plays(int slot) {
         if (slot < 0 || sound_slots[slot].buffer == nullptr)

@@ -2,6 +2,8 @@
 // started, frames shown. Most tests paint their own features on a blank map.
 #include "tests/game/race_support.h"
 
+#include <array>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -32,43 +34,39 @@ TEST_F(GameTest, FirstMoveRightProbesTheDocumentedRectangle) {
         EXPECT_EQ(at(kart1), (undone ? Position{235, 70} : Position{240, 70}))
             << "wall at " << wall.x << "," << wall.y;
     }
+    // When the back buffer cannot be locked for the kart's probes, the move stands unprobed.
+    paint(0, 0, 639, 479, 29);
+    bob_set_position(&kart1, 235, 70);
+    testing_fail("Lock", 1, 1);
+    race_frame();
+    EXPECT_EQ(kart1.x, 240);
+    race_frame();
+    EXPECT_EQ(kart1.x, 240);
 }
 
-TEST_F(GameTest, KeyCombinationsTakeTheFirstMatchingRow) {
-    use_blank_track();
-    const std::pair<std::vector<SDL_Scancode>, Position> cases[] = {
-        {{SDL_SCANCODE_RIGHT, SDL_SCANCODE_LEFT}, {5, 0}},
-        {{SDL_SCANCODE_UP, SDL_SCANCODE_DOWN}, {0, -5}},
-        {{SDL_SCANCODE_UP, SDL_SCANCODE_DOWN, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT}, {4, -4}},
-        {{SDL_SCANCODE_RIGHT, SDL_SCANCODE_LEFT, SDL_SCANCODE_DOWN}, {-4, 4}},
-        {{SDL_SCANCODE_LEFT}, {-5, 0}},
-        {{SDL_SCANCODE_DOWN, SDL_SCANCODE_RIGHT}, {4, 4}},
-    };
-    for (const auto &[keys, moved] : cases) {
-        bob_set_position(&kart1, 300, 300);
-        frame_holding(keys);
-        EXPECT_EQ(at(kart1), (Position{300 + moved.x, 300 + moved.y}));
-    }
-    // Player 2's keys move only kart2.
-    bob_set_position(&kart2, 100, 300);
-    frame_holding({SDL_SCANCODE_W, SDL_SCANCODE_A});
-    EXPECT_EQ(at(kart2), (Position{96, 296}));
-    EXPECT_EQ(player1_moved, 0);
-}
-
-TEST_F(GameTest, TurboOverridesTerrainInTheStepTable) {
+// The first row whose keys are all held applies; the step table by turbo and terrain flag; each
+// player's keys move only their own kart.
+TEST_F(GameTest, KeysTakeTheFirstMatchingRowAndTurboOverridesTerrain) {
     use_blank_track();
     bob_set_position(&kart1, 100, 300);
     bob_set_position(&kart2, 400, 300);
-    constexpr SDL_Scancode right = SDL_SCANCODE_RIGHT, up = SDL_SCANCODE_UP, d = SDL_SCANCODE_D,
-                           w = SDL_SCANCODE_W, turbo1 = SDL_SCANCODE_N, turbo2 = SDL_SCANCODE_B;
+    constexpr SDL_Scancode right = SDL_SCANCODE_RIGHT, left = SDL_SCANCODE_LEFT,
+                           up = SDL_SCANCODE_UP, down = SDL_SCANCODE_DOWN, d = SDL_SCANCODE_D,
+                           w = SDL_SCANCODE_W, a = SDL_SCANCODE_A, turbo1 = SDL_SCANCODE_N,
+                           turbo2 = SDL_SCANCODE_B;
     struct Case {
         std::vector<SDL_Scancode> keys;
         int terrain1, terrain2;
         Position move1, move2;
     };
     const Case cases[] = {
-        {{right, d}, 0, 0, {5, 0}, {5, 0}},
+        {{right, left}, 0, 0, {5, 0}, {0, 0}},
+        {{up, down}, 0, 0, {0, -5}, {0, 0}},
+        {{up, down, left, right}, 0, 0, {4, -4}, {0, 0}},
+        {{right, left, down}, 0, 0, {-4, 4}, {0, 0}},
+        {{left}, 0, 0, {-5, 0}, {0, 0}},
+        {{down, right}, 0, 0, {4, 4}, {0, 0}},
+        {{w, a}, 0, 0, {0, 0}, {-4, -4}},
         {{right, d}, 1, 0, {7, 0}, {5, 0}},
         {{right, d}, 0, 1, {5, 0}, {7, 0}},
         {{right, d, turbo1}, 0, 1, {10, 0}, {5, 0}},
@@ -79,12 +77,14 @@ TEST_F(GameTest, TurboOverridesTerrainInTheStepTable) {
         {{right, up, d, w, turbo2}, 1, 1, {4, -4}, {5, -5}},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(&c - cases);
         player1_on_terrain = c.terrain1;
         player2_on_terrain = c.terrain2;
         const Position before1 = at(kart1), before2 = at(kart2);
         frame_holding(c.keys);
         EXPECT_EQ(at(kart1), (Position{before1.x + c.move1.x, before1.y + c.move1.y}));
         EXPECT_EQ(at(kart2), (Position{before2.x + c.move2.x, before2.y + c.move2.y}));
+        EXPECT_EQ(player1_moved, c.move1.x || c.move1.y);
     }
 }
 
@@ -111,26 +111,17 @@ TEST_F(GameTest, LapsCountOnlyPastTheirTimerLimitInEitherDirection) {
     use_blank_track(0); // finish line everywhere
     bob_set_position(&kart1, 300, 300);
     bob_set_position(&kart2, 300, 100);
-    for (int frame = 1; frame <= 320; ++frame) {
-        // Back and forth: the direction of travel does not matter.
-        const bool left = (frame / 20) % 2 == 1;
-        key(left ? SDL_SCANCODE_RIGHT : SDL_SCANCODE_LEFT, false);
-        key(left ? SDL_SCANCODE_LEFT : SDL_SCANCODE_RIGHT, true);
-        key(left ? SDL_SCANCODE_D : SDL_SCANCODE_A, false);
-        key(left ? SDL_SCANCODE_A : SDL_SCANCODE_D, true);
-        race_frame();
-        if (frame == 150) {
-            EXPECT_EQ(player1_laps, 0);
-        } else if (frame == 151) {
-            EXPECT_EQ(player1_laps, 1);
-        } else if (frame == 250) {
-            EXPECT_EQ(player2_laps, 0);
-        } else if (frame == 251) {
-            EXPECT_EQ(player2_laps, 1);
-        }
+    // Back and forth: the direction of travel does not matter. Player 1's laps count in frames
+    // 151 and 302, player 2's in frame 251.
+    const std::array<int, 3> checks[] = {
+        {150, 0, 0}, {151, 1, 0}, {250, 1, 0}, {251, 1, 1}, {320, 2, 1}};
+    int done = 0;
+    for (const auto &[frame, laps1, laps2] : checks) {
+        back_and_forth(done + 1, frame, 20);
+        done = frame;
+        EXPECT_EQ(player1_laps, laps1) << frame;
+        EXPECT_EQ(player2_laps, laps2) << frame;
     }
-    EXPECT_EQ(player1_laps, 2); // frames 151 and 302
-    EXPECT_EQ(player2_laps, 1);
     EXPECT_EQ(player1_lap_timer, 320 - 302);
 }
 
@@ -165,68 +156,76 @@ TEST_F(GameTest, ContactUndoesOnXThenOnYAndAfterTheWallUndo) {
     }
 }
 
+// Both karts: sequence i shows frames 4i, 4i + 1, 4i, 4i + 2; each key row chooses its sequence
+// off terrain and another on it; off terrain a running sequence goes on, on terrain it restarts
+// every frame and shows entry 1 once the delay has run out.
 TEST_F(GameTest, SequencesFollowTheHeadingAndRestartOnTerrain) {
-    use_blank_track();
-    bob_set_position(&kart1, 300, 300);
-    const std::pair<std::vector<SDL_Scancode>, int> ordinary[] = {
-        {{SDL_SCANCODE_RIGHT}, 0}, {{SDL_SCANCODE_RIGHT, SDL_SCANCODE_UP}, 1},
-        {{SDL_SCANCODE_UP}, 2},    {{SDL_SCANCODE_LEFT, SDL_SCANCODE_UP}, 3},
-        {{SDL_SCANCODE_LEFT}, 4},  {{SDL_SCANCODE_LEFT, SDL_SCANCODE_DOWN}, 5},
-        {{SDL_SCANCODE_DOWN}, 6},  {{SDL_SCANCODE_RIGHT, SDL_SCANCODE_DOWN}, 7}};
-    for (const auto &[keys, sequence] : ordinary) {
-        frame_holding(keys);
-        EXPECT_EQ(kart1.curr_anim, sequence);
-    }
-    // A running sequence goes on off terrain...
-    key(SDL_SCANCODE_RIGHT, true);
-    for (int i = 0; i < 12; ++i)
-        race_frame();
-    EXPECT_NE(kart1.anim_pos, 0);
-    // ...and restarts every frame on terrain, showing entry 1 once the delay has run out.
-    use_blank_track(42);
-    race_frame(); // the move that finds the terrain
-    for (int i = 0; i < 10; ++i) {
-        race_frame();
-        EXPECT_EQ(kart1.curr_anim, 7);
-        EXPECT_EQ(player1_on_terrain, 1);
-    }
-    EXPECT_EQ(kart1.curr_frame, kart1_animations[7][1]);
-    key(SDL_SCANCODE_RIGHT, false);
-    const std::pair<SDL_Scancode, int> on_terrain[] = {
-        {SDL_SCANCODE_LEFT, 5}, {SDL_SCANCODE_UP, 1}, {SDL_SCANCODE_DOWN, 5}};
-    for (const auto &[k, sequence] : on_terrain) {
-        frame_holding({k});
-        EXPECT_EQ(kart1.curr_anim, sequence);
+    for (const BOB *kart : {&kart1, &kart2})
+        for (int i = 0; i < 8; ++i)
+            for (int j = 0; j < 5; ++j)
+                EXPECT_EQ(kart->anims[i][j], j == 4 ? -1 : 4 * i + (j == 3 ? 2 : j % 2))
+                    << "kart " << (kart == &kart1 ? 1 : 2) << " sequence " << i << " entry " << j;
+    struct Row {
+        const char *keys; // Right, Left, Up, Down
+        int sequence, on_terrain;
+    };
+    const Row rows[] = {{"RU", 1, 0}, {"LU", 3, 2}, {"LD", 5, 4}, {"RD", 7, 6},
+                        {"R", 0, 7},  {"L", 4, 5},  {"U", 2, 1},  {"D", 6, 5}};
+    for (int player = 1; player <= 2; ++player) {
+        BOB &kart = player == 1 ? kart1 : kart2;
+        auto keys_of = [player](const char *keys) {
+            constexpr SDL_Scancode pads[2][4] = {
+                {SDL_SCANCODE_RIGHT, SDL_SCANCODE_LEFT, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN},
+                {SDL_SCANCODE_D, SDL_SCANCODE_A, SDL_SCANCODE_W, SDL_SCANCODE_S}};
+            std::vector<SDL_Scancode> held;
+            for (const char *k = keys; *k; ++k)
+                held.push_back(pads[player - 1][std::strchr("RLUD", *k) - "RLUD"]);
+            return held;
+        };
+        for (int terrain : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "kart " << player << " terrain " << terrain);
+            use_blank_track(terrain ? 42 : 100);
+            bob_set_position(&kart1, 300, 300);
+            bob_set_position(&kart2, 100, 100);
+            frame_holding(keys_of("R")); // the move that finds the terrain or not
+            for (const Row &row : rows) {
+                frame_holding(keys_of(row.keys));
+                EXPECT_EQ(kart.curr_anim, terrain ? row.on_terrain : row.sequence) << row.keys;
+            }
+            for (int i = 0; i < 12; ++i)
+                frame_holding(keys_of("R"));
+            EXPECT_EQ(kart.curr_anim, terrain ? 7 : 0);
+            EXPECT_EQ(player == 1 ? player1_on_terrain : player2_on_terrain, terrain);
+            if (terrain) {
+                EXPECT_EQ(kart.curr_frame, 29);
+            } else {
+                EXPECT_NE(kart.anim_pos, 0);
+            }
+        }
     }
 }
 
-TEST_F(GameTest, TerrainSoundsFollowTheirTimers) {
+// A still frame plays nothing and animates nothing; then the engine sounds in every frame a
+// kart moves, and the terrain sounds by their timers.
+TEST_F(GameTest, SoundsFollowMovesAndTheirTimers) {
     use_blank_track(24); // mud everywhere
+    bob_set_position(&kart2, 100, 300);
+    const int frame_before = kart1.curr_frame, tick_before = kart1.anim_tick;
+    testing_clear_recorded_calls();
+    race_frame();
+    EXPECT_EQ(plays(engine_sound) + plays(mud_sound) + plays(boing_sound), 0);
+    EXPECT_EQ(kart1.anim_tick, tick_before);
+    EXPECT_EQ(kart1.curr_frame, frame_before);
     key(SDL_SCANCODE_RIGHT, true);
     key(SDL_SCANCODE_D, true);
-    bob_set_position(&kart2, 100, 300);
-    testing_clear_recorded_calls();
     for (int frame = 1; frame <= 40; ++frame)
         race_frame();
+    EXPECT_EQ(plays(engine_sound), 40);
     // Player 1's timer starts at 59 (sounds at once, then after 31 more frames); player 2's at
     // 0 (sounds once it is above 30).
     EXPECT_EQ(plays(mud_sound), 3);
     EXPECT_EQ(plays(turn_sound), 0);
-    EXPECT_EQ(player1_on_terrain, 1);
-    EXPECT_EQ(player2_on_terrain, 1);
-}
-
-TEST_F(GameTest, TheEngineSoundsEachFrameAKartMovesAndAStillFrameDoesNothing) {
-    use_blank_track();
-    const int frame_before = kart1.curr_frame, tick_before = kart1.anim_tick;
-    race_frame();
-    EXPECT_EQ(plays(engine_sound), 0);
-    EXPECT_EQ(kart1.anim_tick, tick_before);
-    EXPECT_EQ(kart1.curr_frame, frame_before);
-    key(SDL_SCANCODE_S, true);
-    for (int i = 0; i < 5; ++i)
-        race_frame();
-    EXPECT_EQ(plays(engine_sound), 5);
+    EXPECT_EQ(player1_on_terrain + player2_on_terrain, 2);
 }
 
 TEST_F(GameTest, TheTenthLapEndsTheFrameBeforeItIsShown) {
@@ -270,20 +269,7 @@ TEST_F(GameTest, TheWinnerPictureIsThePlayerWithMoreLaps) {
         player1_laps = laps1;
         player2_laps = laps2;
         winner_screen_for_laps();
-        const bool player1_won = laps1 > laps2;
-        EXPECT_EQ(winner1_image.pixels != nullptr, player1_won) << laps1 << ":" << laps2;
-        EXPECT_EQ(winner2_image.pixels != nullptr, !player1_won) << laps1 << ":" << laps2;
+        EXPECT_EQ(winner1_image.pixels != nullptr, laps1 > laps2) << laps1 << ":" << laps2;
+        EXPECT_EQ(winner2_image.pixels != nullptr, laps1 <= laps2) << laps1 << ":" << laps2;
     }
-}
-
-TEST_F(GameTest, ProbesAreSkippedWhenTheBackBufferCannotBeLocked) {
-    use_blank_track();
-    paint(0, 0, 639, 479, 29);
-    key(SDL_SCANCODE_RIGHT, true);
-    // The back buffer cannot be locked for the kart's probes: the move stands unprobed.
-    testing_fail("Lock", 1, 1);
-    race_frame();
-    EXPECT_EQ(kart1.x, 240);
-    race_frame();
-    EXPECT_EQ(kart1.x, 240);
 }

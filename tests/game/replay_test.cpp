@@ -25,8 +25,6 @@ ProgramRun run_game(const std::string &arguments) {
     const std::string command = std::string(DW_BINARY_DIR) + "/dirtwhirl " + arguments + " 2>&1";
     ProgramRun run{-1, ""};
     std::FILE *pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
     char buffer[512];
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
         run.output += buffer;
@@ -47,7 +45,7 @@ std::vector<std::uint8_t> read_file(const std::string &path) {
 
 void write_file(const std::string &path, const std::vector<std::uint8_t> &bytes) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(bytes.data()), static_cast<long>(bytes.size()));
+        .write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
 }
 
 constexpr int escape_frame = 150; // Escape is held in this frame

@@ -1,0 +1,150 @@
+// The computer at the wheel, through the real race frame on the virtual clock. Per track: each
+// level's laps alone lie in the level's band (the tracks alternate the two start places), each
+// level is quicker than the one below, and the normal driver gets round the other kart parked on
+// its line and out of a corner. The autopilot: the computer races itself through the real race
+// loop to 10 laps and the winner's picture.
+#include "tests/game/race_support.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "game/computer_driver.h"
+
+namespace {
+
+constexpr int start_y[2] = {70, 23};
+constexpr int bottom_straight = 300; // every track's far side lies below this line
+
+struct Outcome {
+    int frames = 0; // until the laps wanted, or the limit
+    int laps = 0;
+    int first_lap = 0;      // frames to the first counted lap
+    bool went_round = true; // below the bottom straight between every two counted laps
+    int turbo_frames = 0;
+    std::vector<std::pair<int, int>> places;
+};
+
+struct ComputerTest : GameTest, ::testing::WithParamInterface<int> {
+    TrackSight sight;
+
+    // The computer alone in the player's kart (the other kart off the screen, or parked), from
+    // the player's start place unless told otherwise.
+    Outcome race(int player, ComputerLevel level, int laps_wanted, int limit,
+                 std::pair<int, int> parked = {-300, -300}, std::pair<int, int> from = {0, 0}) {
+        BOB &own = player == 1 ? kart1 : kart2;
+        bob_set_position(&own, from.first ? from.first : 235,
+                         from.first ? from.second : start_y[player - 1]);
+        bob_set_position(player == 1 ? &kart2 : &kart1, parked.first, parked.second);
+        player1_laps = player2_laps = player1_lap_timer = player2_lap_timer = 0;
+        const int &laps = player == 1 ? player1_laps : player2_laps;
+        ComputerDriver driver = computer_driver_make(player, level, &sight, 1);
+        Outcome outcome;
+        bool below = false;
+        while (outcome.laps < laps_wanted && outcome.frames < limit) {
+            driver.steer();
+            outcome.turbo_frames += (GetAsyncKeyState(player == 1 ? 'N' : 'B') & 0x8000) ? 1 : 0;
+            race_frame();
+            ++outcome.frames;
+            below = below || own.y > bottom_straight;
+            if (laps != outcome.laps) {
+                outcome.went_round = outcome.went_round && below;
+                below = false;
+                outcome.laps = laps;
+                outcome.first_lap = outcome.first_lap ? outcome.first_lap : outcome.frames;
+            }
+            outcome.places.emplace_back(own.x, own.y);
+        }
+        driver.stop();
+        return outcome;
+    }
+};
+
+// Runs after every shown frame; gives up at the limit, and the test then fails on the laps.
+constexpr int frame_limit = 6000;
+void count_frames(const PresentedFrame &, void *user) {
+    if (++*static_cast<int *>(user) == frame_limit)
+        testing_key(SDL_SCANCODE_ESCAPE, true);
+}
+
+} // namespace
+
+// Bands, with F the player's fewest possible frames (its lap timer's limit, 151 or 251 frames a
+// lap) and R the quickest way over terrain without turbo: hard within 2 % of F; normal from 0.97
+// to 1.12 times the larger of F and R; easy at least 1.25 times that and at most twice it. Five
+// laps show each level's pace as well as ten.
+TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
+    const int track = GetParam(), player = track % 2 + 1;
+    use_track(track);
+    testing_record_calls(false);
+    track_sight_build(&sight, track_image.pixels);
+    constexpr int laps = 5;
+    const double floor = laps * ((player == 1 ? player1_lap_limit : player2_lap_limit) + 1);
+    const double reference = std::max(floor, laps * double(sight.racing.lap) / sight_frame);
+    const std::pair<double, double> bands[] = {{1.25 * reference, 2.0 * reference},
+                                               {0.97 * reference, 1.12 * reference},
+                                               {0, 1.02 * floor}};
+    Outcome outcomes[3];
+    for (int level = 0; level < 3; ++level) {
+        SCOPED_TRACE(level);
+        const Outcome &outcome = outcomes[level] =
+            race(player, static_cast<ComputerLevel>(level), laps, 6000);
+        ASSERT_EQ(outcome.laps, laps);
+        EXPECT_TRUE(outcome.went_round) << "a lap counted without going round the track";
+        std::printf("track %d, level %d, player %d: %d frames (F %.0f, larger of F and R %.0f)\n",
+                    track, level, player, outcome.frames, floor, reference);
+        EXPECT_GE(outcome.frames, bands[level].first);
+        EXPECT_LE(outcome.frames, bands[level].second);
+        // Turbo is hard's alone; it always pays in kart 1, whose laps may count every 150 frames.
+        if (level != 2 || player == 1) {
+            EXPECT_EQ(outcome.turbo_frames > 0, level == 2);
+        }
+    }
+    // Each level is quicker than the one below (in kart 2, hard and normal both meet its timer).
+    EXPECT_LT(outcomes[1].frames, outcomes[0].frames);
+    if (player == 1) {
+        EXPECT_LT(outcomes[2].frames, outcomes[1].frames);
+    }
+
+    // The other kart on normal's own line at a quarter, a half and three quarters of its first
+    // lap: it still completes the lap within half as long again; pushed into the corner nearest
+    // the screen's top-left, it comes out and completes a lap as fast.
+    const Outcome &alone = outcomes[1];
+    const int budget = alone.first_lap * 3 / 2;
+    for (int quarter = 1; quarter <= 3; ++quarter) {
+        const auto parked = alone.places[alone.first_lap * quarter / 4];
+        EXPECT_EQ(race(player, ComputerLevel::normal, 1, budget, parked).laps, 1)
+            << "held up by the kart parked at " << parked.first << "," << parked.second;
+    }
+    std::pair<int, int> corner{0, 0};
+    for (int y = TrackSight::top; y < TrackSight::top + TrackSight::height; ++y)
+        for (int x = TrackSight::left; x < TrackSight::left + TrackSight::width; ++x)
+            if (sight.time_at(sight.racing, x, y) < TrackSight::unreachable &&
+                (corner.first == 0 || x + y < corner.first + corner.second))
+                corner = {x, y};
+    EXPECT_EQ(race(player, ComputerLevel::normal, 1, budget, {-300, -300}, corner).laps, 1)
+        << "stuck in the corner at " << corner.first << "," << corner.second;
+}
+
+TEST_P(ComputerTest, TheComputerRacesItselfToTenLapsAndTheWinnerScreen) {
+    use_track(GetParam());
+    testing_record_calls(false);
+    computer_drives[0] = computer_drives[1] = true;
+    computer_level = ComputerLevel::normal;
+    int frames = 0;
+    testing_on_present(count_frames, &frames);
+    computer_race_start(7);
+    EXPECT_EQ(race_loop(), 0);
+    computer_race_end();
+    testing_on_present(nullptr, nullptr);
+    EXPECT_LT(frames, frame_limit);
+    // At the same level kart 1 wins, and kart 2, held up by its lap timer alone (laps every 250
+    // frames against kart 1's 150), is a lap behind at most.
+    EXPECT_EQ(player1_laps, 10);
+    EXPECT_GE(player2_laps, 9);
+    testing_key(SDL_SCANCODE_Q, true);
+    winner_screen_for_laps();
+    EXPECT_NE(winner1_image.pixels, nullptr);
+    EXPECT_EQ(winner2_image.pixels, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tracks, ComputerTest, ::testing::Values(0, 1, 2));

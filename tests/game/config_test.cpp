@@ -1,0 +1,203 @@
+// The command line and the settings file. Options: what each sets, later ones win, both value
+// forms, every mistake refused with the usage line on the error stream alone. Settings: the
+// written defaults read back as the defaults, every kind of bad line named with its number while
+// the rest still counts, and a file written only when there is none.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <tuple>
+#include <unistd.h>
+
+#include <SDL.h>
+
+#include "game/options.h"
+#include "game/settings.h"
+#include "tests/support/headless.h"
+
+namespace {
+
+// What fn wrote to the stream it was handed.
+template <class F> std::string captured(F fn) {
+    char *buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE *stream = open_memstream(&buffer, &size);
+    fn(stream);
+    std::fclose(stream);
+    std::string said(buffer, size);
+    std::free(buffer);
+    return said;
+}
+
+struct Parsed {
+    OptionsResult result;
+    std::string options, out, err;
+};
+
+// The options as "mode track [data] [config] computers level replay [file]", with the enums as
+// numbers (mode: settings, fullscreen, window; level: easy, normal, hard, -1 none; replay: none,
+// record, play, timedemo).
+Parsed parse(std::vector<const char *> arguments) {
+    arguments.insert(arguments.begin(), "dirtwhirl");
+    Options o;
+    Parsed parsed{};
+    parsed.out = captured([&](std::FILE *out) {
+        parsed.err = captured([&](std::FILE *err) {
+            parsed.result =
+                parse_options(static_cast<int>(arguments.size()), arguments.data(), o, out, err);
+        });
+    });
+    std::ostringstream s;
+    s << int(o.mode) << ' ' << o.track << " [" << o.data_folder << "] [" << o.config_file << "] "
+      << o.computer[0] << o.computer[1] << ' ' << (o.computer_level ? int(*o.computer_level) : -1)
+      << ' ' << int(o.replay) << " [" << o.replay_file << "]";
+    parsed.options = s.str();
+    return parsed;
+}
+
+// Parses settings text and returns what went to the error stream.
+std::string parse(const std::string &text, Settings &settings) {
+    return captured([&](std::FILE *err) { settings_parse(text, "s.ini", settings, err); });
+}
+
+std::string contents(const std::filesystem::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool same(const Settings &a, const Settings &b) {
+    auto fields = [](const Settings &s) {
+        return std::tie(s.gamepads[0].kind, s.gamepads[0].device_index, s.gamepads[0].guid,
+                        s.gamepads[1].kind, s.gamepads[1].device_index, s.gamepads[1].guid,
+                        s.pause_key, s.screenshot_key, s.volume, s.fullscreen, s.integer_scaling,
+                        s.fair_laps, s.computer[0], s.computer[1], s.computer_level);
+    };
+    return std::memcmp(a.player_keys, b.player_keys, sizeof a.player_keys) == 0 &&
+           fields(a) == fields(b);
+}
+
+struct SettingsFile : ::testing::Test {
+    std::filesystem::path folder =
+        test_output_dir() + "/settings-" + std::to_string(getpid()) + "/dirtwhirl";
+    void SetUp() override { std::filesystem::remove_all(folder.parent_path()); }
+    void TearDown() override { std::filesystem::remove_all(folder.parent_path()); }
+};
+
+TEST_F(SettingsFile, AMissingFileIsWrittenOnceWithDefaultsThatReadBackAsTheDefaults) {
+    const std::filesystem::path file = folder / "settings.ini";
+    Settings settings;
+    settings_load(file.string(), settings, stderr);
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_TRUE(same(settings, Settings()));
+    const std::string written = contents(file);
+    Settings read_back;
+    EXPECT_EQ(parse(written, read_back), "");
+    EXPECT_TRUE(same(read_back, Settings()));
+
+    // A file that exists, even one with mistakes, is read and never written.
+    const std::string edited = written + "\n[sound]\nvolume = loud\nvolume = 40\n";
+    std::ofstream(file, std::ios::binary) << edited;
+    Settings again;
+    settings_load(file.string(), again, stderr);
+    EXPECT_EQ(contents(file), edited);
+    EXPECT_EQ(again.volume, 40);
+
+    // What is no settings file (a folder, a device that never ends) leaves the defaults.
+    for (const std::string &odd : {folder.string(), std::string("/dev/zero")}) {
+        Settings untouched;
+        settings_load(odd, untouched, stderr);
+        EXPECT_TRUE(same(untouched, Settings())) << odd;
+    }
+}
+
+TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
+    Settings settings;
+    const std::string said =
+        parse("[player1]\nleft = J\nright = Nokey\nUP = i   ; comment\n\n# comment\n"
+              "[Player2]\nTurbo = Left Shift\ngamepad = 03000000c82d00000160000000000000\n"
+              "driver = Computer\n[race]\nfair_laps = yes\ncomputer_level = hard\n"
+              "[display]\nmode = Window\nscaling = integer\n",
+              settings);
+    EXPECT_EQ(said, "dirtwhirl: s.ini:3: \"Nokey\" for right is not a key name; line ignored\n");
+    const auto &keys = settings.player_keys;
+    EXPECT_EQ(
+        std::tie(keys[0][key_left], keys[0][key_right], keys[0][key_up], keys[1][key_turbo]),
+        std::make_tuple(SDL_SCANCODE_J, SDL_SCANCODE_RIGHT, SDL_SCANCODE_I, SDL_SCANCODE_LSHIFT));
+    EXPECT_EQ(settings.gamepads[1].kind, GamepadChoice::by_guid);
+    EXPECT_EQ(std::tie(settings.fair_laps, settings.computer[0], settings.computer[1],
+                       settings.computer_level, settings.fullscreen, settings.integer_scaling),
+              std::make_tuple(true, false, true, ComputerLevel::hard, false, true));
+
+    // Each of these lines is named once and changes nothing.
+    const char *const bad[] = {"[sound]\nvolume = 101",     "[sound]\nvolume = -1",
+                               "[sound]\nvolume",           "[display]\nmode = big",
+                               "[race]\nfair_laps = 2",     "[player1]\ngamepad = pad",
+                               "[player1]\nsteer = L",      "left = L",
+                               "[player1\nleft = L",        "[joystick]\nleft = L",
+                               "[keys]\npause = ",          "[player2]\ngamepad = 16",
+                               "\x01\x02\xff = \x80",       "[sound]\nvolume = 99999",
+                               "[player2]\ndriver = robot", "[race]\ncomputer_level = expert"};
+    for (const char *text : bad) {
+        Settings changed;
+        const std::string report = parse(text, changed);
+        EXPECT_NE(report.find("s.ini:"), std::string::npos) << text;
+        EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << text;
+        EXPECT_TRUE(same(changed, Settings())) << text;
+    }
+}
+
+TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
+    const std::pair<std::vector<const char *>, const char *> cases[] = {
+        {{}, "0 -1 [] [] 00 -1 0 []"},
+        {{"--window", "--track", "1", "--data", "/srv/dw"}, "2 1 [/srv/dw] [] 00 -1 0 []"},
+        {{"--track=2", "--window", "--fullscreen", "--track", "0"}, "1 0 [] [] 00 -1 0 []"},
+        {{"--data=a=b", "--data", "--x"}, "0 -1 [--x] [] 00 -1 0 []"},
+        {{"--config", "my.ini", "--config=/etc/dw.ini"}, "0 -1 [] [/etc/dw.ini] 00 -1 0 []"},
+        {{"--computer", "2", "--level=hard"}, "0 -1 [] [] 01 2 0 []"},
+        {{"--computer=1", "--computer", "2", "--level", "hard", "--level", "easy"},
+         "0 -1 [] [] 11 0 0 []"},
+        {{"--record", "a.dwr", "--play=b.dwr", "--timedemo", "c.dwr"},
+         "0 -1 [] [] 00 -1 3 [c.dwr]"},
+        {{"--timedemo", "c.dwr", "--record=a.dwr"}, "0 -1 [] [] 00 -1 1 [a.dwr]"},
+        {{"--play", "b.dwr"}, "0 -1 [] [] 00 -1 2 [b.dwr]"},
+    };
+    for (const auto &[arguments, expected] : cases) {
+        const Parsed parsed = parse(arguments);
+        SCOPED_TRACE(arguments.empty() ? "(none)" : arguments[0]);
+        EXPECT_EQ(parsed.result, OptionsResult::run);
+        EXPECT_EQ(parsed.options, expected);
+        EXPECT_EQ(parsed.out + parsed.err, "");
+    }
+}
+
+TEST(Options, MistakesPrintTheUsageLineOnTheErrorStream) {
+    // Each ends with the argument that is wrong.
+    const std::vector<std::vector<const char *>> mistakes = {
+        {"--bogus"},         {"--track", "7"}, {"--track", "01"},   {"--track"},
+        {"--track="},        {"--data", ""},   {"--window=yes"},    {"--track", "1", "extra"},
+        {"--computer", "3"}, {"--computer"},   {"--level", "Hard"}, {"--play"},
+        {"--record="}};
+    for (const auto &arguments : mistakes) {
+        const Parsed parsed = parse(arguments);
+        SCOPED_TRACE(arguments.back());
+        EXPECT_EQ(parsed.result, OptionsResult::exit_usage);
+        EXPECT_NE(parsed.err.find("\nusage: dirtwhirl ["), std::string::npos) << parsed.err;
+        EXPECT_EQ(parsed.out, "");
+    }
+}
+
+TEST(Options, HelpAndVersionAnswerOnTheOutputStreamEvenAfterOtherOptions) {
+    const Parsed help = parse({"--window", "--help", "--bogus"});
+    EXPECT_EQ(help.result, OptionsResult::exit_ok);
+    for (const char *listed : {"usage: dirtwhirl", "--window", "--fullscreen", "--track N",
+                               "--data DIR", "--record FILE", "--timedemo FILE", "DIRTWHIRL_DATA"})
+        EXPECT_NE(help.out.find(listed), std::string::npos) << listed;
+    const Parsed version = parse({"--version"});
+    EXPECT_EQ(version.result, OptionsResult::exit_ok);
+    EXPECT_EQ(version.out.rfind("dirtwhirl ", 0), 0u) << version.out;
+    EXPECT_EQ(help.err + version.err, "");
+}
+} // namespace
