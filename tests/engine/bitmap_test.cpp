@@ -3,21 +3,13 @@
 // treatment of malformed files; images are cut from cells and drawn opaque or transparent.
 #include "engine/display/bitmap.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
+#include "engine_test_support.h"
 #include "platform/file.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // --- A BMP file built byte by byte -------------------------------------------------------------
 
@@ -27,19 +19,9 @@ struct BmpLayout {
     int bit_count = 8;
     bool padded = true;        // rows padded to 4 bytes, as the format says
     int palette_entries = 256; // written to the file and to biClrUsed (0 when 256)
-    DWORD compression = 0;
     std::int64_t size_image = -1; // biSizeImage; -1: the true size
     std::int64_t off_bits = -1;   // bfOffBits; -1: the true offset
 };
-
-void put16(std::vector<BYTE> &out, unsigned value) {
-    out.push_back(static_cast<BYTE>(value));
-    out.push_back(static_cast<BYTE>(value >> 8));
-}
-void put32(std::vector<BYTE> &out, std::uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
 
 // Stored pixel bytes of row r (bottom-up order in the file, so r counts from the bottom) are
 // filled by `pixel(x, r, byte)`.
@@ -53,23 +35,18 @@ std::vector<BYTE> build_bmp(const BmpLayout &layout, PixelByte pixel_byte) {
     const std::uint32_t offset = 14 + 40 + palette_bytes;
     const std::uint32_t image_bytes = static_cast<std::uint32_t>(stride * rows);
 
+    const auto field = [](std::int64_t value, std::uint32_t otherwise) {
+        return value < 0 ? otherwise : static_cast<std::uint32_t>(value);
+    };
     std::vector<BYTE> out;
-    put16(out, 0x4D42);
-    put32(out, offset + image_bytes);
-    put32(out, 0);
-    put32(out, layout.off_bits < 0 ? offset : static_cast<std::uint32_t>(layout.off_bits));
-    put32(out, 40);
-    put32(out, static_cast<std::uint32_t>(layout.width));
-    put32(out, static_cast<std::uint32_t>(layout.height));
-    put16(out, 1);
-    put16(out, static_cast<unsigned>(layout.bit_count));
-    put32(out, layout.compression);
-    put32(out, layout.size_image < 0 ? image_bytes : static_cast<std::uint32_t>(layout.size_image));
-    put32(out, 2835);
-    put32(out, 2835);
-    put32(out,
-          layout.palette_entries == 256 ? 0 : static_cast<std::uint32_t>(layout.palette_entries));
-    put32(out, 0);
+    for (auto [value, width] : std::initializer_list<std::pair<std::uint32_t, int>>{
+             {0x4D42, 2}, {offset + image_bytes, 4}, {0, 4}, {field(layout.off_bits, offset), 4},
+             {40, 4}, {std::uint32_t(layout.width), 4}, {std::uint32_t(layout.height), 4},
+             {1, 2}, {std::uint32_t(layout.bit_count), 2}, {0, 4},
+             {field(layout.size_image, image_bytes), 4}, {2835, 4}, {2835, 4},
+             {layout.palette_entries == 256 ? 0u : std::uint32_t(layout.palette_entries), 4},
+             {0, 4}})
+        put_le(out, value, width);
     for (int i = 0; i < layout.palette_entries && layout.bit_count == 8; ++i) {
         // Entry i is stored as blue, green, red, reserved.
         out.push_back(static_cast<BYTE>(i));
@@ -105,16 +82,6 @@ struct LoadedBitmap : BitmapFile {
 
 // --- Real files from ImageMagick --------------------------------------------------------------
 
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        char name[] = "/tmp/dw_bitmap_XXXXXX";
-        path = ::mkdtemp(name);
-    }
-    ~TempDir() { fs::remove_all(path); }
-    std::string operator/(const char *name) const { return (path / name).string(); }
-};
-
 void run(const std::string &command) {
     ASSERT_EQ(std::system((command + " 2>&1").c_str()), 0) << command;
 }
@@ -122,15 +89,6 @@ void run(const std::string &command) {
 // A 37 x 23 picture (rows need padding at every depth) with many colours.
 const char *const test_picture = "-size 37x23 xc:black -channel R -fx i/36 -channel G -fx j/22 "
                                  "-channel B -fx '(i*j%7)/6' +channel";
-
-// ImageMagick's own decoding of a file: 3 bytes (red, green, blue) per pixel, rows top-down.
-std::vector<BYTE> decode_with_imagemagick(const TempDir &dir, const std::string &bmp) {
-    const std::string raw = dir / "decoded.rgb";
-    run("convert '" + bmp + "' -depth 8 rgb:'" + raw + "'");
-    std::vector<BYTE> bytes;
-    EXPECT_TRUE(read_whole_file(raw.c_str(), bytes, 1u << 30));
-    return bytes;
-}
 
 TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) {
     TempDir dir;
@@ -154,30 +112,35 @@ TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) 
         ASSERT_EQ(bitmap_file_load(&bitmap, path.c_str()), c.bits != 0);
         if (c.bits == 0)
             continue;
-        const std::vector<BYTE> expected = decode_with_imagemagick(dir, path);
+        // ImageMagick's own decoding: red, green, blue per pixel, rows top-down.
+        const std::string raw = dir / "decoded.rgb";
+        run("convert '" + path + "' -depth 8 rgb:'" + raw + "'");
+        const std::vector<BYTE> expected = read_bytes(raw);
         ASSERT_EQ(expected.size(), 37u * 23u * 3u);
-        ASSERT_EQ(LONG{bitmap.info_header.biWidth}, 37);
-        ASSERT_EQ(LONG{bitmap.info_header.biHeight}, 23);
+        EXPECT_EQ(LONG{bitmap.info_header.biWidth}, 37);
+        EXPECT_EQ(LONG{bitmap.info_header.biHeight}, 23);
         ASSERT_EQ(WORD{bitmap.info_header.biBitCount}, c.bits == 8 ? 8 : 16);
+        std::vector<int> got, wanted; // 8 bits: palette colours as 0xRRGGBB; else 15-bit values
         for (int p = 0; p < 37 * 23; ++p) {
             const BYTE *rgb = &expected[3 * p];
             if (c.bits == 8) {
-                const PALETTEENTRY &entry = bitmap.palette[bitmap.pixels[p]];
-                ASSERT_EQ(entry.peRed, rgb[0]) << "pixel " << p;
-                ASSERT_EQ(entry.peGreen, rgb[1]) << "pixel " << p;
-                ASSERT_EQ(entry.peBlue, rgb[2]) << "pixel " << p;
+                const PALETTEENTRY &e = bitmap.palette[bitmap.pixels[p]];
+                got.push_back(e.peRed << 16 | e.peGreen << 8 | e.peBlue);
+                wanted.push_back(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
             } else {
-                WORD value;
-                std::memcpy(&value, bitmap.pixels + 2 * p, 2);
-                const WORD wanted =
-                    static_cast<WORD>((rgb[0] >> 3) << 10 | (rgb[1] >> 3) << 5 | (rgb[2] >> 3));
-                ASSERT_EQ(value, wanted) << "pixel " << p;
+                got.push_back(bitmap.pixels[2 * p] | bitmap.pixels[2 * p + 1] << 8);
+                wanted.push_back((rgb[0] >> 3) << 10 | (rgb[1] >> 3) << 5 | (rgb[2] >> 3));
             }
         }
+        EXPECT_EQ(got, wanted);
     }
 }
 
 // --- Hand-built files ----------------------------------------------------------------------------
+
+std::vector<int> colour(const PALETTEENTRY &e) {
+    return {e.peRed, e.peGreen, e.peBlue, e.peFlags};
+}
 
 TEST(BitmapFile, PaletteIsTurnedToRedGreenBlueAndShortPalettesEndInBlack) {
     LoadedBitmap bitmap;
@@ -185,12 +148,8 @@ TEST(BitmapFile, PaletteIsTurnedToRedGreenBlueAndShortPalettesEndInBlack) {
     layout.palette_entries = 16;
     ASSERT_EQ(bitmap.load(build_bmp(layout)), 1);
     // Entry 5 was stored as blue 5, green 10, red 250.
-    EXPECT_EQ(bitmap.palette[5].peRed, 250);
-    EXPECT_EQ(bitmap.palette[5].peGreen, 10);
-    EXPECT_EQ(bitmap.palette[5].peBlue, 5);
-    EXPECT_EQ(bitmap.palette[5].peFlags, PC_NOCOLLAPSE);
-    EXPECT_EQ(bitmap.palette[16].peRed, 0);
-    EXPECT_EQ(bitmap.palette[16].peFlags, PC_NOCOLLAPSE);
+    EXPECT_EQ(colour(bitmap.palette[5]), (std::vector<int>{250, 10, 5, PC_NOCOLLAPSE}));
+    EXPECT_EQ(colour(bitmap.palette[16]), (std::vector<int>{0, 0, 0, PC_NOCOLLAPSE}));
     EXPECT_EQ(bitmap.pixels[0], pattern(0, 2)); // the pixels still start after the 16 entries
 }
 
@@ -223,11 +182,8 @@ TEST(BitmapFile, TwentyFourBitPixelsBecomeFifteenBitValues) {
     LoadedBitmap bitmap;
     ASSERT_EQ(bitmap.load(build_bmp(layout, [&](int b, int) { return colours[b / 3][b % 3]; })), 1);
     EXPECT_EQ(WORD{bitmap.info_header.biBitCount}, 16);
-    for (int p = 0; p < 10; ++p) {
-        WORD value;
-        std::memcpy(&value, bitmap.pixels + 2 * p, 2);
-        EXPECT_EQ(value, wanted[p % 5]) << p;
-    }
+    for (int p = 0; p < 10; ++p)
+        EXPECT_EQ(bitmap.pixels[2 * p] | bitmap.pixels[2 * p + 1] << 8, wanted[p % 5]) << p;
 }
 
 TEST(BitmapFile, PixelDataIsFoundWhereTheHeadersAllowAndNowhereElse) {
@@ -270,22 +226,15 @@ TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheLoadedPicture) {
         int bytes;
     };
     const Patch patches[] = {
-        {"run-length compressed", 30, 1, 4},
-        {"bit fields on 8 bits", 30, 3, 4},
-        {"4 bits", 28, 4, 2},
-        {"32 bits", 28, 32, 2},
-        {"zero width", 18, 0, 4},
-        {"zero height", 22, 0, 4},
-        {"negative width", 18, 0xFFFFFFFC, 4},
-        {"huge width", 18, 0x7FFFFFFF, 4},
-        {"width past the cap", 18, 16385, 4},
-        {"huge height", 22, 0x7FFFFFFF, 4},
+        {"run-length compressed", 30, 1, 4},   {"bit fields on 8 bits", 30, 3, 4},
+        {"4 bits", 28, 4, 2},                  {"32 bits", 28, 32, 2},
+        {"zero width", 18, 0, 4},              {"zero height", 22, 0, 4},
+        {"negative width", 18, 0xFFFFFFFC, 4}, {"huge width", 18, 0x7FFFFFFF, 4},
+        {"width past the cap", 18, 16385, 4},  {"huge height", 22, 0x7FFFFFFF, 4},
         {"most negative height", 22, 0x80000000, 4},
         {"negative height past the cap", 22, static_cast<std::uint32_t>(-16385), 4},
-        {"huge info header", 14, 0xFFFFFFF0, 4},
-        {"12-byte info header", 14, 12, 4},
-        {"257 colours", 46, 257, 4},
-        {"huge colour count", 46, 0xFFFFFFFF, 4},
+        {"huge info header", 14, 0xFFFFFFF0, 4}, {"12-byte info header", 14, 12, 4},
+        {"257 colours", 46, 257, 4},           {"huge colour count", 46, 0xFFFFFFFF, 4},
     };
     const std::vector<BYTE> valid = build_bmp({});
     for (const Patch &patch : patches) {
@@ -298,9 +247,9 @@ TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheLoadedPicture) {
         EXPECT_EQ(bitmap.load(file), 0);
         EXPECT_EQ(bitmap.pixels, previous);
         // The sizes still describe those pixels, so a cell cut from them stays inside.
-        EXPECT_EQ(LONG{bitmap.info_header.biWidth}, 4);
-        EXPECT_EQ(LONG{bitmap.info_header.biHeight}, 3);
-        EXPECT_EQ(WORD{bitmap.info_header.biBitCount}, 8);
+        EXPECT_EQ((std::vector<long>{bitmap.info_header.biWidth, bitmap.info_header.biHeight,
+                                     bitmap.info_header.biBitCount}),
+                  (std::vector<long>{4, 3, 8}));
     }
 }
 
@@ -324,7 +273,7 @@ TEST(BitmapFile, EveryTruncationOfAValidFileIsRefused) {
     }
 }
 
-TEST(BitmapFile, NotABitmapOrMissingFileFails) {
+TEST(BitmapFile, NotABitmapOrMissingFileFailsAndFlipRowsReverses) {
     LoadedBitmap bitmap;
     EXPECT_EQ(bitmap_file_load(&bitmap, "/nonexistent/picture.bmp"), 0);
     std::vector<BYTE> file = build_bmp({});
@@ -333,9 +282,7 @@ TEST(BitmapFile, NotABitmapOrMissingFileFails) {
     EXPECT_EQ(WORD{bitmap.file_header.bfType}, 0x4D50); // the header holds what was read
     EXPECT_EQ(bitmap_file_load_memory(&bitmap, nullptr, 100), 0);
     EXPECT_EQ(bitmap.pixels, nullptr);
-}
 
-TEST(BitmapFile, FlipRowsReverses) {
     BYTE rows[5][2] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}};
     ASSERT_EQ(bitmap_flip_rows(&rows[0][0], 2, 5), 1);
     for (int r = 0; r < 5; ++r)
@@ -346,41 +293,39 @@ TEST(BitmapFile, FlipRowsReverses) {
 // --- Images --------------------------------------------------------------------------------------
 
 struct Image : BitmapImage {
-    Image() : BitmapImage{} {}
+    Image(int left, int top, int w, int h) : BitmapImage{} {
+        EXPECT_EQ(image_create(this, left, top, w, h), 1);
+    }
     ~Image() { image_destroy(this); }
 };
 
 // A 60 x 30 8-bit bitmap whose pixel (x, y) is x + 60 * y, modulo 256.
-void fill_numbered_bitmap(LoadedBitmap &bitmap) {
-    BmpLayout layout;
-    layout.width = 60;
-    layout.height = 30;
-    ASSERT_EQ(bitmap.load(build_bmp(layout)), 1);
-    for (int i = 0; i < 60 * 30; ++i)
-        bitmap.pixels[i] = static_cast<BYTE>(i);
-}
+struct NumberedBitmap : LoadedBitmap {
+    NumberedBitmap() {
+        BmpLayout layout;
+        layout.width = 60;
+        layout.height = 30;
+        EXPECT_EQ(load(build_bmp(layout)), 1);
+        for (int i = 0; i < 60 * 30; ++i)
+            pixels[i] = static_cast<BYTE>(i);
+    }
+};
 
 TEST(BitmapImage, CellModeSkipsTheGridLinesAndAbsoluteModeDoesNot) {
-    LoadedBitmap bitmap;
-    fill_numbered_bitmap(bitmap);
-    Image image;
-    ASSERT_EQ(image_create(&image, 0, 0, 16, 8), 1);
-
+    NumberedBitmap bitmap;
+    Image image(0, 0, 16, 8);
     ASSERT_EQ(image_load_cell(&image, &bitmap, 2, 1, 0), 1);
     EXPECT_EQ(image.pixels[0], static_cast<BYTE>(35 + 60 * 10));
     EXPECT_EQ(image.pixels[16 * 7 + 15], static_cast<BYTE>(50 + 60 * 17));
     EXPECT_EQ(image.attr & IMAGE_LOADED, IMAGE_LOADED);
-
     ASSERT_EQ(image_load_cell(&image, &bitmap, 2, 1, 1), 1);
     EXPECT_EQ(image.pixels[0], static_cast<BYTE>(2 + 60 * 1));
     EXPECT_EQ(image.pixels[16 * 7 + 15], static_cast<BYTE>(17 + 60 * 8));
 }
 
 TEST(BitmapImage, RectanglesOutsideTheBitmapAreRefused) {
-    LoadedBitmap bitmap;
-    fill_numbered_bitmap(bitmap);
-    Image image;
-    ASSERT_EQ(image_create(&image, 0, 0, 16, 8), 1);
+    NumberedBitmap bitmap;
+    Image image(0, 0, 16, 8);
     EXPECT_EQ(image_load_cell(&image, &bitmap, 44, 22, 1), 1); // touches the corner
     EXPECT_EQ(image_load_cell(&image, &bitmap, 45, 0, 1), 0);
     EXPECT_EQ(image_load_cell(&image, &bitmap, 0, 23, 1), 0);
@@ -389,21 +334,17 @@ TEST(BitmapImage, RectanglesOutsideTheBitmapAreRefused) {
     EXPECT_EQ(image_load_cell(&image, &bitmap, 0, 0x7FFFFFFF, 0), 0);
     EXPECT_EQ(bitmap_cell_start(&bitmap, 1, 0, 0, 0x7FFFFFFF, 1), nullptr); // no int overflow
     EXPECT_EQ(image_load_cell(nullptr, &bitmap, 0, 0, 0), 0);
-
     LoadedBitmap empty;
     EXPECT_EQ(image_load_cell(&image, &empty, 0, 0, 1), 0);
 }
 
 TEST(BitmapImage, TransparentDrawKeepsTheDestinationUnderZeros) {
-    Image image;
-    ASSERT_EQ(image_create(&image, 2, 1, 3, 2), 1);
+    Image image(2, 1, 3, 2);
     const BYTE picture[6] = {7, 0, 9, 0, 5, 0};
     std::memcpy(image.pixels, picture, 6);
-    BYTE screen[4][8];
+    BYTE screen[4][8], before[4][8];
     std::memset(screen, 0xAA, sizeof screen);
-    BYTE before[4][8];
     std::memcpy(before, screen, sizeof screen);
-
     EXPECT_EQ(image_draw(&image, &screen[0][0], 8, 1), 0); // not loaded yet: nothing drawn
     EXPECT_EQ(std::memcmp(screen, before, sizeof screen), 0);
 
@@ -413,25 +354,20 @@ TEST(BitmapImage, TransparentDrawKeepsTheDestinationUnderZeros) {
     before[1][4] = 9;
     before[2][3] = 5;
     EXPECT_EQ(std::memcmp(screen, before, sizeof screen), 0);
-
     ASSERT_EQ(image_draw(&image, &screen[0][0], 8, 0), 1);
     before[1][3] = before[2][2] = before[2][4] = 0;
     EXPECT_EQ(std::memcmp(screen, before, sizeof screen), 0);
 }
 
 TEST(BitmapImage, CreateClearsAndDestroyEmptiesTheRecordOnce) {
-    Image image;
-    ASSERT_EQ(image_create(&image, 3, 4, 5, 6), 1);
-    EXPECT_EQ(image.state, 1);
-    EXPECT_EQ(image.attr, 0);
-    EXPECT_EQ(image.byte_count, 30);
-    for (int i = 0; i < 30; ++i)
-        ASSERT_EQ(image.pixels[i], 0);
+    Image image(3, 4, 5, 6);
+    EXPECT_EQ((std::vector<int>{image.state, image.attr, image.byte_count}),
+              (std::vector<int>{1, 0, 30}));
+    EXPECT_TRUE(all_bytes(image.pixels, 30, 0));
     EXPECT_EQ(image_destroy(&image), 1);
     EXPECT_EQ(image.width, 0);
     EXPECT_EQ(image.x, 0);
     EXPECT_EQ(image_destroy(&image), 0);
-
     EXPECT_EQ(image_create(&image, 0, 0, 0, 5), 0);
     EXPECT_EQ(image_create(&image, 0, 0, 70000, 70000), 0); // more bytes than an int counts
     EXPECT_EQ(image.pixels, nullptr);

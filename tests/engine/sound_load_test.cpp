@@ -2,7 +2,7 @@
 // and sizes from the file, bytes copied unchanged, and malformed, truncated and hostile files.
 #include <random>
 
-#include "sound_test_support.h"
+#include "engine_test_support.h"
 
 namespace {
 
@@ -10,11 +10,10 @@ using SoundLoadTest = SoundTest;
 
 void expect_fixed_format(const IDirectSoundBuffer *buffer) {
     ASSERT_NE(buffer, nullptr);
-    EXPECT_EQ(buffer->format.wFormatTag, WAVE_FORMAT_PCM);
-    EXPECT_EQ(buffer->format.nChannels, 1);
-    EXPECT_EQ(buffer->format.nSamplesPerSec, 11025u);
-    EXPECT_EQ(buffer->format.wBitsPerSample, 8);
-    EXPECT_EQ(buffer->frequency, 11025u);
+    const WAVEFORMATEX &f = buffer->format;
+    EXPECT_EQ((std::vector<long>{f.wFormatTag, f.nChannels, long(f.nSamplesPerSec),
+                                 f.wBitsPerSample, long(buffer->frequency), long(buffer->flags)}),
+              (std::vector<long>{WAVE_FORMAT_PCM, 1, 11025, 8, 11025, 234}));
     EXPECT_EQ(sound_buffer_desc.dwSize, 20u);
     EXPECT_EQ(sound_buffer_desc.lpwfxFormat, &sound_format);
     EXPECT_EQ(sound_format.nAvgBytesPerSec, 11025u);
@@ -22,22 +21,17 @@ void expect_fixed_format(const IDirectSoundBuffer *buffer) {
 }
 
 TEST_F(SoundLoadTest, SoxWavFilesLoadTheirBytesUnchangedIntoTheFixedFormat) {
-    struct Case {
-        const char *format;
-        int rate;
-    };
-    for (Case c : {Case{"-r 22050 -b 8 -c 1 -e unsigned", 22050},
-                   Case{"-r 44100 -b 16 -c 2 -e signed", 44100}}) {
-        SCOPED_TRACE(c.format);
-        std::string path = sox(c.format, std::to_string(c.rate) + ".wav");
+    for (auto [format, rate] : {std::pair{"-r 22050 -b 8 -c 1 -e unsigned", 22050},
+                                {"-r 44100 -b 16 -c 2 -e signed", 44100}}) {
+        SCOPED_TRACE(format);
+        std::string path = sox(format, std::to_string(rate) + ".wav");
         std::vector<BYTE> data = wav_chunk(read_bytes(path));
         ASSERT_FALSE(data.empty());
         int slot = sound_load_wav(path.c_str(), 224);
         ASSERT_GE(slot, 0);
-        EXPECT_EQ(sound_slots[slot].rate, c.rate);
+        EXPECT_EQ(sound_slots[slot].rate, rate);
         EXPECT_EQ(sound_slots[slot].size, static_cast<int>(data.size()));
         expect_fixed_format(sound_slots[slot].buffer);
-        EXPECT_EQ(sound_slots[slot].buffer->flags, 234u);
         EXPECT_EQ(sound_slots[slot].buffer->data->bytes, data);
     }
     std::string path = sox("-r 11025 -b 8 -c 1", "flags.wav");
@@ -55,7 +49,7 @@ TEST_F(SoundLoadTest, TheDataChunkIsFoundPastOtherChunks) {
     std::vector<BYTE> fmt(sox_file.begin() + 20, sox_file.begin() + 36);
     std::vector<BYTE> file =
         riff_wave({{"fmt ", fmt}, {"LIST", list}, {"fact", {1, 0, 0, 0}}, {"data", data}});
-    std::string path = write_file("list.wav", file);
+    std::string path = dir.write("list.wav", file);
     ASSERT_EQ(sound_load_wav(path.c_str(), 224), 0);
     EXPECT_EQ(sound_slots[0].size, static_cast<int>(data.size()));
     EXPECT_EQ(sound_slots[0].buffer->data->bytes, data);
@@ -96,7 +90,6 @@ TEST_F(SoundLoadTest, VocTimeConstantsGiveTheirRates) {
         ASSERT_GE(slot, 0) << rate;
         EXPECT_EQ(sound_slots[slot].rate, rate);
         expect_fixed_format(sound_slots[slot].buffer);
-        EXPECT_EQ(sound_slots[slot].buffer->flags, 234u);
     }
     const std::vector<BYTE> zero = voc_file(100, 0);
     ASSERT_EQ(sound_load_voc_memory(zero.data(), zero.size()), 3);
@@ -107,7 +100,7 @@ TEST_F(SoundLoadTest, VocTimeConstantsGiveTheirRates) {
 
 TEST_F(SoundLoadTest, AVocBufferLeavesOutTheBlocksLastFourBytes) {
     const std::vector<BYTE> file = voc_file(1006, 166);
-    std::string path = write_file("block.voc", file);
+    std::string path = dir.write("block.voc", file);
     ASSERT_EQ(sound_load_voc(path.c_str()), 0);
     EXPECT_EQ(sound_slots[0].size, 1006);
     EXPECT_EQ(sound_slots[0].rate, 11111);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <thread>
 
-#include "sound_test_support.h"
+#include "engine_test_support.h"
 
 namespace {
 
@@ -21,8 +21,8 @@ TEST_F(SoundTableTest, LoadsFillSlotsInOrderUntilTheTableIsFull) {
         EXPECT_EQ(sound_slots[expected].size, 40);
         EXPECT_NE(sound_slots[expected].buffer, nullptr);
     }
-    std::string wav_path = write_file("full.wav", wav);
-    std::string voc_path = write_file("full.voc", voc_file(100, 166));
+    std::string wav_path = dir.write("full.wav", wav);
+    std::string voc_path = dir.write("full.voc", voc_file(100, 166));
     EXPECT_EQ(sound_load_wav(wav_path.c_str(), 224), -1);
     EXPECT_EQ(sound_load_voc(voc_path.c_str()), -1);
     EXPECT_EQ(sound_replicate(0), -1);
@@ -200,7 +200,7 @@ TEST_F(SoundTableTest, WithoutASoundObjectTheLayerIsSilent) {
 
     const std::vector<BYTE> wav = small_wav();
     const std::vector<BYTE> voc = voc_file(100, 166);
-    std::string path = write_file("a.wav", wav);
+    std::string path = dir.write("a.wav", wav);
     EXPECT_EQ(sound_load_wav(path.c_str(), 224), -1);
     EXPECT_EQ(sound_load_wav_memory(wav.data(), wav.size(), 224), -1);
     EXPECT_EQ(sound_load_voc_memory(voc.data(), voc.size()), -1);
