@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <deque>
+#include <array>
 #include <tuple>
 
 #include "engine/display/log.h"
@@ -90,10 +91,8 @@ TEST_F(BobTest, CreateMakesKeyedSurfacesAMultipleOfEightWide) {
          {std::tuple{8, 8, 65}, {8, 8, -1}, {0, 8, 1}, {8, -3, 1}, {INT_MAX, 8, 1}}) {
         std::memset(&bob, 0x5A, sizeof bob);
         EXPECT_EQ(bob_create(&bob, 0, 0, width, height, frames, 0, 0), 0);
-        for (const IDirectDrawSurface *frame : bob.frames)
-            ASSERT_EQ(frame, nullptr);
-        for (const int *anim : bob.anims)
-            ASSERT_EQ(anim, nullptr);
+        EXPECT_TRUE(all_bytes(bob.frames, sizeof bob.frames, 0));
+        EXPECT_TRUE(all_bytes(bob.anims, sizeof bob.anims, 0));
         EXPECT_EQ(bob_destroy(&bob), 1);
     }
     std::memset(&bob, 0x5A, sizeof bob);
@@ -105,49 +104,41 @@ TEST_F(BobTest, CreateMakesKeyedSurfacesAMultipleOfEightWide) {
     testing_fail("CreateSurface", 1, 1);
     EXPECT_EQ(bob_create(&bob, 3, 4, 13, 5, 4, 0, DDSCAPS_SYSTEMMEMORY), 0);
     log_close();
-    EXPECT_NE(bob.frames[0], nullptr);
-    EXPECT_EQ(bob.frames[1], nullptr);
+    EXPECT_TRUE(bob.frames[0] != nullptr && bob.frames[1] == nullptr);
     EXPECT_EQ(bob.user_words[31], 0x5A5A5A5Au);
     bob_destroy(&bob);
     EXPECT_NE(read_text(dir / "bob.log").find("\nCreate BOB 3\n"), std::string::npos);
 }
 
-TEST_F(BobTest, LoadFrameCopiesCellsAndLeavesTheFillBytes) {
+TEST_F(BobTest, LoadFrameCopiesCellsLeavesTheFillBytesAndRefusesWhatDoesNotExist) {
     // Three columns and two rows of 50 x 72 cells between 1-pixel borders.
     TestBitmap bitmap(3 * 51 + 1, 2 * 73 + 1);
     BOB &bob = create(50, 72, 2);
     IDirectDrawSurface *frame = bob.frames[1];
     std::memset(frame->pixels.data(), background, frame->pixels.size());
+    // Frames past the count or negative, the fourth column of three, the third row of two, and
+    // in pixels (any mode but 0) left of the bitmap or one column past it.
+    for (const auto &[f, cx, cy, mode] : {std::array{2, 0, 0, 0}, {-1, 0, 0, 0}, {1, 3, 0, 0},
+                                          {1, 0, 2, 0}, {1, -1, 0, 1}, {1, 105, 75, 1}})
+        EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, f, cx, cy, mode), 0) << f << cx << cy << mode;
+    EXPECT_EQ(bob_load_frame(&bob, nullptr, 1, 0, 0, 0), 0);
+    bitmap.file.info_header.biBitCount = 16;
+    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 1, 0, 0, 0), 0);
+    bitmap.file.info_header.biBitCount = 8;
+    EXPECT_TRUE(all_bytes(frame->pixels, background));
+    EXPECT_FALSE(bob.attr & BOB_HAS_FRAMES);
+
     ASSERT_EQ(bob_load_frame(&bob, &bitmap.file, 1, 2, 1, 0), 1);
     EXPECT_TRUE(bob.attr & BOB_HAS_FRAMES);
     // Cell (2, 1) starts at pixel (103, 74).
-    for (int y = 0; y < 72; ++y) {
-        for (int x = 0; x < 50; ++x)
-            ASSERT_EQ(frame_pixel(bob, 1, x, y), TestBitmap::value(103 + x, 74 + y)) << x;
-        for (int x = 50; x < 56; ++x)
-            ASSERT_EQ(frame_pixel(bob, 1, x, y), background) << x;
-    }
-    // Any other mode takes pixel coordinates, up to the last pixel of the bitmap.
+    for (int y = 0; y < 72; ++y)
+        for (int x = 0; x < 56; ++x)
+            ASSERT_EQ(frame_pixel(bob, 1, x, y),
+                      x < 50 ? TestBitmap::value(103 + x, 74 + y) : background) << x << "," << y;
+    // Pixel coordinates reach up to the last pixel of the bitmap.
     ASSERT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 104, 75, 5), 1);
     EXPECT_EQ(frame_pixel(bob, 0, 0, 0), TestBitmap::value(104, 75));
     EXPECT_EQ(frame_pixel(bob, 0, 49, 71), TestBitmap::value(153, 146));
-}
-
-TEST_F(BobTest, LoadFrameRefusesFramesAndCellsThatDoNotExist) {
-    TestBitmap bitmap(3 * 9 + 1, 9 + 1);
-    BOB &bob = create(8, 8, 2);
-    const std::vector<BYTE> before = bob.frames[0]->pixels;
-    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 2, 0, 0, 0), 0);  // frame past frame_count
-    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, -1, 0, 0, 0), 0); // negative frame
-    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 3, 0, 0), 0);  // fourth column of three
-    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 0, 1, 0), 0);  // second row of one
-    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 0, -1, 0, 1), 0);
-    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 21, 2, 1), 0); // one column too far
-    EXPECT_EQ(bob_load_frame(&bob, nullptr, 0, 0, 0, 0), 0);
-    bitmap.file.info_header.biBitCount = 16;
-    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 0, 0, 0), 0);
-    EXPECT_EQ(bob.frames[0]->pixels, before);
-    EXPECT_FALSE(bob.attr & BOB_HAS_FRAMES);
 }
 
 std::vector<int> frames_shown(BOB &bob, int calls) {
