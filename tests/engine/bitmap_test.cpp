@@ -74,25 +74,19 @@ const char *const test_picture = "-size 37x23 xc:black -channel R -fx i/36 -chan
 
 TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) {
     TempDir dir;
-    struct Case {
-        const char *name, *options, *format;
-        int bits; // 0: the file is refused
-    };
-    const Case cases[] = {
-        {"p8.bmp", "-type Palette -colors 250 -compress none", "", 8}, // long header
-        {"p8_v3.bmp", "-type Palette -colors 250 -compress none", "BMP3:", 8},
-        {"p24.bmp", "-type TrueColor", "", 24},
-        {"p16.bmp", "-type TrueColor -define bmp:subtype=RGB555", "", 16},
-        {"rle.bmp", "-type Palette -colors 250 -compress RLE", "", 0},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = dir / c.name;
-        run(std::string("convert ") + test_picture + " " + c.options + " " + c.format + "'" + path +
-            "'");
+    // Name, options, format prefix and bits (0: the file is refused); p8.bmp has a long header.
+    for (auto [name, options, format, bits] :
+         {std::tuple{"p8.bmp", "-type Palette -colors 250 -compress none", "", 8},
+          {"p8_v3.bmp", "-type Palette -colors 250 -compress none", "BMP3:", 8},
+          {"p24.bmp", "-type TrueColor", "", 24},
+          {"p16.bmp", "-type TrueColor -define bmp:subtype=RGB555", "", 16},
+          {"rle.bmp", "-type Palette -colors 250 -compress RLE", "", 0}}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir / name;
+        run(std::string("convert ") + test_picture + " " + options + " " + format + "'" + path + "'");
         LoadedBitmap bitmap;
-        ASSERT_EQ(bitmap_file_load(&bitmap, path.c_str()), c.bits != 0);
-        if (c.bits == 0)
+        ASSERT_EQ(bitmap_file_load(&bitmap, path.c_str()), bits != 0);
+        if (bits == 0)
             continue;
         // ImageMagick's own decoding: red, green, blue per pixel, rows top-down.
         const std::string raw = dir / "decoded.rgb";
@@ -101,11 +95,11 @@ TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) 
         ASSERT_EQ(expected.size(), 37u * 23u * 3u);
         EXPECT_EQ(LONG{bitmap.info_header.biWidth}, 37);
         EXPECT_EQ(LONG{bitmap.info_header.biHeight}, 23);
-        ASSERT_EQ(WORD{bitmap.info_header.biBitCount}, c.bits == 8 ? 8 : 16);
+        ASSERT_EQ(WORD{bitmap.info_header.biBitCount}, bits == 8 ? 8 : 16);
         std::vector<int> got, wanted; // 8 bits: palette colours as 0xRRGGBB; else 15-bit values
         for (int p = 0; p < 37 * 23; ++p) {
             const BYTE *rgb = &expected[3 * p];
-            if (c.bits == 8) {
+            if (bits == 8) {
                 const PALETTEENTRY &e = bitmap.palette[bitmap.pixels[p]];
                 got.push_back(e.peRed << 16 | e.peGreen << 8 | e.peBlue);
                 wanted.push_back(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
@@ -278,7 +272,7 @@ struct NumberedBitmap : LoadedBitmap {
     }
 };
 
-TEST(BitmapImage, CellModeSkipsTheGridLinesAndAbsoluteModeDoesNot) {
+TEST(BitmapImage, CellModeSkipsTheGridLinesAbsoluteModeDoesNotAndNeitherLeavesTheBitmap) {
     NumberedBitmap bitmap;
     Image image(0, 0, 16, 8);
     ASSERT_EQ(image_load_cell(&image, &bitmap, 2, 1, 0), 1);
@@ -288,12 +282,8 @@ TEST(BitmapImage, CellModeSkipsTheGridLinesAndAbsoluteModeDoesNot) {
     ASSERT_EQ(image_load_cell(&image, &bitmap, 2, 1, 1), 1);
     EXPECT_EQ(image.pixels[0], static_cast<BYTE>(2 + 60 * 1));
     EXPECT_EQ(image.pixels[16 * 7 + 15], static_cast<BYTE>(17 + 60 * 8));
-}
 
-TEST(BitmapImage, RectanglesOutsideTheBitmapAreRefused) {
-    NumberedBitmap bitmap;
-    Image image(0, 0, 16, 8);
-    EXPECT_EQ(image_load_cell(&image, &bitmap, 44, 22, 1), 1); // touches the corner
+    // Rectangles outside the bitmap are refused.    EXPECT_EQ(image_load_cell(&image, &bitmap, 44, 22, 1), 1); // touches the corner
     EXPECT_EQ(image_load_cell(&image, &bitmap, 45, 0, 1), 0);
     EXPECT_EQ(image_load_cell(&image, &bitmap, 0, 23, 1), 0);
     EXPECT_EQ(image_load_cell(&image, &bitmap, -1, 0, 1), 0);

@@ -30,48 +30,36 @@ struct TestBitmap {
     BitmapFile file{};
 };
 
-class BobTest : public ::testing::Test {
-protected:
+BYTE &at(IDirectDrawSurface *surface, int x, int y) {
+    return surface->pixels[static_cast<std::size_t>(y) * surface->pitch + x];
+}
+
+// BOBs drawn on the back surface, clipped to the screen and filled with the background.
+struct BobTest : DisplayTest {
     void SetUp() override {
-        ASSERT_EQ(DirectDrawCreate(nullptr, &dd_object, nullptr), DD_OK);
-        screen = display_create_surface(640, 480, DDSCAPS_SYSTEMMEMORY);
-        ASSERT_NE(screen, nullptr);
+        DisplayTest::SetUp();
         const RECT whole{0, 0, 640, 480};
-        clipper = display_attach_clipper(screen, 1, &whole);
-        ASSERT_NE(clipper, nullptr);
-        std::memset(screen->pixels.data(), background, screen->pixels.size());
+        ASSERT_NE(main_clipper = display_attach_clipper(back_surface, 1, &whole), nullptr);
+        std::memset(back_surface->pixels.data(), background, back_surface->pixels.size());
     }
     void TearDown() override {
         for (BOB &bob : made)
             bob_destroy(&bob);
-        screen->Release();
-        clipper->Release();
-        dd_object->Release();
-        dd_object = nullptr;
+        DisplayTest::TearDown();
     }
-
     // A created BOB that TearDown destroys.
     BOB &create(int width, int height, int frames, int attr = BOB_SHOWN) {
         BOB &bob = made.emplace_back();
         EXPECT_EQ(bob_create(&bob, 0, 0, width, height, frames, attr, DDSCAPS_SYSTEMMEMORY), 1);
         return bob;
     }
-    static BYTE frame_pixel(const BOB &bob, int frame, int x, int y) {
-        return bob.frames[frame]->pixels[static_cast<std::size_t>(y) * bob.frames[frame]->pitch + x];
-    }
-    BYTE screen_pixel(int x, int y) const {
-        return screen->pixels[static_cast<std::size_t>(y) * screen->pitch + x];
-    }
     // Fills a frame with 1 + x + 8 y, except that column 0 holds the key colour 0.
     static void paint_frame(BOB &bob, int frame) {
         for (int y = 0; y < bob.height; ++y)
             for (int x = 0; x < bob.width; ++x)
-                bob.frames[frame]->pixels[static_cast<std::size_t>(y) * bob.frames[frame]->pitch +
-                                          x] = x == 0 ? 0 : static_cast<BYTE>(1 + x + 8 * y);
+                at(bob.frames[frame], x, y) = x == 0 ? 0 : static_cast<BYTE>(1 + x + 8 * y);
     }
-
-    IDirectDrawSurface *screen = nullptr;
-    IDirectDrawClipper *clipper = nullptr;
+    IDirectDrawSurface *&screen = back_surface;
     std::deque<BOB> made; // stable addresses
 };
 
@@ -133,12 +121,12 @@ TEST_F(BobTest, LoadFrameCopiesCellsLeavesTheFillBytesAndRefusesWhatDoesNotExist
     // Cell (2, 1) starts at pixel (103, 74).
     for (int y = 0; y < 72; ++y)
         for (int x = 0; x < 56; ++x)
-            ASSERT_EQ(frame_pixel(bob, 1, x, y),
+            ASSERT_EQ(at(bob.frames[1], x, y),
                       x < 50 ? TestBitmap::value(103 + x, 74 + y) : background) << x << "," << y;
     // Pixel coordinates reach up to the last pixel of the bitmap.
     ASSERT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 104, 75, 5), 1);
-    EXPECT_EQ(frame_pixel(bob, 0, 0, 0), TestBitmap::value(104, 75));
-    EXPECT_EQ(frame_pixel(bob, 0, 49, 71), TestBitmap::value(153, 146));
+    EXPECT_EQ(at(bob.frames[0], 0, 0), TestBitmap::value(104, 75));
+    EXPECT_EQ(at(bob.frames[0], 49, 71), TestBitmap::value(153, 146));
 }
 
 std::vector<int> frames_shown(BOB &bob, int calls) {
@@ -286,7 +274,7 @@ TEST_F(BobTest, CloneAndDetachLeaveTheSourceWhole) {
     EXPECT_EQ(frames_shown(source, 2), (std::vector<int>{0, 1}));
     bob_set_position(&source, 20, 30);
     ASSERT_EQ(bob_draw(&source, screen), 1);
-    EXPECT_EQ(screen_pixel(21, 30), 2);
+    EXPECT_EQ(at(screen, 21, 30), 2);
 }
 
 TEST_F(BobTest, DrawSkipsKeyPixelsAndShowsOnlyTheVisiblePart) {
@@ -301,14 +289,14 @@ TEST_F(BobTest, DrawSkipsKeyPixelsAndShowsOnlyTheVisiblePart) {
             for (int x = 0; x < 8; ++x) {
                 const int sx = left + x, sy = top + y;
                 if (sx >= 0 && sx < 640 && sy >= 0 && sy < 480) {
-                    ASSERT_EQ(screen_pixel(sx, sy),
+                    ASSERT_EQ(at(screen, sx, sy),
                               x == 0 ? background : static_cast<BYTE>(1 + x + 8 * y))
                         << sx << ", " << sy;
                 }
             }
     }
-    EXPECT_EQ(screen_pixel(18, 20), background);
-    EXPECT_EQ(screen_pixel(0, 1), background); // nothing spilled into the next row
+    EXPECT_EQ(at(screen, 18, 20), background);
+    EXPECT_EQ(at(screen, 0, 1), background); // nothing spilled into the next row
 
     // Wholly off the screen, hidden, or with a frame that does not exist: nothing drawn. A
     // rectangle whose edges do not fit 32 bits is a failed blit.
@@ -339,7 +327,7 @@ TEST_F(BobTest, ScaledDrawStretchesTheFrameLessItsLastRowAndColumn) {
             const int fx = x / 2, fy = y / 2;
             const bool drawn = x < 14 && y < 10 && fx > 0;
             const BYTE want = drawn ? static_cast<BYTE>(1 + fx + 8 * fy) : background;
-            ASSERT_EQ(screen_pixel(100 + x, 50 + y), want) << x << ", " << y;
+            ASSERT_EQ(at(screen, 100 + x, 50 + y), want) << x << ", " << y;
         }
 }
 

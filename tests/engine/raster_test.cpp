@@ -56,42 +56,31 @@ TEST(Spans, SpansAreSwappedAndClipped) {
     EXPECT_TRUE(untouched.set_pixels().empty());
 }
 
-struct Segment {
-    int x1, y1, x2, y2;
-    bool operator==(const Segment &) const = default;
-};
-
-std::pair<int, Segment> clipped(Segment s) {
-    const int result = clip_line(&s.x1, &s.y1, &s.x2, &s.y2);
-    return {result, s};
+TEST(ClipLine, EndPointsAreClippedOnceEachAndCornersUseTheHalfStep) {
+    // x1, y1, x2, y2, the result, and the end points after (unchanged when refused).
+    int cases[][9] = {
+        {-10, 10, 10, 10, 1, 0, 10, 10, 10},   // one end left of the rectangle
+        {3, 4, 600, 470, 1, 3, 4, 600, 470},   // both ends inside
+        {-10, 5, 5, -10, 0, -10, 5, 5, -10},   // the ends clip to (0, -4) and (-5, 0), outside
+        {-5, -5, -1, -20, 0, -5, -5, -1, -20}, // both above and left: refused before clipping
+        // Right of the rectangle: y = 140 + (639 - 700) * (100 - 140) / (600 - 700), truncated.
+        {600, 100, 700, 140, 1, 600, 100, 639, 116},
+        // Below and right: the bottom-edge crossing (645) misses, so the right edge is taken.
+        {600, 470, 700, 490, 1, 600, 470, 639, 478},
+        // Across the top edge at x = -4 + 3 * 8 / 8 = -1; the half step makes that 0, inside, so
+        // the corner ends at (0, 0) instead of on the left edge at (0, 1).
+        {-4, -3, 4, 5, 1, 0, 0, 4, 5},
+        {4, 5, -4, -3, 1, 4, 5, 0, 0},
+        // Far-off points: differences whose products exceed 64 bits.
+        {-2000000000, -2000000000, 2000000000, 2000000000, 1, 0, 0, 479, 479}};
+    for (auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c[0] << "," << c[1] << " " << c[2] << "," << c[3]);
+        EXPECT_EQ(clip_line(&c[0], &c[1], &c[2], &c[3]), c[4]);
+        EXPECT_EQ(std::vector<int>(c, c + 4), std::vector<int>(c + 5, c + 9));
+    }
 }
 
-TEST(ClipLine, EndPointsAreClippedOnceEachAgainstTheGivenSegment) {
-    // One end left of the rectangle.
-    EXPECT_EQ(clipped({-10, 10, 10, 10}), std::make_pair(1, Segment{0, 10, 10, 10}));
-    // Both ends inside: unchanged.
-    EXPECT_EQ(clipped({3, 4, 600, 470}), std::make_pair(1, Segment{3, 4, 600, 470}));
-    // The ends clip to (0, -4) and (-5, 0), both outside: refused, values unchanged.
-    EXPECT_EQ(clipped({-10, 5, 5, -10}), std::make_pair(0, Segment{-10, 5, 5, -10}));
-    // Both ends above and left of the rectangle: refused before any clipping.
-    EXPECT_EQ(clipped({-5, -5, -1, -20}), std::make_pair(0, Segment{-5, -5, -1, -20}));
-    // Right of the rectangle: y = 140 + (639 - 700) * (100 - 140) / (600 - 700), truncated.
-    EXPECT_EQ(clipped({600, 100, 700, 140}), std::make_pair(1, Segment{600, 100, 639, 116}));
-    // Below and right: the bottom-edge crossing (645) misses, so the right edge is taken.
-    EXPECT_EQ(clipped({600, 470, 700, 490}), std::make_pair(1, Segment{600, 470, 639, 478}));
-}
-
-TEST(ClipLine, CornersUseTheHalfStepAtBothEnds) {
-    // Across the top edge at x = -4 + 3 * 8 / 8 = -1; the half step makes that 0, inside, so the
-    // corner ends at (0, 0) instead of on the left edge at (0, 1).
-    EXPECT_EQ(clipped({-4, -3, 4, 5}), std::make_pair(1, Segment{0, 0, 4, 5}));
-    EXPECT_EQ(clipped({4, 5, -4, -3}), std::make_pair(1, Segment{4, 5, 0, 0}));
-    // Far-off points: differences whose products exceed 64 bits.
-    EXPECT_EQ(clipped({-2000000000, -2000000000, 2000000000, 2000000000}),
-              std::make_pair(1, Segment{0, 0, 479, 479}));
-}
-
-TEST(DrawLine, BothBranchesSetTheirDocumentedPixels) {
+TEST(DrawLine, BothBranchesSetTheirDocumentedPixelsAndClippedLinesStayInside) {
     using Pixels = std::set<std::pair<int, int>>;
     auto line = [](int x1, int y1, int x2, int y2) {
         Screen screen;
@@ -118,9 +107,8 @@ TEST(DrawLine, BothBranchesSetTheirDocumentedPixels) {
     EXPECT_EQ(line(0, 0, 1, 10), steep);
     EXPECT_EQ(line(0, 0, 3, 3), columns(0, 1, {0, 1, 2, 3}));
     EXPECT_EQ(line(5, 5, 5, 5), (Pixels{{5, 5}}));
-}
 
-TEST(DrawLine, ClippedLineDrawsOnlyInsideTheRectangle) {
+    // Clipped: only what lies inside the rectangle.
     Screen screen;
     EXPECT_EQ(draw_clipped_line(-100, 240, 800, 240, 3, screen.data(), screen.pitch), 1);
     EXPECT_EQ(draw_clipped_line(-100, -5, 800, -5, 3, screen.data(), screen.pitch), 1);
