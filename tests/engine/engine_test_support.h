@@ -128,19 +128,12 @@ inline std::vector<BYTE> voc_file(DWORD length, BYTE tc) {
     return file;
 }
 
-// The bytes of a WAV file's chunk with the given identifier (empty when there is none), found by
-// walking its chunks; a size that runs past the file is cut at its end.
-inline std::vector<BYTE> wav_chunk(const std::vector<BYTE> &file, const char *id = "data") {
-    std::size_t at = 12;
-    while (at + 8 <= file.size()) {
-        std::size_t size = file[at + 4] | (file[at + 5] << 8) | (file[at + 6] << 16) |
-                           (static_cast<std::size_t>(file[at + 7]) << 24);
-        size = std::min(size, file.size() - at - 8);
-        if (std::equal(file.begin() + at, file.begin() + at + 4, id))
-            return std::vector<BYTE>(file.begin() + at + 8, file.begin() + at + 8 + size);
-        at += 8 + size + (size & 1);
-    }
-    return {};
+// The samples of a WAV file as sox writes it: a 16-byte format chunk, then the data chunk.
+inline std::vector<BYTE> sox_samples(const std::vector<BYTE> &file) {
+    if (file.size() < 44 || !std::equal(file.begin() + 36, file.begin() + 40, "data"))
+        return {};
+    const std::size_t size = file[40] | file[41] << 8 | file[42] << 16;
+    return {file.begin() + 44, file.begin() + 44 + std::min(size, file.size() - 44)};
 }
 
 inline int count_calls(const std::string &prefix) {

@@ -1,26 +1,20 @@
 // What is heard: the sound layer mixes on OpenAL Soft's loopback device, and the levels of its
 // mix show sounds starting, ending, looping, stopping, and their volume and pan. Time passes only
-// as the test mixes it, 10 ms at a time.
+// as the test mixes it, in 10 ms windows.
 #include <cmath>
 
 #include "engine_test_support.h"
 
 namespace {
 
+constexpr int mix_rate = 44100, window_frames = mix_rate / 100;
+
 struct Level {
-    double left, right;
+    double left = 0, right = 0;
 };
-
-// A stretch of sound between silences, in 10 ms windows.
-struct SoundRun {
-    std::size_t first, count;
-};
-
-constexpr int mix_rate = 44100;
-constexpr int window_frames = mix_rate / 100;
 
 struct SoundHeardTest : SoundTest {
-    std::vector<Level> windows;
+    std::vector<Level> windows; // the level of each 10 ms window mixed
 
     void SetUp() override {
         testing_use_loopback_sound(mix_rate);
@@ -30,50 +24,32 @@ struct SoundHeardTest : SoundTest {
         SoundTest::TearDown();
         testing_use_loopback_sound(0);
     }
-
-    int load_tone(double seconds) {
-        const std::string path = sox("-r 11025 -b 8 -c 1 -e unsigned", "tone.wav",
-                                     std::to_string(seconds) + " sine 1000");
-        return sound_load_wav(path.c_str(), 224);
-    }
-
-    // Mixes `ms` milliseconds, keeping the level of each 10 ms window.
     void mix(int ms) {
         std::vector<float> frames(2 * window_frames);
         for (int w = 0; w < ms / 10; ++w) {
             ASSERT_TRUE(testing_render_sound(frames.data(), window_frames));
-            Level sum{0, 0};
+            Level sum;
             for (int i = 0; i < window_frames; ++i) {
                 sum.left += frames[2 * i] * frames[2 * i];
                 sum.right += frames[2 * i + 1] * frames[2 * i + 1];
             }
-            windows.push_back({std::sqrt(sum.left / window_frames),
-                               std::sqrt(sum.right / window_frames)});
+            windows.push_back({std::sqrt(sum.left / window_frames), std::sqrt(sum.right / window_frames)});
         }
     }
-
-    std::vector<SoundRun> runs_of_sound() const {
-        std::vector<SoundRun> runs;
-        for (std::size_t i = 0; i < windows.size(); ++i) {
-            if (windows[i].left + windows[i].right <= 0.02)
-                continue;
-            if (!runs.empty() && runs.back().first + runs.back().count + 2 >= i)
-                runs.back().count = i - runs.back().first + 1;
-            else
-                runs.push_back({i, 1});
+    // Over windows [from, to): the least and the most of left + right, and the mean level.
+    struct Span {
+        double quietest = 1e9, loudest = 0;
+        Level mean;
+    };
+    Span level(std::size_t from, std::size_t to) const {
+        Span span;
+        for (std::size_t i = from; i < to && i < windows.size(); ++i) {
+            span.quietest = std::min(span.quietest, windows[i].left + windows[i].right);
+            span.loudest = std::max(span.loudest, windows[i].left + windows[i].right);
+            span.mean.left += windows[i].left / double(to - from);
+            span.mean.right += windows[i].right / double(to - from);
         }
-        return runs;
-    }
-
-    // The mean level over the middle half of a run, away from its edges.
-    Level middle_level(const SoundRun &run) const {
-        Level sum{0, 0};
-        const std::size_t from = run.first + run.count / 4, to = run.first + 3 * run.count / 4;
-        for (std::size_t i = from; i < to; ++i) {
-            sum.left += windows[i].left;
-            sum.right += windows[i].right;
-        }
-        return {sum.left / double(to - from), sum.right / double(to - from)};
+        return span;
     }
 };
 
@@ -83,7 +59,8 @@ double decibels(double level, double reference) {
 
 // Played once the sound ends; looped it goes on until stopped, at the volume and pan it is given.
 TEST_F(SoundHeardTest, PlayedOnceEndsLoopedGoesOnStoppedFallsSilentAtItsVolumeAndPan) {
-    const int tone = load_tone(0.2);
+    const std::string path = sox("-r 11025 -b 8 -c 1 -e unsigned", "tone.wav", "0.2 sine 1000");
+    const int tone = sound_load_wav(path.c_str(), 224);
     ASSERT_EQ(tone, 0);
     mix(200);
     ASSERT_EQ(sound_play(tone, 0), 1);
@@ -96,15 +73,19 @@ TEST_F(SoundHeardTest, PlayedOnceEndsLoopedGoesOnStoppedFallsSilentAtItsVolumeAn
         ASSERT_EQ(sound_stop(tone), 1);
         mix(300);
     }
-    const std::vector<SoundRun> runs = runs_of_sound();
-    ASSERT_EQ(runs.size(), 5u);
-    EXPECT_NEAR(double(runs[0].first), 20, 1);
-    EXPECT_NEAR(double(runs[0].count), 20, 2); // the 200 ms of the sound
-    for (int i = 1; i < 5; ++i)
-        EXPECT_NEAR(double(runs[i].count), 70, 2) << i; // looped until stopped
-    EXPECT_GE(windows.size() - (runs[4].first + runs[4].count), 25u);
-    const Level centre = middle_level(runs[1]), half = middle_level(runs[2]),
-                left = middle_level(runs[3]), right = middle_level(runs[4]);
+    ASSERT_EQ(windows.size(), 470u);
+    // Silence, the 200 ms of the sound, silence; then 700 ms looped and 300 ms silent, 4 times.
+    EXPECT_LT(level(0, 20).loudest, 0.01);
+    EXPECT_GT(level(21, 39).quietest, 0.1);
+    EXPECT_LT(level(41, 70).loudest, 0.01);
+    for (std::size_t loop = 0; loop < 4; ++loop) {
+        SCOPED_TRACE(loop);
+        EXPECT_GT(level(71 + 100 * loop, 139 + 100 * loop).quietest, 0.05);
+        EXPECT_LT(level(141 + 100 * loop, 170 + 100 * loop).loudest, 0.01);
+    }
+    // The middle of each loop: centre, half volume, full left and 2000 to the right.
+    const Level centre = level(90, 120).mean, half = level(190, 220).mean,
+                left = level(290, 320).mean, right = level(390, 420).mean;
     EXPECT_NEAR(decibels(centre.left, centre.right), 0.0, 0.5);
     EXPECT_NEAR(decibels(half.left, centre.left), -15.0, 1.0);
     EXPECT_NEAR(decibels(half.right, centre.right), -15.0, 1.0);

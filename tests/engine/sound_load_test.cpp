@@ -24,7 +24,7 @@ TEST_F(SoundLoadTest, SoxWavFilesLoadTheirBytesUnchangedIntoTheFixedFormat) {
                                 {"-r 44100 -b 16 -c 2 -e signed", 44100}}) {
         SCOPED_TRACE(format);
         std::string path = sox(format, std::to_string(rate) + ".wav");
-        std::vector<BYTE> data = wav_chunk(read_bytes(path));
+        std::vector<BYTE> data = sox_samples(read_bytes(path));
         ASSERT_FALSE(data.empty());
         int slot = sound_load_wav(path.c_str(), 224);
         ASSERT_GE(slot, 0);
@@ -117,7 +117,7 @@ TEST_F(SoundLoadTest, TruncatedFilesAreRefusedAndLeaveTheSlotFree) {
     const std::vector<BYTE> wav = read_bytes(sox("-r 11025 -b 8 -c 1", "t.wav"));
     const std::vector<BYTE> voc = voc_file(200, 166);
     // sox ends its file with the data chunk; the pad byte after odd data may be missing.
-    const std::size_t data_end = 44 + wav_chunk(wav).size();
+    const std::size_t data_end = 44 + sox_samples(wav).size();
     ASSERT_LE(data_end, wav.size());
     for (std::size_t length = 0; length < data_end; ++length)
         ASSERT_EQ(sound_load_wav_memory(wav.data(), length, 224), -1) << length;
