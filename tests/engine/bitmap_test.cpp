@@ -148,31 +148,25 @@ TEST(BitmapFile, RowsComeOutTopDownWithoutFillBytes) {
 }
 
 TEST(BitmapFile, PixelDataIsFoundWhereTheHeadersAllowAndNowhereElse) {
-    struct Case {
-        const char *what;
-        std::int64_t size_image, off_bits;
-        int trailing_bytes, result;
-    };
-    const Case cases[] = {
-        {"size image of 0: padded rows at the offset", 0, -1, 0, 1},
-        {"bytes after the pixels", -1, -1, 2, 1},
-        {"no offset: the pixels end the file", -1, 0, 0, 1},
-        {"size image of 0 and no offset", 0, 0, 0, 0},
-        {"size image larger than the file", 1 << 30, -1, 0, 0},
-        {"size image a byte more than the file holds", 13, -1, 0, 0},
-        {"size image smaller than the rows", 5, -1, 0, 0},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+    // What, biSizeImage, bfOffBits, bytes after the pixels, result.
+    for (auto [what, size_image, off_bits, trailing, result] :
+         {std::tuple{"size image of 0: padded rows at the offset", 0, -1, 0, 1},
+          {"bytes after the pixels", -1, -1, 2, 1},
+          {"no offset: the pixels end the file", -1, 0, 0, 1},
+          {"size image of 0 and no offset", 0, 0, 0, 0},
+          {"size image larger than the file", 1 << 30, -1, 0, 0},
+          {"size image a byte more than the file holds", 13, -1, 0, 0},
+          {"size image smaller than the rows", 5, -1, 0, 0}}) {
+        SCOPED_TRACE(what);
         BmpLayout layout;
         layout.width = 3; // rows of 3 bytes padded to 4
-        layout.size_image = c.size_image;
-        layout.off_bits = c.off_bits;
+        layout.size_image = size_image;
+        layout.off_bits = off_bits;
         std::vector<BYTE> file = build_bmp(layout);
-        file.insert(file.end(), c.trailing_bytes, 0x11);
+        file.insert(file.end(), trailing, 0x11);
         LoadedBitmap bitmap;
-        ASSERT_EQ(bitmap.load(file), c.result);
-        if (c.result == 1) {
+        ASSERT_EQ(bitmap.load(file), result);
+        if (result == 1) {
             EXPECT_EQ(bitmap.pixels[0], pattern(0, 2));
             EXPECT_EQ(bitmap.pixels[8], pattern(2, 0));
         }
@@ -180,28 +174,22 @@ TEST(BitmapFile, PixelDataIsFoundWhereTheHeadersAllowAndNowhereElse) {
 }
 
 TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheLoadedPicture) {
-    struct Patch {
-        const char *what;
-        std::size_t at;
-        std::uint32_t value;
-        int bytes;
-    };
-    const Patch patches[] = {
-        {"run-length compressed", 30, 1, 4},   {"bit fields on 8 bits", 30, 3, 4},
-        {"4 bits", 28, 4, 2},                  {"32 bits", 28, 32, 2},
-        {"zero width", 18, 0, 4},              {"zero height", 22, 0, 4},
-        {"negative width", 18, 0xFFFFFFFC, 4}, {"huge width", 18, 0x7FFFFFFF, 4},
-        {"width past the cap", 18, 16385, 4},  {"huge height", 22, 0x7FFFFFFF, 4},
-        {"most negative height", 22, 0x80000000, 4},
-        {"negative height past the cap", 22, static_cast<std::uint32_t>(-16385), 4},
-        {"huge info header", 14, 0xFFFFFFF0, 4}, {"12-byte info header", 14, 12, 4},
-        {"257 colours", 46, 257, 4},           {"huge colour count", 46, 0xFFFFFFFF, 4},
-    };
+    // What, and the field's offset and new value (the bit count at 28 has 2 bytes, others 4).
+    const std::tuple<const char *, std::size_t, std::uint32_t> patches[] = {
+        {"run-length compressed", 30, 1},   {"bit fields on 8 bits", 30, 3},
+        {"4 bits", 28, 4},                  {"32 bits", 28, 32},
+        {"zero width", 18, 0},              {"zero height", 22, 0},
+        {"negative width", 18, 0xFFFFFFFC}, {"huge width", 18, 0x7FFFFFFF},
+        {"width past the cap", 18, 16385},  {"huge height", 22, 0x7FFFFFFF},
+        {"most negative height", 22, 0x80000000},
+        {"negative height past the cap", 22, static_cast<std::uint32_t>(-16385)},
+        {"huge info header", 14, 0xFFFFFFF0}, {"12-byte info header", 14, 12},
+        {"257 colours", 46, 257},           {"huge colour count", 46, 0xFFFFFFFF}};
     const std::vector<BYTE> valid = build_bmp({});
-    for (const Patch &patch : patches) {
-        SCOPED_TRACE(patch.what);
+    for (const auto &[what, at, value] : patches) {
+        SCOPED_TRACE(what);
         std::vector<BYTE> file = valid;
-        std::memcpy(&file[patch.at], &patch.value, static_cast<std::size_t>(patch.bytes));
+        std::memcpy(&file[at], &value, at == 28 ? 2 : 4);
         LoadedBitmap bitmap;
         ASSERT_EQ(bitmap.load(valid), 1);
         BYTE *previous = bitmap.pixels;
@@ -283,7 +271,8 @@ TEST(BitmapImage, CellModeSkipsTheGridLinesAbsoluteModeDoesNotAndNeitherLeavesTh
     EXPECT_EQ(image.pixels[0], static_cast<BYTE>(2 + 60 * 1));
     EXPECT_EQ(image.pixels[16 * 7 + 15], static_cast<BYTE>(17 + 60 * 8));
 
-    // Rectangles outside the bitmap are refused.    EXPECT_EQ(image_load_cell(&image, &bitmap, 44, 22, 1), 1); // touches the corner
+    // Rectangles outside the bitmap are refused.
+    EXPECT_EQ(image_load_cell(&image, &bitmap, 44, 22, 1), 1); // touches the corner
     EXPECT_EQ(image_load_cell(&image, &bitmap, 45, 0, 1), 0);
     EXPECT_EQ(image_load_cell(&image, &bitmap, 0, 23, 1), 0);
     EXPECT_EQ(image_load_cell(&image, &bitmap, -1, 0, 1), 0);
