@@ -277,7 +277,7 @@ TEST_F(BobTest, CloneAndDetachLeaveTheSourceWhole) {
     EXPECT_EQ(at(screen, 21, 30), 2);
 }
 
-TEST_F(BobTest, DrawSkipsKeyPixelsAndShowsOnlyTheVisiblePart) {
+TEST_F(BobTest, DrawSkipsKeyPixelsShowsOnlyTheVisiblePartAndScalesLessTheLastRowAndColumn) {
     BOB &bob = create(8, 6, 2);
     paint_frame(bob, 1);
     bob.curr_frame = 1;
@@ -314,13 +314,11 @@ TEST_F(BobTest, DrawSkipsKeyPixelsAndShowsOnlyTheVisiblePart) {
     bob.curr_frame = 2;
     EXPECT_EQ(bob_draw(&bob, screen), 0);
     EXPECT_EQ(screen->pixels, before);
-}
 
-TEST_F(BobTest, ScaledDrawStretchesTheFrameLessItsLastRowAndColumn) {
-    BOB &bob = create(8, 6, 1);
-    paint_frame(bob, 0);
+    // Scaled, the frame less its last row and column: 7 x 5 source pixels onto 14 x 10, each a
+    // 2 x 2 block.
+    bob.curr_frame = 1;
     bob_set_position(&bob, 100, 50);
-    // 7 x 5 source pixels onto 14 x 10: each shows as a 2 x 2 block.
     ASSERT_EQ(bob_draw_scaled(&bob, 15, 11, screen), 1);
     for (int y = 0; y < 11; ++y)
         for (int x = 0; x < 15; ++x) {

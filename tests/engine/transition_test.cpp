@@ -4,6 +4,7 @@
 #include "engine/display/transition.h"
 
 #include <cstring>
+#include <tuple>
 
 #include "engine/display/palette.h"
 #include "engine_test_support.h"
@@ -106,38 +107,25 @@ TEST_F(TransitionTest, FadeToWhiteAndTintsTakeSixtyFourSteps) {
     }
 }
 
-// Per row (or column) of a presented frame: erased, untouched, or neither.
-enum class Line { erased, untouched, mixed };
-
-// The n pixels of a frame from `first` on, `step` apart.
-Line line_state(const PresentedFrame &f, std::size_t first, std::size_t step, int n) {
-    bool zero = true, whole = true;
-    for (int i = 0; i < n; ++i) {
-        zero = zero && f.pixels[first + i * step] == 0;
-        whole = whole && f.pixels[first + i * step] == picture;
-    }
-    return zero ? Line::erased : whole ? Line::untouched : Line::mixed;
-}
-
-template <typename State> int leading_erased(int n, State state) {
+// The wipes work from both edges towards the middle, two lines a side per step: each presented
+// frame has the first and last e columns (rows; with both, rows and columns alike) erased for one
+// even e, read along the middle row (the first column), and everything else untouched.
+void check_wipe(const PresentedFrame &f, void *user) {
+    auto &[kind, frames, wrong] = *static_cast<std::tuple<int, int, int> *>(user);
+    ++frames;
+    const int n = kind == WIPE_ROWS ? f.height : f.width;
     int e = 0;
-    while (e < n && state(e) == Line::erased)
+    while (e < n && f.pixels[kind == WIPE_ROWS ? e * f.width : f.height / 2 * f.width + e] == 0)
         ++e;
-    return e;
-}
-
-// True when the erased lines of a frame are the first and last e of n for one even e: the wipe
-// works from both edges towards the middle, two lines a side per step.
-template <typename State> bool erased_from_both_edges(int n, State state) {
-    const int e = std::min(leading_erased(n, state), n / 2);
-    if (e % 2 != 0)
-        return false;
-    for (int k = 0; k < n; ++k) {
-        const bool edge = k < e || k >= n - e;
-        if (state(k) != (edge ? Line::erased : Line::untouched))
-            return false;
+    e = std::min(e, n / 2);
+    bool right = e % 2 == 0;
+    for (int p = 0; p < f.width * f.height; ++p) {
+        const int x = p % f.width, y = p / f.width;
+        const bool column = x < e || x >= f.width - e, row = y < e || y >= f.height - e;
+        const bool erased = kind == WIPE_COLUMNS ? column : kind == WIPE_ROWS ? row : column || row;
+        right = right && f.pixels[p] == (erased ? 0 : picture);
     }
-    return true;
+    wrong += right ? 0 : 1;
 }
 
 TEST_F(TransitionTest, WipesEraseFromBothEdgesInTheirStepCounts) {
@@ -148,29 +136,13 @@ TEST_F(TransitionTest, WipesEraseFromBothEdgesInTheirStepCounts) {
         ASSERT_NE(memory, nullptr);
         for (int y = 0; y < height; ++y)
             std::memset(memory + y * primary_pitch, picture, width);
-
         // The primary surface's memory is on the screen while the wipe writes into it.
-        struct Seen {
-            int kind, frames = 0, wrong = 0;
-        } seen{kind};
-        testing_on_present(
-            [](const PresentedFrame &f, void *user) {
-                auto &s = *static_cast<Seen *>(user);
-                ++s.frames;
-                const auto row = [&](int y) { return line_state(f, y * f.width, 1, f.width); };
-                const auto column = [&](int x) { return line_state(f, x, f.width, f.height); };
-                // With both, rows keep pace with the columns until all are gone.
-                const bool right = s.kind == WIPE_COLUMNS ? erased_from_both_edges(f.width, column)
-                                   : s.kind == WIPE_ROWS ? erased_from_both_edges(f.height, row)
-                                                         : leading_erased(f.height, row) ==
-                                                               std::min(leading_erased(f.width, column), f.height);
-                s.wrong += right ? 0 : 1;
-            },
-            &seen);
+        std::tuple<int, int, int> seen{kind, 0, 0}; // kind, frames, wrong frames
+        testing_on_present(check_wipe, &seen);
         EXPECT_EQ(run(kind, memory, primary_pitch), steps);
         testing_on_present(nullptr, nullptr);
-        EXPECT_GT(seen.frames, 10);
-        EXPECT_EQ(seen.wrong, 0);
+        EXPECT_GT(std::get<1>(seen), 10);
+        EXPECT_EQ(std::get<2>(seen), 0);
         for (int y = 0; y < height; ++y)
             ASSERT_TRUE(all_bytes(memory + y * primary_pitch, width, 0)) << y;
         display_unlock_primary();
