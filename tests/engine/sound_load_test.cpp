@@ -76,41 +76,32 @@ TEST_F(SoundLoadTest, TheDataChunkIsFoundAndOnlyTheFirstChunksFormatTagIsTested)
     EXPECT_EQ(sound_slots[2].state, 0);
 }
 
-TEST_F(SoundLoadTest, VocTimeConstantsGiveTheirRates) {
-    // sox writes the time constant for the rate it is given.
+TEST_F(SoundLoadTest, VocTimeConstantsGiveTheirRatesAndBuffersLeaveOutTheBlocksLastFourBytes) {
+    // sox writes the time constant for the rate it is given; its buffer is the block's samples
+    // but the last four.
     for (int rate : {8000, 11111, 10989}) {
-        std::string path = sox("-r " + std::to_string(rate) + " -b 8 -c 1 -e unsigned",
-                               std::to_string(rate) + ".voc");
-        int slot = sound_load_voc(path.c_str());
+        const std::vector<BYTE> file = read_bytes(sox(
+            "-r " + std::to_string(rate) + " -b 8 -c 1 -e unsigned", std::to_string(rate) + ".voc"));
+        const std::size_t block = file[20], length = file[block + 1] | file[block + 2] << 8 |
+                                                     file[block + 3] << 16;
+        const int slot = sound_load_voc(dir.write("copy.voc", file).c_str());
         ASSERT_GE(slot, 0) << rate;
         EXPECT_EQ(sound_slots[slot].rate, rate);
+        EXPECT_EQ(sound_slots[slot].size, static_cast<int>(length));
         expect_fixed_format(sound_slots[slot].buffer);
+        EXPECT_EQ(sound_slots[slot].buffer->data->bytes,
+                  std::vector<BYTE>(file.begin() + block + 6, file.begin() + block + length));
     }
-    const std::vector<BYTE> zero = voc_file(100, 0);
+    const std::vector<BYTE> zero = voc_file(100, 0), block = voc_file(1006, 166);
     ASSERT_EQ(sound_load_voc_memory(zero.data(), zero.size()), 3);
     EXPECT_EQ(sound_slots[3].rate, 3906);
+    ASSERT_EQ(sound_load_voc_memory(block.data(), block.size()), 4);
+    EXPECT_EQ(sound_slots[4].size, 1006);
+    EXPECT_EQ(sound_slots[4].rate, 11111);
+    EXPECT_EQ(sound_slots[4].buffer->data->bytes,
+              std::vector<BYTE>(block.begin() + 26 + 6, block.begin() + 26 + 1006));
     EXPECT_EQ(sound_load_voc((dir / "missing.voc").c_str()), -1);
-    EXPECT_EQ(sound_slots[4].state, 0);
-}
-
-TEST_F(SoundLoadTest, AVocBufferLeavesOutTheBlocksLastFourBytes) {
-    const std::vector<BYTE> file = voc_file(1006, 166);
-    std::string path = dir.write("block.voc", file);
-    ASSERT_EQ(sound_load_voc(path.c_str()), 0);
-    EXPECT_EQ(sound_slots[0].size, 1006);
-    EXPECT_EQ(sound_slots[0].rate, 11111);
-    const std::vector<BYTE> &bytes = sound_slots[0].buffer->data->bytes;
-    EXPECT_EQ(bytes, std::vector<BYTE>(file.begin() + 26 + 6, file.begin() + 26 + 1006));
-
-    // A sox file: the buffer is its block's samples but the last four.
-    std::vector<BYTE> sox_file = read_bytes(sox("-r 8000 -b 8 -c 1 -e unsigned", "s.voc"));
-    std::size_t block = sox_file[20];
-    std::size_t length =
-        sox_file[block + 1] | (sox_file[block + 2] << 8) | (sox_file[block + 3] << 16);
-    ASSERT_EQ(sound_load_voc_memory(sox_file.data(), sox_file.size()), 1);
-    EXPECT_EQ(sound_slots[1].size, static_cast<int>(length));
-    EXPECT_EQ(sound_slots[1].buffer->data->bytes,
-              std::vector<BYTE>(sox_file.begin() + block + 6, sox_file.begin() + block + length));
+    EXPECT_EQ(sound_slots[5].state, 0);
 }
 
 TEST_F(SoundLoadTest, TruncatedFilesAreRefusedAndLeaveTheSlotFree) {
