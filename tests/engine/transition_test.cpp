@@ -149,7 +149,7 @@ TEST_F(TransitionTest, WipesEraseFromBothEdgesInTheirStepCounts) {
     }
 }
 
-TEST_F(TransitionTest, DissolveDrawsRowThenColumnForEveryOneOfItsPixels) {
+TEST_F(TransitionTest, DissolveDrawsRowThenColumnForEveryOneOfItsPixelsAndOtherKindsNothing) {
     std::vector<BYTE> memory = screen_memory();
     std::srand(77);
     EXPECT_EQ(run(DISSOLVE_PIXELS, memory.data(), pitch), 0); // no waiting between pixels
@@ -164,12 +164,11 @@ TEST_F(TransitionTest, DissolveDrawsRowThenColumnForEveryOneOfItsPixels) {
     }
     EXPECT_EQ(std::rand(), after);
     EXPECT_EQ(memory, expected);
-}
 
-TEST_F(TransitionTest, OtherKindsAndMissingMemoryChangeNothing) {
+    // Other kinds, missing memory and rows that would overlap change nothing.
     PALETTEENTRY before[256];
     palette_save_all(before);
-    std::vector<BYTE> memory = screen_memory();
+    memory = screen_memory();
     for (const int kind : {9, -1, 100})
         EXPECT_EQ(run(kind, memory.data(), pitch), 0);
     for (const int kind : {WIPE_COLUMNS, WIPE_ROWS, DISSOLVE_PIXELS, WIPE_ROWS_AND_COLUMNS}) {
