@@ -3,96 +3,55 @@
 // treatment of malformed files; images are cut from cells and drawn opaque or transparent.
 #include "engine/display/bitmap.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
+#include "engine_test_support.h"
 #include "platform/file.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // --- A BMP file built byte by byte -------------------------------------------------------------
 
 struct BmpLayout {
-    int width = 4;
-    int height = 3;
-    int bit_count = 8;
-    bool padded = true;        // rows padded to 4 bytes, as the format says
-    int palette_entries = 256; // written to the file and to biClrUsed (0 when 256)
-    DWORD compression = 0;
+    int width = 4, height = 3, bit_count = 8;
+    bool padded = true;           // rows padded to 4 bytes, as the format says
+    int palette_entries = 256;    // written to the file and to biClrUsed (0 when 256)
     std::int64_t size_image = -1; // biSizeImage; -1: the true size
     std::int64_t off_bits = -1;   // bfOffBits; -1: the true offset
 };
 
-void put16(std::vector<BYTE> &out, unsigned value) {
-    out.push_back(static_cast<BYTE>(value));
-    out.push_back(static_cast<BYTE>(value >> 8));
-}
-void put32(std::vector<BYTE> &out, std::uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
-
-// Stored pixel bytes of row r (bottom-up order in the file, so r counts from the bottom) are
-// filled by `pixel(x, r, byte)`.
-template <typename PixelByte>
-std::vector<BYTE> build_bmp(const BmpLayout &layout, PixelByte pixel_byte) {
-    const int bytes_per_pixel = layout.bit_count / 8;
-    const int packed = layout.width * bytes_per_pixel;
-    const int stride = layout.padded ? (packed + 3) / 4 * 4 : packed;
-    const int rows = layout.height < 0 ? -layout.height : layout.height;
-    const int palette_bytes = layout.bit_count == 8 ? 4 * layout.palette_entries : 0;
-    const std::uint32_t offset = 14 + 40 + palette_bytes;
-    const std::uint32_t image_bytes = static_cast<std::uint32_t>(stride * rows);
-
-    std::vector<BYTE> out;
-    put16(out, 0x4D42);
-    put32(out, offset + image_bytes);
-    put32(out, 0);
-    put32(out, layout.off_bits < 0 ? offset : static_cast<std::uint32_t>(layout.off_bits));
-    put32(out, 40);
-    put32(out, static_cast<std::uint32_t>(layout.width));
-    put32(out, static_cast<std::uint32_t>(layout.height));
-    put16(out, 1);
-    put16(out, static_cast<unsigned>(layout.bit_count));
-    put32(out, layout.compression);
-    put32(out, layout.size_image < 0 ? image_bytes : static_cast<std::uint32_t>(layout.size_image));
-    put32(out, 2835);
-    put32(out, 2835);
-    put32(out,
-          layout.palette_entries == 256 ? 0 : static_cast<std::uint32_t>(layout.palette_entries));
-    put32(out, 0);
-    for (int i = 0; i < layout.palette_entries && layout.bit_count == 8; ++i) {
-        // Entry i is stored as blue, green, red, reserved.
-        out.push_back(static_cast<BYTE>(i));
-        out.push_back(static_cast<BYTE>(2 * i));
-        out.push_back(static_cast<BYTE>(255 - i));
-        out.push_back(0);
-    }
-    for (int r = 0; r < rows; ++r) {
-        for (int b = 0; b < packed; ++b)
-            out.push_back(pixel_byte(b, r));
-        for (int b = packed; b < stride; ++b)
-            out.push_back(0xEE); // fill bytes must never show up as pixels
-    }
-    return out;
-}
-
-// Stored byte b of stored row r: distinct across the picture.
+// Stored byte b of stored row r (bottom-up in the file, so r counts from the bottom): distinct
+// across the picture.
 BYTE pattern(int b, int r) {
     return static_cast<BYTE>(16 * r + b + 1);
 }
 
 std::vector<BYTE> build_bmp(const BmpLayout &layout) {
-    return build_bmp(layout, pattern);
+    const int packed = layout.width * layout.bit_count / 8;
+    const int stride = layout.padded ? (packed + 3) / 4 * 4 : packed;
+    const int rows = layout.height < 0 ? -layout.height : layout.height;
+    const int palette_entries = layout.bit_count == 8 ? layout.palette_entries : 0;
+    const std::uint32_t offset = 14 + 40 + 4 * palette_entries;
+    const std::uint32_t image_bytes = static_cast<std::uint32_t>(stride * rows);
+    const auto field = [](std::int64_t value, std::uint32_t otherwise) {
+        return value < 0 ? otherwise : static_cast<std::uint32_t>(value);
+    };
+    std::vector<BYTE> out;
+    for (auto [value, width] : std::initializer_list<std::pair<std::uint32_t, int>>{
+             {0x4D42, 2}, {offset + image_bytes, 4}, {0, 4}, {field(layout.off_bits, offset), 4},
+             {40, 4}, {std::uint32_t(layout.width), 4}, {std::uint32_t(layout.height), 4},
+             {1, 2}, {std::uint32_t(layout.bit_count), 2}, {0, 4},
+             {field(layout.size_image, image_bytes), 4}, {2835, 4}, {2835, 4},
+             {layout.palette_entries == 256 ? 0u : std::uint32_t(layout.palette_entries), 4},
+             {0, 4}})
+        put_le(out, value, width);
+    for (int i = 0; i < palette_entries; ++i) // entry i as blue i, green 2 i, red 255 - i
+        put_le(out, DWORD(i & 0xFF) | DWORD(2 * i & 0xFF) << 8 | DWORD(255 - i) << 16, 4);
+    for (int r = 0; r < rows; ++r)
+        for (int b = 0; b < stride; ++b) // fill bytes must never show up as pixels
+            out.push_back(b < packed ? pattern(b, r) : 0xEE);
+    return out;
 }
 
 struct LoadedBitmap : BitmapFile {
@@ -105,16 +64,6 @@ struct LoadedBitmap : BitmapFile {
 
 // --- Real files from ImageMagick --------------------------------------------------------------
 
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        char name[] = "/tmp/dw_bitmap_XXXXXX";
-        path = ::mkdtemp(name);
-    }
-    ~TempDir() { fs::remove_all(path); }
-    std::string operator/(const char *name) const { return (path / name).string(); }
-};
-
 void run(const std::string &command) {
     ASSERT_EQ(std::system((command + " 2>&1").c_str()), 0) << command;
 }
@@ -123,61 +72,51 @@ void run(const std::string &command) {
 const char *const test_picture = "-size 37x23 xc:black -channel R -fx i/36 -channel G -fx j/22 "
                                  "-channel B -fx '(i*j%7)/6' +channel";
 
-// ImageMagick's own decoding of a file: 3 bytes (red, green, blue) per pixel, rows top-down.
-std::vector<BYTE> decode_with_imagemagick(const TempDir &dir, const std::string &bmp) {
-    const std::string raw = dir / "decoded.rgb";
-    run("convert '" + bmp + "' -depth 8 rgb:'" + raw + "'");
-    std::vector<BYTE> bytes;
-    EXPECT_TRUE(read_whole_file(raw.c_str(), bytes, 1u << 30));
-    return bytes;
-}
-
 TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) {
     TempDir dir;
-    struct Case {
-        const char *name, *options, *format;
-        int bits; // 0: the file is refused
-    };
-    const Case cases[] = {
-        {"p8.bmp", "-type Palette -colors 250 -compress none", "", 8}, // long header
-        {"p8_v3.bmp", "-type Palette -colors 250 -compress none", "BMP3:", 8},
-        {"p24.bmp", "-type TrueColor", "", 24},
-        {"p16.bmp", "-type TrueColor -define bmp:subtype=RGB555", "", 16},
-        {"rle.bmp", "-type Palette -colors 250 -compress RLE", "", 0},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = dir / c.name;
-        run(std::string("convert ") + test_picture + " " + c.options + " " + c.format + "'" + path +
-            "'");
+    // Name, options, format prefix and bits (0: the file is refused); p8.bmp has a long header.
+    for (auto [name, options, format, bits] :
+         {std::tuple{"p8.bmp", "-type Palette -colors 250 -compress none", "", 8},
+          {"p8_v3.bmp", "-type Palette -colors 250 -compress none", "BMP3:", 8},
+          {"p24.bmp", "-type TrueColor", "", 24},
+          {"p16.bmp", "-type TrueColor -define bmp:subtype=RGB555", "", 16},
+          {"rle.bmp", "-type Palette -colors 250 -compress RLE", "", 0}}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir / name;
+        run(std::string("convert ") + test_picture + " " + options + " " + format + "'" + path + "'");
         LoadedBitmap bitmap;
-        ASSERT_EQ(bitmap_file_load(&bitmap, path.c_str()), c.bits != 0);
-        if (c.bits == 0)
+        ASSERT_EQ(bitmap_file_load(&bitmap, path.c_str()), bits != 0);
+        if (bits == 0)
             continue;
-        const std::vector<BYTE> expected = decode_with_imagemagick(dir, path);
+        // ImageMagick's own decoding: red, green, blue per pixel, rows top-down.
+        const std::string raw = dir / "decoded.rgb";
+        run("convert '" + path + "' -depth 8 rgb:'" + raw + "'");
+        const std::vector<BYTE> expected = read_bytes(raw);
         ASSERT_EQ(expected.size(), 37u * 23u * 3u);
-        ASSERT_EQ(LONG{bitmap.info_header.biWidth}, 37);
-        ASSERT_EQ(LONG{bitmap.info_header.biHeight}, 23);
-        ASSERT_EQ(WORD{bitmap.info_header.biBitCount}, c.bits == 8 ? 8 : 16);
+        EXPECT_EQ(LONG{bitmap.info_header.biWidth}, 37);
+        EXPECT_EQ(LONG{bitmap.info_header.biHeight}, 23);
+        ASSERT_EQ(WORD{bitmap.info_header.biBitCount}, bits == 8 ? 8 : 16);
+        std::vector<int> got, wanted; // 8 bits: palette colours as 0xRRGGBB; else 15-bit values
         for (int p = 0; p < 37 * 23; ++p) {
             const BYTE *rgb = &expected[3 * p];
-            if (c.bits == 8) {
-                const PALETTEENTRY &entry = bitmap.palette[bitmap.pixels[p]];
-                ASSERT_EQ(entry.peRed, rgb[0]) << "pixel " << p;
-                ASSERT_EQ(entry.peGreen, rgb[1]) << "pixel " << p;
-                ASSERT_EQ(entry.peBlue, rgb[2]) << "pixel " << p;
+            if (bits == 8) {
+                const PALETTEENTRY &e = bitmap.palette[bitmap.pixels[p]];
+                got.push_back(e.peRed << 16 | e.peGreen << 8 | e.peBlue);
+                wanted.push_back(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
             } else {
-                WORD value;
-                std::memcpy(&value, bitmap.pixels + 2 * p, 2);
-                const WORD wanted =
-                    static_cast<WORD>((rgb[0] >> 3) << 10 | (rgb[1] >> 3) << 5 | (rgb[2] >> 3));
-                ASSERT_EQ(value, wanted) << "pixel " << p;
+                got.push_back(bitmap.pixels[2 * p] | bitmap.pixels[2 * p + 1] << 8);
+                wanted.push_back((rgb[0] >> 3) << 10 | (rgb[1] >> 3) << 5 | (rgb[2] >> 3));
             }
         }
+        EXPECT_EQ(got, wanted);
     }
 }
 
 // --- Hand-built files ----------------------------------------------------------------------------
+
+std::vector<int> colour(const PALETTEENTRY &e) {
+    return {e.peRed, e.peGreen, e.peBlue, e.peFlags};
+}
 
 TEST(BitmapFile, PaletteIsTurnedToRedGreenBlueAndShortPalettesEndInBlack) {
     LoadedBitmap bitmap;
@@ -185,12 +124,8 @@ TEST(BitmapFile, PaletteIsTurnedToRedGreenBlueAndShortPalettesEndInBlack) {
     layout.palette_entries = 16;
     ASSERT_EQ(bitmap.load(build_bmp(layout)), 1);
     // Entry 5 was stored as blue 5, green 10, red 250.
-    EXPECT_EQ(bitmap.palette[5].peRed, 250);
-    EXPECT_EQ(bitmap.palette[5].peGreen, 10);
-    EXPECT_EQ(bitmap.palette[5].peBlue, 5);
-    EXPECT_EQ(bitmap.palette[5].peFlags, PC_NOCOLLAPSE);
-    EXPECT_EQ(bitmap.palette[16].peRed, 0);
-    EXPECT_EQ(bitmap.palette[16].peFlags, PC_NOCOLLAPSE);
+    EXPECT_EQ(colour(bitmap.palette[5]), (std::vector<int>{250, 10, 5, PC_NOCOLLAPSE}));
+    EXPECT_EQ(colour(bitmap.palette[16]), (std::vector<int>{0, 0, 0, PC_NOCOLLAPSE}));
     EXPECT_EQ(bitmap.pixels[0], pattern(0, 2)); // the pixels still start after the 16 entries
 }
 
@@ -212,50 +147,26 @@ TEST(BitmapFile, RowsComeOutTopDownWithoutFillBytes) {
     }
 }
 
-TEST(BitmapFile, TwentyFourBitPixelsBecomeFifteenBitValues) {
-    // Pixels as blue, green, red: pure blue, pure green, pure red, white, and blue 7.
-    const BYTE colours[5][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {7, 0, 0}};
-    const WORD wanted[5] = {0x001F, 0x03E0, 0x7C00, 0x7FFF, 0x0000};
-    BmpLayout layout;
-    layout.width = 5; // 15 bytes a row, padded to 16
-    layout.height = 2;
-    layout.bit_count = 24;
-    LoadedBitmap bitmap;
-    ASSERT_EQ(bitmap.load(build_bmp(layout, [&](int b, int) { return colours[b / 3][b % 3]; })), 1);
-    EXPECT_EQ(WORD{bitmap.info_header.biBitCount}, 16);
-    for (int p = 0; p < 10; ++p) {
-        WORD value;
-        std::memcpy(&value, bitmap.pixels + 2 * p, 2);
-        EXPECT_EQ(value, wanted[p % 5]) << p;
-    }
-}
-
 TEST(BitmapFile, PixelDataIsFoundWhereTheHeadersAllowAndNowhereElse) {
-    struct Case {
-        const char *what;
-        std::int64_t size_image, off_bits;
-        int trailing_bytes, result;
-    };
-    const Case cases[] = {
-        {"size image of 0: padded rows at the offset", 0, -1, 0, 1},
-        {"bytes after the pixels", -1, -1, 2, 1},
-        {"no offset: the pixels end the file", -1, 0, 0, 1},
-        {"size image of 0 and no offset", 0, 0, 0, 0},
-        {"size image larger than the file", 1 << 30, -1, 0, 0},
-        {"size image a byte more than the file holds", 13, -1, 0, 0},
-        {"size image smaller than the rows", 5, -1, 0, 0},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+    // What, biSizeImage, bfOffBits, bytes after the pixels, result.
+    for (auto [what, size_image, off_bits, trailing, result] :
+         {std::tuple{"size image of 0: padded rows at the offset", 0, -1, 0, 1},
+          {"bytes after the pixels", -1, -1, 2, 1},
+          {"no offset: the pixels end the file", -1, 0, 0, 1},
+          {"size image of 0 and no offset", 0, 0, 0, 0},
+          {"size image larger than the file", 1 << 30, -1, 0, 0},
+          {"size image a byte more than the file holds", 13, -1, 0, 0},
+          {"size image smaller than the rows", 5, -1, 0, 0}}) {
+        SCOPED_TRACE(what);
         BmpLayout layout;
         layout.width = 3; // rows of 3 bytes padded to 4
-        layout.size_image = c.size_image;
-        layout.off_bits = c.off_bits;
+        layout.size_image = size_image;
+        layout.off_bits = off_bits;
         std::vector<BYTE> file = build_bmp(layout);
-        file.insert(file.end(), c.trailing_bytes, 0x11);
+        file.insert(file.end(), trailing, 0x11);
         LoadedBitmap bitmap;
-        ASSERT_EQ(bitmap.load(file), c.result);
-        if (c.result == 1) {
+        ASSERT_EQ(bitmap.load(file), result);
+        if (result == 1) {
             EXPECT_EQ(bitmap.pixels[0], pattern(0, 2));
             EXPECT_EQ(bitmap.pixels[8], pattern(2, 0));
         }
@@ -263,44 +174,31 @@ TEST(BitmapFile, PixelDataIsFoundWhereTheHeadersAllowAndNowhereElse) {
 }
 
 TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheLoadedPicture) {
-    struct Patch {
-        const char *what;
-        std::size_t at;
-        std::uint32_t value;
-        int bytes;
-    };
-    const Patch patches[] = {
-        {"run-length compressed", 30, 1, 4},
-        {"bit fields on 8 bits", 30, 3, 4},
-        {"4 bits", 28, 4, 2},
-        {"32 bits", 28, 32, 2},
-        {"zero width", 18, 0, 4},
-        {"zero height", 22, 0, 4},
-        {"negative width", 18, 0xFFFFFFFC, 4},
-        {"huge width", 18, 0x7FFFFFFF, 4},
-        {"width past the cap", 18, 16385, 4},
-        {"huge height", 22, 0x7FFFFFFF, 4},
-        {"most negative height", 22, 0x80000000, 4},
-        {"negative height past the cap", 22, static_cast<std::uint32_t>(-16385), 4},
-        {"huge info header", 14, 0xFFFFFFF0, 4},
-        {"12-byte info header", 14, 12, 4},
-        {"257 colours", 46, 257, 4},
-        {"huge colour count", 46, 0xFFFFFFFF, 4},
-    };
+    // What, and the field's offset and new value (the bit count at 28 has 2 bytes, others 4).
+    const std::tuple<const char *, std::size_t, std::uint32_t> patches[] = {
+        {"run-length compressed", 30, 1},   {"bit fields on 8 bits", 30, 3},
+        {"4 bits", 28, 4},                  {"32 bits", 28, 32},
+        {"zero width", 18, 0},              {"zero height", 22, 0},
+        {"negative width", 18, 0xFFFFFFFC}, {"huge width", 18, 0x7FFFFFFF},
+        {"width past the cap", 18, 16385},  {"huge height", 22, 0x7FFFFFFF},
+        {"most negative height", 22, 0x80000000},
+        {"negative height past the cap", 22, static_cast<std::uint32_t>(-16385)},
+        {"huge info header", 14, 0xFFFFFFF0}, {"12-byte info header", 14, 12},
+        {"257 colours", 46, 257},           {"huge colour count", 46, 0xFFFFFFFF}};
     const std::vector<BYTE> valid = build_bmp({});
-    for (const Patch &patch : patches) {
-        SCOPED_TRACE(patch.what);
+    for (const auto &[what, at, value] : patches) {
+        SCOPED_TRACE(what);
         std::vector<BYTE> file = valid;
-        std::memcpy(&file[patch.at], &patch.value, static_cast<std::size_t>(patch.bytes));
+        std::memcpy(&file[at], &value, at == 28 ? 2 : 4);
         LoadedBitmap bitmap;
         ASSERT_EQ(bitmap.load(valid), 1);
         BYTE *previous = bitmap.pixels;
         EXPECT_EQ(bitmap.load(file), 0);
         EXPECT_EQ(bitmap.pixels, previous);
         // The sizes still describe those pixels, so a cell cut from them stays inside.
-        EXPECT_EQ(LONG{bitmap.info_header.biWidth}, 4);
-        EXPECT_EQ(LONG{bitmap.info_header.biHeight}, 3);
-        EXPECT_EQ(WORD{bitmap.info_header.biBitCount}, 8);
+        EXPECT_EQ((std::vector<long>{bitmap.info_header.biWidth, bitmap.info_header.biHeight,
+                                     bitmap.info_header.biBitCount}),
+                  (std::vector<long>{4, 3, 8}));
     }
 }
 
@@ -324,7 +222,7 @@ TEST(BitmapFile, EveryTruncationOfAValidFileIsRefused) {
     }
 }
 
-TEST(BitmapFile, NotABitmapOrMissingFileFails) {
+TEST(BitmapFile, NotABitmapOrMissingFileFailsAndFlipRowsReverses) {
     LoadedBitmap bitmap;
     EXPECT_EQ(bitmap_file_load(&bitmap, "/nonexistent/picture.bmp"), 0);
     std::vector<BYTE> file = build_bmp({});
@@ -333,9 +231,7 @@ TEST(BitmapFile, NotABitmapOrMissingFileFails) {
     EXPECT_EQ(WORD{bitmap.file_header.bfType}, 0x4D50); // the header holds what was read
     EXPECT_EQ(bitmap_file_load_memory(&bitmap, nullptr, 100), 0);
     EXPECT_EQ(bitmap.pixels, nullptr);
-}
 
-TEST(BitmapFile, FlipRowsReverses) {
     BYTE rows[5][2] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}};
     ASSERT_EQ(bitmap_flip_rows(&rows[0][0], 2, 5), 1);
     for (int r = 0; r < 5; ++r)
@@ -346,41 +242,36 @@ TEST(BitmapFile, FlipRowsReverses) {
 // --- Images --------------------------------------------------------------------------------------
 
 struct Image : BitmapImage {
-    Image() : BitmapImage{} {}
+    Image(int left, int top, int w, int h) : BitmapImage{} {
+        EXPECT_EQ(image_create(this, left, top, w, h), 1);
+    }
     ~Image() { image_destroy(this); }
 };
 
 // A 60 x 30 8-bit bitmap whose pixel (x, y) is x + 60 * y, modulo 256.
-void fill_numbered_bitmap(LoadedBitmap &bitmap) {
-    BmpLayout layout;
-    layout.width = 60;
-    layout.height = 30;
-    ASSERT_EQ(bitmap.load(build_bmp(layout)), 1);
-    for (int i = 0; i < 60 * 30; ++i)
-        bitmap.pixels[i] = static_cast<BYTE>(i);
-}
+struct NumberedBitmap : LoadedBitmap {
+    NumberedBitmap() {
+        BmpLayout layout;
+        layout.width = 60;
+        layout.height = 30;
+        EXPECT_EQ(load(build_bmp(layout)), 1);
+        for (int i = 0; i < 60 * 30; ++i)
+            pixels[i] = static_cast<BYTE>(i);
+    }
+};
 
-TEST(BitmapImage, CellModeSkipsTheGridLinesAndAbsoluteModeDoesNot) {
-    LoadedBitmap bitmap;
-    fill_numbered_bitmap(bitmap);
-    Image image;
-    ASSERT_EQ(image_create(&image, 0, 0, 16, 8), 1);
-
+TEST(BitmapImage, CellModeSkipsTheGridLinesAbsoluteModeDoesNotAndNeitherLeavesTheBitmap) {
+    NumberedBitmap bitmap;
+    Image image(0, 0, 16, 8);
     ASSERT_EQ(image_load_cell(&image, &bitmap, 2, 1, 0), 1);
     EXPECT_EQ(image.pixels[0], static_cast<BYTE>(35 + 60 * 10));
     EXPECT_EQ(image.pixels[16 * 7 + 15], static_cast<BYTE>(50 + 60 * 17));
     EXPECT_EQ(image.attr & IMAGE_LOADED, IMAGE_LOADED);
-
     ASSERT_EQ(image_load_cell(&image, &bitmap, 2, 1, 1), 1);
     EXPECT_EQ(image.pixels[0], static_cast<BYTE>(2 + 60 * 1));
     EXPECT_EQ(image.pixels[16 * 7 + 15], static_cast<BYTE>(17 + 60 * 8));
-}
 
-TEST(BitmapImage, RectanglesOutsideTheBitmapAreRefused) {
-    LoadedBitmap bitmap;
-    fill_numbered_bitmap(bitmap);
-    Image image;
-    ASSERT_EQ(image_create(&image, 0, 0, 16, 8), 1);
+    // Rectangles outside the bitmap are refused.
     EXPECT_EQ(image_load_cell(&image, &bitmap, 44, 22, 1), 1); // touches the corner
     EXPECT_EQ(image_load_cell(&image, &bitmap, 45, 0, 1), 0);
     EXPECT_EQ(image_load_cell(&image, &bitmap, 0, 23, 1), 0);
@@ -389,21 +280,17 @@ TEST(BitmapImage, RectanglesOutsideTheBitmapAreRefused) {
     EXPECT_EQ(image_load_cell(&image, &bitmap, 0, 0x7FFFFFFF, 0), 0);
     EXPECT_EQ(bitmap_cell_start(&bitmap, 1, 0, 0, 0x7FFFFFFF, 1), nullptr); // no int overflow
     EXPECT_EQ(image_load_cell(nullptr, &bitmap, 0, 0, 0), 0);
-
     LoadedBitmap empty;
     EXPECT_EQ(image_load_cell(&image, &empty, 0, 0, 1), 0);
 }
 
 TEST(BitmapImage, TransparentDrawKeepsTheDestinationUnderZeros) {
-    Image image;
-    ASSERT_EQ(image_create(&image, 2, 1, 3, 2), 1);
+    Image image(2, 1, 3, 2);
     const BYTE picture[6] = {7, 0, 9, 0, 5, 0};
     std::memcpy(image.pixels, picture, 6);
-    BYTE screen[4][8];
+    BYTE screen[4][8], before[4][8];
     std::memset(screen, 0xAA, sizeof screen);
-    BYTE before[4][8];
     std::memcpy(before, screen, sizeof screen);
-
     EXPECT_EQ(image_draw(&image, &screen[0][0], 8, 1), 0); // not loaded yet: nothing drawn
     EXPECT_EQ(std::memcmp(screen, before, sizeof screen), 0);
 
@@ -413,25 +300,20 @@ TEST(BitmapImage, TransparentDrawKeepsTheDestinationUnderZeros) {
     before[1][4] = 9;
     before[2][3] = 5;
     EXPECT_EQ(std::memcmp(screen, before, sizeof screen), 0);
-
     ASSERT_EQ(image_draw(&image, &screen[0][0], 8, 0), 1);
     before[1][3] = before[2][2] = before[2][4] = 0;
     EXPECT_EQ(std::memcmp(screen, before, sizeof screen), 0);
 }
 
 TEST(BitmapImage, CreateClearsAndDestroyEmptiesTheRecordOnce) {
-    Image image;
-    ASSERT_EQ(image_create(&image, 3, 4, 5, 6), 1);
-    EXPECT_EQ(image.state, 1);
-    EXPECT_EQ(image.attr, 0);
-    EXPECT_EQ(image.byte_count, 30);
-    for (int i = 0; i < 30; ++i)
-        ASSERT_EQ(image.pixels[i], 0);
+    Image image(3, 4, 5, 6);
+    EXPECT_EQ((std::vector<int>{image.state, image.attr, image.byte_count}),
+              (std::vector<int>{1, 0, 30}));
+    EXPECT_TRUE(all_bytes(image.pixels, 30, 0));
     EXPECT_EQ(image_destroy(&image), 1);
     EXPECT_EQ(image.width, 0);
     EXPECT_EQ(image.x, 0);
     EXPECT_EQ(image_destroy(&image), 0);
-
     EXPECT_EQ(image_create(&image, 0, 0, 0, 5), 0);
     EXPECT_EQ(image_create(&image, 0, 0, 70000, 70000), 0); // more bytes than an int counts
     EXPECT_EQ(image.pixels, nullptr);

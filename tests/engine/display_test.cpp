@@ -1,19 +1,11 @@
-// The display device: default palette, locks, flips, clip lists and shutdown after failures.
-#include <gtest/gtest.h>
-
-#include <algorithm>
+// The display device: default palette, locks, flips, clip lists, refused modes and shutdown after
+// failures.
 #include <array>
 #include <cstring>
 
-#include "engine/display/display.h"
-#include "platform/testing.h"
-#include "tests/support/headless.h"
+#include "engine_test_support.h"
 
 namespace {
-
-std::array<int, 4> entry(const PALETTEENTRY &e) {
-    return {e.peRed, e.peGreen, e.peBlue, e.peFlags};
-}
 
 // The clip list header: size, type, count, region size and the bounding rectangle.
 std::array<long, 8> header(const IDirectDrawClipper *clipper) {
@@ -22,116 +14,39 @@ std::array<long, 8> header(const IDirectDrawClipper *clipper) {
             h.rcBound.left, h.rcBound.top, h.rcBound.right, h.rcBound.bottom};
 }
 
-bool all_bytes(IDirectDrawSurface *surface, BYTE value) {
-    return std::all_of(surface->pixels.begin(), surface->pixels.end(),
-                       [value](BYTE b) { return b == value; });
-}
-
-struct DisplayTest : ::testing::Test {
-    void SetUp() override {
-        ASSERT_NE(open_test_window(), nullptr);
-        ASSERT_EQ(display_init(640, 480, 8), 1);
-    }
-    void TearDown() override { display_shutdown(); }
-};
-
-} // namespace
-
 TEST_F(DisplayTest, DefaultPaletteIsFourRampsAndBothBuffersStartBlack) {
     // Four ramps of 64 (red, green, blue, grey) in steps of 4, all marked no-collapse.
     const int entries[][4] = {
         {0, 0, 0, 0},   {1, 4, 0, 0},     {63, 252, 0, 0}, {64, 0, 0, 0},     {127, 0, 252, 0},
         {128, 0, 0, 0}, {191, 0, 0, 252}, {192, 0, 0, 0},  {200, 32, 32, 32}, {255, 252, 252, 252}};
-    for (const auto [i, r, g, b] : entries)
-        EXPECT_EQ(entry(palette_table[i]), (std::array<int, 4>{r, g, b, PC_NOCOLLAPSE})) << i;
+    for (const auto [i, r, g, b] : entries) {
+        const PALETTEENTRY &e = palette_table[i];
+        EXPECT_EQ((std::array<int, 4>{e.peRed, e.peGreen, e.peBlue, e.peFlags}),
+                  (std::array<int, 4>{r, g, b, PC_NOCOLLAPSE})) << i;
+    }
     // The device palette holds the same entries, 0 and 255 included.
     EXPECT_EQ(0, std::memcmp(main_palette->entries, palette_table, sizeof palette_table));
-    EXPECT_TRUE(all_bytes(primary_surface, 0));
-    EXPECT_TRUE(all_bytes(back_surface, 0));
+    EXPECT_TRUE(all_bytes(primary_surface->pixels, 0) && all_bytes(back_surface->pixels, 0));
     EXPECT_EQ((std::array{screen_width, screen_height, screen_bpp}), (std::array{640, 480, 8}));
 }
 
-TEST_F(DisplayTest, BackLocksDoNotNestAndPublishMemory) {
+TEST_F(DisplayTest, LocksDoNotNestAndPublishMemoryAndSurfacesAreKeyedOnZero) {
     BYTE *first = display_lock_back();
     ASSERT_NE(first, nullptr);
     EXPECT_GE(back_pitch, 640);
     EXPECT_EQ(display_lock_back(), first);
     EXPECT_EQ(display_unlock_back(), 1);
-    EXPECT_EQ(back_buffer, nullptr);
-    EXPECT_EQ(back_pitch, 0);
+    EXPECT_TRUE(back_buffer == nullptr && back_pitch == 0);
     EXPECT_EQ(display_unlock_back(), 0);
     // The lock really ended: the platform lets it be locked again.
     EXPECT_NE(display_lock_back(), nullptr);
     display_unlock_back();
     EXPECT_EQ(display_unlock_primary(), 0);
-}
 
-TEST_F(DisplayTest, FlipIsRefusedWhileLockedAndShowsTheBackBufferAfter) {
-    testing_capture_frames(true);
-    display_fill_surface(back_surface, 7);
-    display_lock_back();
-    const unsigned shown_before = testing_last_frame().serial;
-    EXPECT_EQ(display_flip(), 0);
-    EXPECT_EQ(testing_last_frame().serial, shown_before);
-    display_unlock_back();
-    display_lock_primary();
-    EXPECT_EQ(display_flip(), 0);
-    display_unlock_primary();
-    EXPECT_EQ(display_flip(), 1);
-    const PresentedFrame &frame = testing_last_frame();
-    ASSERT_EQ(frame.width, 640);
-    EXPECT_TRUE(
-        std::all_of(frame.pixels.begin(), frame.pixels.end(), [](BYTE b) { return b == 7; }));
-    // The back buffer is still the drawing target, and now holds the old front.
-    EXPECT_TRUE(all_bytes(back_surface, 0));
-    EXPECT_TRUE(all_bytes(primary_surface, 7));
-}
-
-TEST_F(DisplayTest, LostSurfacesAreRestoredAndAFlipThatKeepsFailingIsBounded) {
-    testing_fail("Flip", 3);
-    EXPECT_EQ(display_flip(), 1);
-    EXPECT_EQ(primary_surface->IsLost(), DD_OK);
-    testing_fail("Flip", 1000000);
-    EXPECT_EQ(display_flip(), 0);
-    testing_clear_faults();
-    EXPECT_EQ(display_flip(), 1);
-}
-
-TEST_F(DisplayTest, ClipListHeaderAndBound) {
-    RECT screen{0, 0, 640, 480};
-    IDirectDrawClipper *clipper = display_attach_clipper(back_surface, 1, &screen);
-    ASSERT_NE(clipper, nullptr);
-    EXPECT_EQ(header(clipper), (std::array<long, 8>{32, 1, 1, 16, 0, 0, 640, 480}));
-    EXPECT_EQ(back_surface->clipper, clipper);
-    main_clipper = clipper;
-
-    IDirectDrawSurface *other = display_create_surface(50, 10, DDSCAPS_SYSTEMMEMORY);
-    ASSERT_NE(other, nullptr);
-    IDirectDrawClipper *none = display_attach_clipper(other, 0, nullptr);
-    ASSERT_NE(none, nullptr);
-    EXPECT_EQ(header(none), (std::array<long, 8>{32, 1, 0, 0, 64000, 64000, -64000, -64000}));
-    // An empty clip list lets nothing through.
-    display_fill_surface(other, 9);
-    EXPECT_TRUE(all_bytes(other, 0));
-    none->Release();
-
-    // The bound covers every rectangle of a longer list.
-    const RECT rects[2] = {{10, 20, 30, 40}, {-5, 25, 15, 100}};
-    IDirectDrawClipper *two = display_attach_clipper(other, 2, rects);
-    ASSERT_NE(two, nullptr);
-    EXPECT_EQ(header(two), (std::array<long, 8>{32, 1, 2, 32, -5, 20, 30, 100}));
-    two->Release();
-    other->Release();
-    testing_fail("SetClipList");
-    EXPECT_EQ(display_attach_clipper(back_surface, 2, rects), nullptr);
-}
-
-TEST_F(DisplayTest, CreatedSurfacesAreKeyedOnZeroAndPitchCoversTheWidth) {
     IDirectDrawSurface *surface = display_create_surface(50, 8, DDSCAPS_SYSTEMMEMORY);
     ASSERT_NE(surface, nullptr);
-    EXPECT_TRUE(surface->has_color_key);
-    EXPECT_EQ(surface->color_key.dwColorSpaceLowValue, 0u);
-    EXPECT_EQ(surface->color_key.dwColorSpaceHighValue, 0u);
+    EXPECT_TRUE(surface->has_color_key && surface->color_key.dwColorSpaceLowValue == 0 &&
+                surface->color_key.dwColorSpaceHighValue == 0);
     EXPECT_TRUE(surface->caps & DDSCAPS_OFFSCREENPLAIN);
     int pitch = 12345;
     EXPECT_EQ(display_lock_surface(nullptr, &pitch), nullptr);
@@ -147,39 +62,93 @@ TEST_F(DisplayTest, CreatedSurfacesAreKeyedOnZeroAndPitchCoversTheWidth) {
     EXPECT_EQ(display_create_surface(8, 8, 0), nullptr);
 }
 
-TEST(DisplayInit, AnotherModeIsStoredAndTheClipRectangleStays) {
+TEST_F(DisplayTest, FlipIsRefusedWhileLockedAndShowsTheBackBufferAfter) {
+    testing_capture_frames(true);
+    display_fill_surface(back_surface, 7);
+    display_lock_back();
+    const unsigned shown_before = testing_last_frame().serial;
+    EXPECT_EQ(display_flip(), 0);
+    EXPECT_EQ(testing_last_frame().serial, shown_before);
+    display_unlock_back();
+    display_lock_primary();
+    EXPECT_EQ(display_flip(), 0);
+    display_unlock_primary();
+    EXPECT_EQ(display_flip(), 1);
+    ASSERT_EQ(testing_last_frame().width, 640);
+    EXPECT_TRUE(all_bytes(testing_last_frame().pixels, 7));
+    // The back buffer is still the drawing target, and now holds the old front.
+    EXPECT_TRUE(all_bytes(back_surface->pixels, 0) && all_bytes(primary_surface->pixels, 7));
+    // Lost surfaces are restored, and a flip that keeps failing is given up.
+    testing_fail("Flip", 3);
+    EXPECT_EQ(display_flip(), 1);
+    EXPECT_EQ(primary_surface->IsLost(), DD_OK);
+    testing_fail("Flip", 1000000);
+    EXPECT_EQ(display_flip(), 0);
+    testing_clear_faults();
+    EXPECT_EQ(display_flip(), 1);
+}
+
+TEST_F(DisplayTest, ClipListHeaderAndBound) {
+    RECT screen{0, 0, 640, 480};
+    main_clipper = display_attach_clipper(back_surface, 1, &screen);
+    ASSERT_NE(main_clipper, nullptr);
+    EXPECT_EQ(header(main_clipper), (std::array<long, 8>{32, 1, 1, 16, 0, 0, 640, 480}));
+    EXPECT_EQ(back_surface->clipper, main_clipper);
+
+    IDirectDrawSurface *other = display_create_surface(50, 10, DDSCAPS_SYSTEMMEMORY);
+    ASSERT_NE(other, nullptr);
+    IDirectDrawClipper *none = display_attach_clipper(other, 0, nullptr);
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(header(none), (std::array<long, 8>{32, 1, 0, 0, 64000, 64000, -64000, -64000}));
+    // An empty clip list lets nothing through.
+    display_fill_surface(other, 9);
+    EXPECT_TRUE(all_bytes(other->pixels, 0));
+    none->Release();
+    // The bound covers every rectangle of a longer list.
+    const RECT rects[2] = {{10, 20, 30, 40}, {-5, 25, 15, 100}};
+    IDirectDrawClipper *two = display_attach_clipper(other, 2, rects);
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(header(two), (std::array<long, 8>{32, 1, 2, 32, -5, 20, 30, 100}));
+    two->Release();
+    other->Release();
+    testing_fail("SetClipList");
+    EXPECT_EQ(display_attach_clipper(back_surface, 2, rects), nullptr);
+}
+
+TEST(DisplayInit, ModesAreStoredOrRefusedAndEveryFailingStepReturnsZero) {
     ASSERT_NE(open_test_window(), nullptr);
     ASSERT_EQ(display_init(800, 600, 8), 1);
+    // The clip rectangle stays the 640 x 480 screen's.
     EXPECT_EQ((std::array{screen_width, screen_height, clip_right, clip_bottom}),
               (std::array{800, 600, 639, 479}));
     display_shutdown();
-}
-
-TEST(DisplayInit, ShutdownAfterAFailedModeReleasesOnlyTheDisplayObject) {
-    ASSERT_NE(open_test_window(), nullptr);
-    testing_fail("SetDisplayMode");
-    EXPECT_EQ(display_init(640, 480, 8), 0);
-    EXPECT_EQ(screen_width, 640);
-    EXPECT_EQ(primary_surface, nullptr);
-    testing_record_calls(true);
-    EXPECT_EQ(display_shutdown(), 1);
-    EXPECT_EQ(testing_recorded_calls(), std::vector<std::string>{"IDirectDraw::Release"});
-    // A second shutdown releases nothing again.
-    testing_clear_recorded_calls();
-    display_shutdown();
-    EXPECT_TRUE(testing_recorded_calls().empty());
-}
-
-TEST(DisplayInit, EveryFailingStepReturnsZero) {
-    ASSERT_NE(open_test_window(), nullptr);
-    for (const char *step :
-         {"DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode", "CreateSurface",
-          "GetAttachedSurface", "CreatePalette", "SetPalette"}) {
+    // Sizes of nothing, past 4096 or another depth are refused, the mode left as it was.
+    for (const auto &[width, height, bpp] : {std::array{0, 480, 8}, {640, 0, 8}, {4097, 480, 8},
+                                             {640, 4097, 8}, {640, 480, 16}, {-640, 480, 8}}) {
+        EXPECT_EQ(display_init(width, height, bpp), 0) << width << "x" << height << "x" << bpp;
+        EXPECT_EQ((std::array{screen_width, screen_height, screen_bpp}), (std::array{800, 600, 8}));
+        display_shutdown();
+    }
+    for (const char *step : {"DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode",
+                             "CreateSurface", "GetAttachedSurface", "CreatePalette", "SetPalette"}) {
         testing_fail(step);
         EXPECT_EQ(display_init(640, 480, 8), 0) << step;
         display_shutdown();
         testing_clear_faults();
     }
+    // Shutdown after a failed mode releases only the display object, and only once.
+    testing_fail("SetDisplayMode");
+    EXPECT_EQ(display_init(640, 480, 8), 0);
+    EXPECT_EQ(primary_surface, nullptr);
+    testing_record_calls(true);
+    EXPECT_EQ(display_shutdown(), 1);
+    EXPECT_EQ(testing_recorded_calls(), std::vector<std::string>{"IDirectDraw::Release"});
+    testing_clear_recorded_calls();
+    display_shutdown();
+    EXPECT_TRUE(testing_recorded_calls().empty());
+    testing_record_calls(false);
     EXPECT_EQ(display_init(640, 480, 8), 1);
     display_shutdown();
 }
+
+} // namespace

@@ -1,84 +1,63 @@
-// Palette utilities: the text file format, rotation and keeping palette_table and the device equal.
-#include <gtest/gtest.h>
+// Palette utilities: the text file format, rotation, keeping palette_table and the device equal,
+// and the device palette's 256-entry bound.
+#include "engine/display/palette.h"
 
 #include <SDL.h>
 
 #include <climits>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
-#include <utility>
 
-#include "engine/display/display.h"
-#include "engine/display/palette.h"
-#include "platform/testing.h"
-#include "tests/support/headless.h"
+#include "engine_test_support.h"
 
 namespace {
-
-std::filesystem::path temp_file(const char *name) {
-    return std::filesystem::temp_directory_path() / (std::to_string(::getpid()) + "_" + name);
-}
 
 void fill_pattern(PALETTEENTRY *palette) {
     for (int i = 0; i < 256; ++i)
         palette[i] = PALETTEENTRY{BYTE(i), BYTE(255 - i), BYTE(i * 7), BYTE(i % 5)};
 }
 
-} // namespace
+std::vector<int> colour(const PALETTEENTRY &e) {
+    return {e.peRed, e.peGreen, e.peBlue, e.peFlags};
+}
 
-TEST(PaletteFile, SaveAndLoadRoundTripInTheDocumentedFormat) {
-    PALETTEENTRY saved[256];
+TEST(PaletteFile, SaveLoadAndShortFilesInTheDocumentedFormat) {
+    TempDir dir;
+    PALETTEENTRY saved[256], loaded[256] = {};
     fill_pattern(saved);
-    const auto path = temp_file("palette.txt");
+    const std::string path = dir / "palette.txt";
     ASSERT_EQ(palette_save_file(path.c_str(), saved), 1);
-    std::ifstream in(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), {});
+    const std::string text = read_text(path);
     EXPECT_EQ(text.rfind("\n0 255 0 0\n1 254 7 1\n", 0), 0u);
     EXPECT_NE(text.back(), '\n');
-    PALETTEENTRY loaded[256] = {};
     ASSERT_EQ(palette_load_file(path.c_str(), loaded), 1);
     EXPECT_EQ(0, std::memcmp(saved, loaded, sizeof saved));
-    std::filesystem::remove(path);
-}
 
-TEST(PaletteFile, AShortFileFillsOnlyWhatItHolds) {
-    const auto path = temp_file("short.txt");
-    {
-        std::ofstream out(path, std::ios::binary);
-        for (int i = 0; i < 10; ++i)
-            out << "\r\n" << i << "  " << i + 1 << "\t" << i + 2 << " " << 4;
-        out << "\nnot numbers";
-    }
-    PALETTEENTRY palette[256];
-    std::memset(palette, 0xAB, sizeof palette);
-    ASSERT_EQ(palette_load_file(path.c_str(), palette), 1);
-    EXPECT_EQ(palette[9].peRed, 9);
-    EXPECT_EQ(palette[9].peGreen, 10);
-    EXPECT_EQ(palette[9].peBlue, 11);
-    EXPECT_EQ(palette[9].peFlags, 4);
-    EXPECT_EQ(palette[10].peRed, 0xAB);
-    EXPECT_EQ(palette[255].peFlags, 0xAB);
-    std::filesystem::remove(path);
-    EXPECT_EQ(palette_load_file(path.c_str(), palette), 0);
-}
-
-TEST(PaletteFile, NumbersKeepTheirLowEightBitsWhateverTheirSize) {
-    const char text[] = "256 -1 99999999999999999999999999 257";
-    PALETTEENTRY palette[256] = {};
-    ASSERT_EQ(palette_load_memory(reinterpret_cast<const BYTE *>(text), sizeof text - 1, palette),
+    // A short file fills only what it holds; any white space separates the numbers.
+    std::string short_text;
+    for (int i = 0; i < 10; ++i)
+        short_text += "\r\n" + std::to_string(i) + "  " + std::to_string(i + 1) + "\t" +
+                      std::to_string(i + 2) + " 4";
+    short_text += "\nnot numbers";
+    std::memset(loaded, 0xAB, sizeof loaded);
+    ASSERT_EQ(palette_load_file(dir.write("short.txt", {short_text.begin(), short_text.end()}).c_str(),
+                                loaded),
               1);
-    EXPECT_EQ(palette[0].peRed, 0);
-    EXPECT_EQ(palette[0].peGreen, 255);
-    // 10^26 - 1 modulo 256.
-    EXPECT_EQ(palette[0].peBlue, 255);
-    EXPECT_EQ(palette[0].peFlags, 1);
+    EXPECT_EQ(colour(loaded[9]), (std::vector<int>{9, 10, 11, 4}));
+    EXPECT_EQ(loaded[10].peRed, 0xAB);
+    EXPECT_EQ(loaded[255].peFlags, 0xAB);
+    EXPECT_EQ(palette_load_file((dir / "missing.txt").c_str(), loaded), 0);
+
+    // Numbers keep their low eight bits whatever their size (10^26 - 1 modulo 256 is 255).
+    const char numbers[] = "256 -1 99999999999999999999999999 257";
+    ASSERT_EQ(palette_load_memory(reinterpret_cast<const BYTE *>(numbers), sizeof numbers - 1,
+                                  loaded),
+              1);
+    EXPECT_EQ(colour(loaded[0]), (std::vector<int>{0, 255, 255, 1}));
 }
 
-TEST(Palette, SetAllRotateAndEntriesKeepTheDeviceAndTheTableEqual) {
-    ASSERT_NE(open_test_window(), nullptr);
-    ASSERT_EQ(display_init(640, 480, 8), 1);
+using Palette = DisplayTest;
+
+TEST_F(Palette, SetAllRotateAndEntriesKeepTheDeviceAndTheTableEqual) {
     PALETTEENTRY pattern[256];
     fill_pattern(pattern);
     ASSERT_EQ(palette_set_all(pattern), 1);
@@ -86,11 +65,8 @@ TEST(Palette, SetAllRotateAndEntriesKeepTheDeviceAndTheTableEqual) {
     EXPECT_EQ(0, std::memcmp(main_palette->entries, pattern, sizeof pattern));
 
     ASSERT_EQ(palette_rotate(16, 4), 1);
-    EXPECT_EQ(palette_table[17].peRed, 16);
-    EXPECT_EQ(palette_table[18].peRed, 17);
-    EXPECT_EQ(palette_table[19].peRed, 18);
-    EXPECT_EQ(palette_table[16].peRed, 19);
-    EXPECT_EQ(palette_table[20].peRed, 20);
+    for (auto [index, red] : {std::pair{16, 19}, {17, 16}, {18, 17}, {19, 18}, {20, 20}})
+        EXPECT_EQ(palette_table[index].peRed, red) << index;
     EXPECT_EQ(0, std::memcmp(main_palette->entries, palette_table, sizeof palette_table));
 
     const PALETTEENTRY red{200, 1, 2, 4};
@@ -102,29 +78,34 @@ TEST(Palette, SetAllRotateAndEntriesKeepTheDeviceAndTheTableEqual) {
     PALETTEENTRY copy[256];
     palette_save_all(copy);
     EXPECT_EQ(0, std::memcmp(copy, palette_table, sizeof copy));
-    // Out-of-range requests touch nothing, also where first + count does not fit an int.
+    // Out-of-range requests touch nothing, also where first + count does not fit an int; a
+    // rotation of one entry changes nothing.
     EXPECT_EQ(palette_set_entry(256, &red), 0);
-    palette_save_all(copy);
-    for (const auto &[first, count] : {std::pair{250, 10},
-                                       {100, INT_MAX},
-                                       {INT_MAX, 1},
-                                       {-1, 2},
-                                       {0, 257},
-                                       {256, 1},
-                                       {INT_MIN, INT_MAX}})
+    EXPECT_EQ(palette_set_entry(-1, &red), 0);
+    EXPECT_EQ(palette_get_entry(256, &read), 0);
+    for (const auto &[first, count] : {std::pair{250, 10}, {100, INT_MAX}, {INT_MAX, 1}, {-1, 2},
+                                       {0, 257}, {256, 1}, {INT_MIN, INT_MAX}, {5, 0}})
         EXPECT_EQ(palette_rotate(first, count), 0) << first << ", " << count;
+    for (const auto &[first, count] : {std::pair{255, 1}, {7, 1}})
+        EXPECT_EQ(palette_rotate(first, count), 1) << first;
     EXPECT_EQ(0, std::memcmp(copy, palette_table, sizeof copy));
-    EXPECT_EQ(palette_rotate(255, 1), 1);
-    EXPECT_EQ(0, std::memcmp(copy, palette_table, sizeof copy));
-    display_shutdown();
+    EXPECT_EQ(0, std::memcmp(main_palette->entries, palette_table, sizeof palette_table));
+
+    // The device palette's table holds 256 entries: requests past it are refused untouched.
+    PALETTEENTRY out[257];
+    for (auto [first, count, result] : {std::tuple{0u, 256u, DD_OK}, {256u, 0u, DD_OK},
+                                        {255u, 2u, DDERR_INVALIDPARAMS}, {257u, 0u, DDERR_INVALIDPARAMS},
+                                        {1u, 0xFFFFFFFFu, DDERR_INVALIDPARAMS}}) {
+        EXPECT_EQ(main_palette->GetEntries(0, first, count, out), result) << first << "+" << count;
+        EXPECT_EQ(main_palette->SetEntries(0, first, count, copy), result) << first << "+" << count;
+    }
+    EXPECT_EQ(0, std::memcmp(copy, main_palette->entries, sizeof copy));
 }
 
-TEST(Palette, APaletteChangeReachesTheScreenWithinOneRefresh) {
-    ASSERT_NE(open_test_window(), nullptr);
-    ASSERT_EQ(display_init(640, 480, 8), 1);
+TEST_F(Palette, APaletteChangeReachesTheScreenWithinOneRefresh) {
     testing_capture_frames(true);
     display_flip();
-    const PALETTEENTRY green{0, 255, 0, 4};
+    const PALETTEENTRY green{0, 255, 0, 4}, blue{0, 0, 255, 4};
     palette_set_entry(0, &green);
     // Shown at once, or at the first read of the clock a display refresh later.
     SDL_Delay(40);
@@ -133,9 +114,10 @@ TEST(Palette, APaletteChangeReachesTheScreenWithinOneRefresh) {
     // On the virtual clock every change is shown at once.
     testing_use_virtual_clock(0, 0);
     const unsigned before = testing_last_frame().serial;
-    const PALETTEENTRY blue{0, 0, 255, 4};
     palette_set_entry(0, &blue);
     EXPECT_EQ(testing_last_frame().serial, before + 1);
     EXPECT_EQ(testing_last_frame().palette[0].peBlue, 255);
-    display_shutdown();
+    testing_use_real_clock();
 }
+
+} // namespace

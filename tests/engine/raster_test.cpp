@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include <utility>
 #include <vector>
@@ -29,75 +30,57 @@ struct Screen {
     }
 };
 
-TEST(Spans, HorizontalSpanIsSwappedAndClipped) {
-    Screen screen(648);
-    draw_hline(700, -20, 5, 9, screen.data(), screen.pitch);
-    const auto pixels = screen.set_pixels();
+TEST(Spans, SpansAreSwappedAndClipped) {
+    Screen wide(648);
+    draw_hline(700, -20, 5, 9, wide.data(), wide.pitch);
+    auto pixels = wide.set_pixels();
     EXPECT_EQ(pixels.size(), 640u);
     EXPECT_TRUE(pixels.count({0, 5}) && pixels.count({639, 5}));
     EXPECT_FALSE(pixels.count({640, 5}));
 
-    Screen untouched;
-    draw_hline(700, -20, 480, 9, untouched.data(), untouched.pitch);
-    draw_hline(-5, -1, 10, 9, untouched.data(), untouched.pitch);
-    draw_hline(640, 900, 10, 9, untouched.data(), untouched.pitch);
-    EXPECT_TRUE(untouched.set_pixels().empty());
-}
-
-TEST(Spans, VerticalSpanIsSwappedAndClipped) {
     Screen screen;
     draw_vline(7, 7, 3, 4, screen.data(), screen.pitch);
     EXPECT_EQ(screen.set_pixels(), (std::set<std::pair<int, int>>{{3, 7}}));
-
     Screen tall;
     draw_vline(600, -30, 639, 4, tall.data(), tall.pitch);
-    const auto pixels = tall.set_pixels();
+    pixels = tall.set_pixels();
     EXPECT_EQ(pixels.size(), 480u);
     EXPECT_TRUE(pixels.count({639, 0}) && pixels.count({639, 479}));
 
+    // Spans wholly outside the rectangle draw nothing: from, to, at.
     Screen untouched;
-    draw_vline(0, 10, 640, 4, untouched.data(), untouched.pitch);
-    draw_vline(0, 10, -1, 4, untouched.data(), untouched.pitch);
-    draw_vline(480, 500, 5, 4, untouched.data(), untouched.pitch);
+    for (const auto &[from, to, at] : {std::array{700, -20, 480}, {-5, -1, 10}, {640, 900, 10}})
+        draw_hline(from, to, at, 9, untouched.data(), untouched.pitch);
+    for (const auto &[from, to, at] : {std::array{0, 10, 640}, {0, 10, -1}, {480, 500, 5}})
+        draw_vline(from, to, at, 4, untouched.data(), untouched.pitch);
     EXPECT_TRUE(untouched.set_pixels().empty());
 }
 
-struct Segment {
-    int x1, y1, x2, y2;
-    bool operator==(const Segment &) const = default;
-};
-
-std::pair<int, Segment> clipped(Segment s) {
-    const int result = clip_line(&s.x1, &s.y1, &s.x2, &s.y2);
-    return {result, s};
+TEST(ClipLine, EndPointsAreClippedOnceEachAndCornersUseTheHalfStep) {
+    // x1, y1, x2, y2, the result, and the end points after (unchanged when refused).
+    int cases[][9] = {
+        {-10, 10, 10, 10, 1, 0, 10, 10, 10},   // one end left of the rectangle
+        {3, 4, 600, 470, 1, 3, 4, 600, 470},   // both ends inside
+        {-10, 5, 5, -10, 0, -10, 5, 5, -10},   // the ends clip to (0, -4) and (-5, 0), outside
+        {-5, -5, -1, -20, 0, -5, -5, -1, -20}, // both above and left: refused before clipping
+        // Right of the rectangle: y = 140 + (639 - 700) * (100 - 140) / (600 - 700), truncated.
+        {600, 100, 700, 140, 1, 600, 100, 639, 116},
+        // Below and right: the bottom-edge crossing (645) misses, so the right edge is taken.
+        {600, 470, 700, 490, 1, 600, 470, 639, 478},
+        // Across the top edge at x = -4 + 3 * 8 / 8 = -1; the half step makes that 0, inside, so
+        // the corner ends at (0, 0) instead of on the left edge at (0, 1).
+        {-4, -3, 4, 5, 1, 0, 0, 4, 5},
+        {4, 5, -4, -3, 1, 4, 5, 0, 0},
+        // Far-off points: differences whose products exceed 64 bits.
+        {-2000000000, -2000000000, 2000000000, 2000000000, 1, 0, 0, 479, 479}};
+    for (auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c[0] << "," << c[1] << " " << c[2] << "," << c[3]);
+        EXPECT_EQ(clip_line(&c[0], &c[1], &c[2], &c[3]), c[4]);
+        EXPECT_EQ(std::vector<int>(c, c + 4), std::vector<int>(c + 5, c + 9));
+    }
 }
 
-TEST(ClipLine, EndPointsAreClippedOnceEachAgainstTheGivenSegment) {
-    // One end left of the rectangle.
-    EXPECT_EQ(clipped({-10, 10, 10, 10}), std::make_pair(1, Segment{0, 10, 10, 10}));
-    // Both ends inside: unchanged.
-    EXPECT_EQ(clipped({3, 4, 600, 470}), std::make_pair(1, Segment{3, 4, 600, 470}));
-    // The ends clip to (0, -4) and (-5, 0), both outside: refused, values unchanged.
-    EXPECT_EQ(clipped({-10, 5, 5, -10}), std::make_pair(0, Segment{-10, 5, 5, -10}));
-    // Both ends above and left of the rectangle: refused before any clipping.
-    EXPECT_EQ(clipped({-5, -5, -1, -20}), std::make_pair(0, Segment{-5, -5, -1, -20}));
-    // Right of the rectangle: y = 140 + (639 - 700) * (100 - 140) / (600 - 700), truncated.
-    EXPECT_EQ(clipped({600, 100, 700, 140}), std::make_pair(1, Segment{600, 100, 639, 116}));
-    // Below and right: the bottom-edge crossing (645) misses, so the right edge is taken.
-    EXPECT_EQ(clipped({600, 470, 700, 490}), std::make_pair(1, Segment{600, 470, 639, 478}));
-}
-
-TEST(ClipLine, CornersUseTheHalfStepAtBothEnds) {
-    // Across the top edge at x = -4 + 3 * 8 / 8 = -1; the half step makes that 0, inside, so the
-    // corner ends at (0, 0) instead of on the left edge at (0, 1).
-    EXPECT_EQ(clipped({-4, -3, 4, 5}), std::make_pair(1, Segment{0, 0, 4, 5}));
-    EXPECT_EQ(clipped({4, 5, -4, -3}), std::make_pair(1, Segment{4, 5, 0, 0}));
-    // Far-off points: differences whose products exceed 64 bits.
-    EXPECT_EQ(clipped({-2000000000, -2000000000, 2000000000, 2000000000}),
-              std::make_pair(1, Segment{0, 0, 479, 479}));
-}
-
-TEST(DrawLine, BothBranchesSetTheirDocumentedPixels) {
+TEST(DrawLine, BothBranchesSetTheirDocumentedPixelsAndClippedLinesStayInside) {
     using Pixels = std::set<std::pair<int, int>>;
     auto line = [](int x1, int y1, int x2, int y2) {
         Screen screen;
@@ -124,15 +107,12 @@ TEST(DrawLine, BothBranchesSetTheirDocumentedPixels) {
     EXPECT_EQ(line(0, 0, 1, 10), steep);
     EXPECT_EQ(line(0, 0, 3, 3), columns(0, 1, {0, 1, 2, 3}));
     EXPECT_EQ(line(5, 5, 5, 5), (Pixels{{5, 5}}));
-}
 
-TEST(DrawLine, ClippedLineDrawsOnlyInsideTheRectangle) {
+    // Clipped: only what lies inside the rectangle.
     Screen screen;
     EXPECT_EQ(draw_clipped_line(-100, 240, 800, 240, 3, screen.data(), screen.pitch), 1);
+    EXPECT_EQ(draw_clipped_line(-100, -5, 800, -5, 3, screen.data(), screen.pitch), 1);
     EXPECT_EQ(screen.set_pixels().size(), 640u);
-    Screen untouched;
-    EXPECT_EQ(draw_clipped_line(-100, -5, 800, -5, 3, untouched.data(), untouched.pitch), 1);
-    EXPECT_TRUE(untouched.set_pixels().empty());
 }
 
 TEST(DrawRectangle, FillsWithRightAndBottomExclusive) {
@@ -142,15 +122,10 @@ TEST(DrawRectangle, FillsWithRightAndBottomExclusive) {
     surface.pitch = 32;
     surface.pixels.assign(32 * 24, 0);
     EXPECT_EQ(draw_rectangle(10, 10, 20, 15, 0x1C7, &surface), 1);
-    int filled = 0;
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 32; ++x) {
-            const BYTE value = surface.pixels[y * 32 + x];
-            const bool inside = x >= 10 && x < 20 && y >= 10 && y < 15;
-            ASSERT_EQ(value, inside ? 0xC7 : 0) << x << "," << y;
-            filled += inside;
-        }
-    EXPECT_EQ(filled, 50);
+    for (int p = 0; p < 32 * 24; ++p) {
+        const int x = p % 32, y = p / 32;
+        ASSERT_EQ(surface.pixels[p], x >= 10 && x < 20 && y >= 10 && y < 15 ? 0xC7 : 0) << x << "," << y;
+    }
     EXPECT_EQ(draw_rectangle(0, 0, 5, 5, 1, nullptr), 1);
 }
 

@@ -1,18 +1,13 @@
 // Screen transitions on the virtual clock: the palette each step leaves on the screen, how many
 // 12 ms steps each kind takes, which rows and columns the wipes erase and in what order, and the
 // dissolve's exact number of random pixels.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <vector>
-
-#include "engine/display/display.h"
-#include "engine/display/palette.h"
 #include "engine/display/transition.h"
-#include "platform/testing.h"
-#include "tests/support/headless.h"
+
+#include <cstring>
+#include <tuple>
+
+#include "engine/display/palette.h"
+#include "engine_test_support.h"
 
 namespace {
 
@@ -24,17 +19,15 @@ constexpr DWORD start_tick = 1000;
 // read of clock_wait that sees 12 ms gone, and the read it returns.
 constexpr DWORD ms_per_step = 3 * 12;
 
-class TransitionTest : public ::testing::Test {
-protected:
+struct TransitionTest : DisplayTest {
     void SetUp() override {
-        ASSERT_NE(open_test_window(), nullptr);
-        ASSERT_EQ(display_init(width, height, 8), 1);
+        DisplayTest::SetUp();
         testing_use_virtual_clock(start_tick, 12);
     }
     void TearDown() override {
         testing_on_present(nullptr, nullptr);
         testing_use_real_clock();
-        display_shutdown();
+        DisplayTest::TearDown();
     }
 
     // Runs a transition and returns how many 12 ms steps it took.
@@ -44,8 +37,11 @@ protected:
         return static_cast<int>((GetTickCount() - start_tick) / ms_per_step);
     }
 
-    // The palette shown by every frame presented while a transition runs.
-    std::vector<std::vector<PALETTEENTRY>> run_recording_palettes(int kind) {
+    // Sets the palette, runs a palette transition of `steps` steps and returns the palette shown
+    // by every frame presented meanwhile.
+    static std::vector<std::vector<PALETTEENTRY>> run_palette(int kind, PALETTEENTRY *start,
+                                                              int steps) {
+        palette_set_all(start);
         std::vector<std::vector<PALETTEENTRY>> shown;
         testing_on_present(
             [](const PresentedFrame &frame, void *user) {
@@ -53,16 +49,16 @@ protected:
                     frame.palette, frame.palette + 256);
             },
             &shown);
-        steps = run(kind, nullptr, 0);
+        EXPECT_EQ(run(kind, nullptr, 0), steps);
+        EXPECT_EQ(shown.size(), std::size_t(steps));
         testing_on_present(nullptr, nullptr);
+        shown.resize(std::size_t(steps));
         return shown;
     }
 
-    std::vector<BYTE> screen_memory() const {
+    static std::vector<BYTE> screen_memory() {
         return std::vector<BYTE>(static_cast<std::size_t>(pitch) * height, picture);
     }
-
-    int steps = 0;
 };
 
 bool is_colour(const PALETTEENTRY &e, int r, int g, int b) {
@@ -75,11 +71,7 @@ TEST_F(TransitionTest, FadeToBlackKeepsEntryZeroAndFallsByThree) {
     start[0] = PALETTEENTRY{200, 100, 50, 4};
     start[1] = PALETTEENTRY{255, 4, 1, 4};
     start[2] = PALETTEENTRY{5, 6, 7, 9};
-    palette_set_all(start);
-
-    const auto shown = run_recording_palettes(FADE_TO_BLACK);
-    EXPECT_EQ(steps, 80);
-    ASSERT_EQ(shown.size(), 80u);
+    const auto shown = run_palette(FADE_TO_BLACK, start, 80);
     EXPECT_TRUE(is_colour(shown[0][1], 252, 0, 0)); // 1 to 4 become 0 in one step
     EXPECT_TRUE(is_colour(shown[0][2], 2, 3, 4));
     EXPECT_TRUE(is_colour(shown[1][2], 0, 0, 0));
@@ -90,121 +82,74 @@ TEST_F(TransitionTest, FadeToBlackKeepsEntryZeroAndFallsByThree) {
     EXPECT_EQ(std::memcmp(main_palette->entries, palette_table, sizeof palette_table), 0);
 }
 
-TEST_F(TransitionTest, FadeToWhiteTakesSixtyFourSteps) {
+TEST_F(TransitionTest, FadeToWhiteAndTintsTakeSixtyFourSteps) {
     PALETTEENTRY start[256] = {};
     start[9] = PALETTEENTRY{0, 100, 255, 4};
-    palette_set_all(start);
-    const auto shown = run_recording_palettes(FADE_TO_WHITE);
-    EXPECT_EQ(steps, 64);
-    ASSERT_EQ(shown.size(), 64u);
+    auto shown = run_palette(FADE_TO_WHITE, start, 64);
     EXPECT_TRUE(is_colour(shown[62][9], 252, 255, 255));
     EXPECT_TRUE(is_colour(shown[63][9], 255, 255, 255));
     EXPECT_TRUE(is_colour(shown[63][0], 255, 255, 255));
     // Each presented frame is brighter than the one before: the fade is seen as it runs.
     for (std::size_t i = 1; i < shown.size(); ++i)
         EXPECT_GT(shown[i][0].peRed, shown[i - 1][0].peRed) << i;
-}
 
-TEST_F(TransitionTest, TintsReachPureRedGreenOrBlueFromAnyPalette) {
-    struct Tint {
-        int kind, r, g, b;
-    };
-    for (const Tint t : {Tint{TINT_TO_RED, 255, 0, 0}, Tint{TINT_TO_GREEN, 0, 255, 0},
-                         Tint{TINT_TO_BLUE, 0, 0, 255}}) {
-        PALETTEENTRY start[256];
+    // The tints reach pure red, green or blue from any palette.
+    for (auto [kind, r, g, b] : {std::tuple{TINT_TO_RED, 255, 0, 0}, {TINT_TO_GREEN, 0, 255, 0},
+                                 {TINT_TO_BLUE, 0, 0, 255}}) {
+        SCOPED_TRACE(kind);
         for (int i = 0; i < 256; ++i)
-            start[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(255 - i),
-                                    static_cast<BYTE>(i * 7), 4};
-        palette_set_all(start);
-        const auto shown = run_recording_palettes(t.kind);
-        EXPECT_EQ(steps, 64) << t.kind;
+            start[i] = PALETTEENTRY{BYTE(i), BYTE(255 - i), BYTE(i * 7), 4};
+        shown = run_palette(kind, start, 64);
         // Entry 0 (0, 255, 0) after one step: the rising component gains 6, the others lose 4.
-        EXPECT_TRUE(is_colour(shown.front()[0], t.r ? 6 : 0, t.g ? 255 : 251, t.b ? 6 : 0))
-            << t.kind;
+        EXPECT_TRUE(is_colour(shown.front()[0], r ? 6 : 0, g ? 255 : 251, b ? 6 : 0));
         for (int i = 0; i < 256; ++i)
-            ASSERT_TRUE(is_colour(palette_table[i], t.r, t.g, t.b)) << t.kind << " entry " << i;
+            ASSERT_TRUE(is_colour(palette_table[i], r, g, b)) << "entry " << i;
     }
 }
 
-// Per row (or column) of a presented frame: erased, untouched, or neither.
-enum class Line { erased, untouched, mixed };
-
-// The n pixels of a frame from `first` on, `step` apart.
-Line line_state(const PresentedFrame &f, std::size_t first, std::size_t step, int n) {
-    bool zero = true, whole = true;
-    for (int i = 0; i < n; ++i) {
-        zero = zero && f.pixels[first + i * step] == 0;
-        whole = whole && f.pixels[first + i * step] == picture;
-    }
-    return zero ? Line::erased : whole ? Line::untouched : Line::mixed;
-}
-
-template <typename State> int leading_erased(int n, State state) {
+// The wipes work from both edges towards the middle, two lines a side per step: each presented
+// frame has the first and last e columns (rows; with both, rows and columns alike) erased for one
+// even e, read along the middle row (the first column), and everything else untouched.
+void check_wipe(const PresentedFrame &f, void *user) {
+    auto &[kind, frames, wrong] = *static_cast<std::tuple<int, int, int> *>(user);
+    ++frames;
+    const int n = kind == WIPE_ROWS ? f.height : f.width;
     int e = 0;
-    while (e < n && state(e) == Line::erased)
+    while (e < n && f.pixels[kind == WIPE_ROWS ? e * f.width : f.height / 2 * f.width + e] == 0)
         ++e;
-    return e;
-}
-
-// True when the erased lines of a frame are the first and last e of n for one even e: the wipe
-// works from both edges towards the middle, two lines a side per step.
-template <typename State> bool erased_from_both_edges(int n, State state) {
-    const int e = std::min(leading_erased(n, state), n / 2);
-    if (e % 2 != 0)
-        return false;
-    for (int k = 0; k < n; ++k) {
-        const bool edge = k < e || k >= n - e;
-        if (state(k) != (edge ? Line::erased : Line::untouched))
-            return false;
+    e = std::min(e, n / 2);
+    bool right = e % 2 == 0;
+    for (int p = 0; p < f.width * f.height; ++p) {
+        const int x = p % f.width, y = p / f.width;
+        const bool column = x < e || x >= f.width - e, row = y < e || y >= f.height - e;
+        const bool erased = kind == WIPE_COLUMNS ? column : kind == WIPE_ROWS ? row : column || row;
+        right = right && f.pixels[p] == (erased ? 0 : picture);
     }
-    return true;
+    wrong += right ? 0 : 1;
 }
 
 TEST_F(TransitionTest, WipesEraseFromBothEdgesInTheirStepCounts) {
-    struct Wipe {
-        int kind, steps;
-    };
-    for (const Wipe w :
-         {Wipe{WIPE_COLUMNS, 160}, Wipe{WIPE_ROWS, 120}, Wipe{WIPE_ROWS_AND_COLUMNS, 160}}) {
-        SCOPED_TRACE(w.kind);
+    for (auto [kind, steps] :
+         {std::pair{WIPE_COLUMNS, 160}, {WIPE_ROWS, 120}, {WIPE_ROWS_AND_COLUMNS, 160}}) {
+        SCOPED_TRACE(kind);
         BYTE *memory = display_lock_primary();
         ASSERT_NE(memory, nullptr);
         for (int y = 0; y < height; ++y)
             std::memset(memory + y * primary_pitch, picture, width);
-
         // The primary surface's memory is on the screen while the wipe writes into it.
-        struct Seen {
-            int kind, frames = 0, wrong = 0;
-        } seen{w.kind};
-        testing_on_present(
-            [](const PresentedFrame &f, void *user) {
-                auto &s = *static_cast<Seen *>(user);
-                ++s.frames;
-                const auto row = [&](int y) { return line_state(f, y * f.width, 1, f.width); };
-                const auto column = [&](int x) { return line_state(f, x, f.width, f.height); };
-                bool right = true;
-                if (s.kind == WIPE_COLUMNS)
-                    right = erased_from_both_edges(f.width, column);
-                else if (s.kind == WIPE_ROWS)
-                    right = erased_from_both_edges(f.height, row);
-                else // rows keep pace with the columns until all are gone
-                    right = leading_erased(f.height, row) ==
-                            std::min(leading_erased(f.width, column), f.height);
-                s.wrong += right ? 0 : 1;
-            },
-            &seen);
-        EXPECT_EQ(run(w.kind, memory, primary_pitch), w.steps);
+        std::tuple<int, int, int> seen{kind, 0, 0}; // kind, frames, wrong frames
+        testing_on_present(check_wipe, &seen);
+        EXPECT_EQ(run(kind, memory, primary_pitch), steps);
         testing_on_present(nullptr, nullptr);
-        EXPECT_GT(seen.frames, 10);
-        EXPECT_EQ(seen.wrong, 0);
+        EXPECT_GT(std::get<1>(seen), 10);
+        EXPECT_EQ(std::get<2>(seen), 0);
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                ASSERT_EQ(memory[y * primary_pitch + x], 0) << x << ", " << y;
+            ASSERT_TRUE(all_bytes(memory + y * primary_pitch, width, 0)) << y;
         display_unlock_primary();
     }
 }
 
-TEST_F(TransitionTest, DissolveDrawsRowThenColumnForEveryOneOfItsPixels) {
+TEST_F(TransitionTest, DissolveDrawsRowThenColumnForEveryOneOfItsPixelsAndOtherKindsNothing) {
     std::vector<BYTE> memory = screen_memory();
     std::srand(77);
     EXPECT_EQ(run(DISSOLVE_PIXELS, memory.data(), pitch), 0); // no waiting between pixels
@@ -215,17 +160,15 @@ TEST_F(TransitionTest, DissolveDrawsRowThenColumnForEveryOneOfItsPixels) {
     std::srand(77);
     for (long n = 0; n <= 640L * 480 * 4; ++n) {
         const int y = std::rand() % height;
-        const int x = std::rand() % width;
-        expected[y * pitch + x] = 0;
+        expected[y * pitch + std::rand() % width] = 0;
     }
     EXPECT_EQ(std::rand(), after);
     EXPECT_EQ(memory, expected);
-}
 
-TEST_F(TransitionTest, OtherKindsAndMissingMemoryChangeNothing) {
+    // Other kinds, missing memory and rows that would overlap change nothing.
     PALETTEENTRY before[256];
     palette_save_all(before);
-    std::vector<BYTE> memory = screen_memory();
+    memory = screen_memory();
     for (const int kind : {9, -1, 100})
         EXPECT_EQ(run(kind, memory.data(), pitch), 0);
     for (const int kind : {WIPE_COLUMNS, WIPE_ROWS, DISSOLVE_PIXELS, WIPE_ROWS_AND_COLUMNS}) {

@@ -1,8 +1,10 @@
-// Test support for the sound layer: a fresh table per test, WAV and VOC files made by sox or by
-// hand, and the recorded sound calls.
+// Test support for the engine's tests: little-endian writers, whole files, a temporary folder, the
+// display opened on the test window, and for the sound layer a fresh table per test with WAV and
+// VOC files made by sox or by hand.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,17 +12,68 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "engine/display/display.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_load.h"
 #include "platform/testing.h"
+#include "tests/support/headless.h"
 
 inline void put_le(std::vector<BYTE> &out, DWORD value, int width) {
     for (int i = 0; i < width; ++i)
         out.push_back(static_cast<BYTE>(value >> (8 * i)));
 }
+
+inline std::vector<BYTE> read_bytes(const std::filesystem::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::string read_text(const std::filesystem::path &path) {
+    const std::vector<BYTE> bytes = read_bytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+inline bool all_bytes(const void *data, std::size_t size, BYTE value) {
+    const auto *bytes = static_cast<const BYTE *>(data);
+    return std::all_of(bytes, bytes + size, [value](BYTE b) { return b == value; });
+}
+
+inline bool all_bytes(const std::vector<BYTE> &bytes, BYTE value) {
+    return all_bytes(bytes.data(), bytes.size(), value);
+}
+
+// A fresh folder, removed with everything in it.
+struct TempDir {
+    std::filesystem::path path;
+    TempDir() {
+        char name[] = "/tmp/dw_engine_XXXXXX";
+        path = ::mkdtemp(name);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string &name) const { return (path / name).string(); }
+    std::string write(const std::string &name, const std::vector<BYTE> &bytes) const {
+        std::ofstream(path / name, std::ios::binary)
+            .write(reinterpret_cast<const char *>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return *this / name;
+    }
+};
+
+// The display in its 640 x 480 mode on the test window.
+struct DisplayTest : ::testing::Test {
+    void SetUp() override {
+        ASSERT_NE(open_test_window(), nullptr);
+        ASSERT_EQ(display_init(640, 480, 8), 1);
+    }
+    void TearDown() override {
+        testing_clear_faults();
+        display_shutdown();
+    }
+};
+
+// --- Sound files ---------------------------------------------------------------------------------
 
 inline void put_chunk(std::vector<BYTE> &out, const char *id, const std::vector<BYTE> &body) {
     out.insert(out.end(), id, id + 4);
@@ -32,12 +85,10 @@ inline void put_chunk(std::vector<BYTE> &out, const char *id, const std::vector<
 
 inline std::vector<BYTE> pcm_format(WORD tag, WORD channels, DWORD rate, WORD bits) {
     std::vector<BYTE> format;
-    put_le(format, tag, 2);
-    put_le(format, channels, 2);
-    put_le(format, rate, 4);
-    put_le(format, rate * channels * bits / 8, 4);
-    put_le(format, static_cast<DWORD>(channels * bits / 8), 2);
-    put_le(format, bits, 2);
+    for (auto [value, width] : {std::pair<DWORD, int>{tag, 2}, {channels, 2}, {rate, 4},
+                                {rate * channels * bits / 8, 4}, {DWORD(channels * bits / 8), 2},
+                                {bits, 2}})
+        put_le(format, value, width);
     return format;
 }
 
@@ -62,7 +113,7 @@ inline std::vector<BYTE> small_wav(std::size_t samples = 64, DWORD rate = 11025)
 // A VOC file with one sound block of length field `length` and time constant tc, whose sample
 // bytes count up from 0; the block starts at offset 26 as sox writes it.
 inline std::vector<BYTE> voc_file(DWORD length, BYTE tc) {
-    std::string signature = "Creative Voice File\x1a";
+    const std::string signature = "Creative Voice File\x1a";
     std::vector<BYTE> file(signature.begin(), signature.end());
     put_le(file, 26, 2);
     put_le(file, 0x010A, 2);
@@ -77,24 +128,12 @@ inline std::vector<BYTE> voc_file(DWORD length, BYTE tc) {
     return file;
 }
 
-inline std::vector<BYTE> read_bytes(const std::filesystem::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
-}
-
-// The bytes of a WAV file's chunk with the given identifier (empty when there is none), found by
-// walking its chunks; a size that runs past the file is cut at its end.
-inline std::vector<BYTE> wav_chunk(const std::vector<BYTE> &file, const char *id = "data") {
-    std::size_t at = 12;
-    while (at + 8 <= file.size()) {
-        std::size_t size = file[at + 4] | (file[at + 5] << 8) | (file[at + 6] << 16) |
-                           (static_cast<std::size_t>(file[at + 7]) << 24);
-        size = std::min(size, file.size() - at - 8);
-        if (std::equal(file.begin() + at, file.begin() + at + 4, id))
-            return std::vector<BYTE>(file.begin() + at + 8, file.begin() + at + 8 + size);
-        at += 8 + size + (size & 1);
-    }
-    return {};
+// The samples of a WAV file as sox writes it: a 16-byte format chunk, then the data chunk.
+inline std::vector<BYTE> sox_samples(const std::vector<BYTE> &file) {
+    if (file.size() < 44 || !std::equal(file.begin() + 36, file.begin() + 40, "data"))
+        return {};
+    const std::size_t size = file[40] | file[41] << 8 | file[42] << 16;
+    return {file.begin() + 44, file.begin() + 44 + std::min(size, file.size() - 44)};
 }
 
 inline int count_calls(const std::string &prefix) {
@@ -104,13 +143,9 @@ inline int count_calls(const std::string &prefix) {
 }
 
 struct SoundTest : ::testing::Test {
-    std::filesystem::path dir;
+    TempDir dir;
 
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("dw_sound_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
         // A fresh layer, also when the test program runs every test in one process.
         sound_shutdown();
         sound_first_call = 1;
@@ -122,24 +157,15 @@ struct SoundTest : ::testing::Test {
         testing_clear_faults();
         testing_record_calls(false);
         testing_clear_recorded_calls();
-        std::filesystem::remove_all(dir);
     }
 
     // Runs sox to make dir/name: `sox -n <format> <file> synth <synth>`; the path of the file.
     std::string sox(const std::string &format, const std::string &name,
                     const std::string &synth = "0.1 sine 440") {
-        std::string path = (dir / name).string();
-        std::string command =
+        const std::string path = dir / name;
+        const std::string command =
             "sox -n " + format + " '" + path + "' synth " + synth + " 2>/dev/null";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return path;
-    }
-
-    std::string write_file(const std::string &name, const std::vector<BYTE> &bytes) {
-        std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char *>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
         return path;
     }
 };
