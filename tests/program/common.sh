@@ -1,7 +1,6 @@
-# Shared by the whole-program checks, sourced first: runs the calling script again inside a fresh
-# X server, then gives it the game ($game), a scratch folder ($work) with a fresh configuration
-# folder in it, so the checks never touch the user's own settings and always start from the
-# defaults, and the helpers below.
+# Sourced first by every whole-program check: runs it again inside a fresh X server with the game
+# in $game and a scratch folder $work holding a fresh configuration folder (the defaults, never
+# the user's own settings).
 set -u
 if [ -z "${DW_IN_X:-}" ]; then
     DW_IN_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -br" bash "$0" "$@"
@@ -17,21 +16,12 @@ trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config"
 status=0
 
-# A failed check: noted, the script goes on and ends with 1.
-fail() {
-    echo "FAIL: $*"
-    status=1
-}
+# A failed check: fail goes on (the script ends with 1), give_up stops the game and the script.
+fail() { echo "FAIL: $*"; status=1; }
+give_up() { echo "FAIL: $*"; kill "${pid:-}" 2>/dev/null; exit 1; }
 
-# A failed check after which going on makes no sense: the game (pid) is stopped too.
-give_up() {
-    echo "FAIL: $*"
-    kill "${pid:-}" 2>/dev/null
-    exit 1
-}
-
-# Starts the game with the given arguments, standard error into $work/err; waits for its first
-# picture.
+# Starts the game with the given arguments (standard error into $work/err) and waits for its
+# first picture.
 start_game() {
     "$game" "$@" 2>"$work/err" &
     pid=$!
@@ -63,8 +53,7 @@ wait_for_window() {
     return 1
 }
 
-# Ends the race and the game as a player does: Escape, then Q on the winner screen; sets code to
-# the game's exit code, as wait_exit does.
+# Ends the race and the game as a player does (Escape, then Q); the exit code into code.
 leave_race() {
     press Escape
     sleep 1
@@ -72,8 +61,7 @@ leave_race() {
     wait_exit "$1" 10
 }
 
-# Waits up to $2 seconds for pid $1 (a child of this shell) to end; sets code to its exit code,
-# or to "running" (after killing it) when it did not end in time.
+# Waits up to $2 seconds for pid $1 to end; code is its exit code, or "running" (it is killed).
 wait_exit() {
     for _ in $(seq 1 $(( $2 * 10 ))); do
         if ! kill -0 "$1" 2>/dev/null; then
@@ -87,8 +75,6 @@ wait_exit() {
     code=running
 }
 
-# Screenshot of the whole screen into test-output/, for the checks and for a person to look at.
+# A screenshot into test-output/ (for the checks and for a person), and the pixels two differ in.
 shot() { import -window root "$OUT_DIR/$1.png"; }
-
-# Number of pixels in which two screenshots of test-output/ differ.
 differing() { compare -metric AE "$OUT_DIR/$1.png" "$OUT_DIR/$2.png" null: 2>&1 | cut -d" " -f1; }
