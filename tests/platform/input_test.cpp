@@ -1,6 +1,6 @@
-// The input devices: every key of the keyboard table through the real SDL key path, misuse
-// results, joystick enumeration, ranges, hats and buttons on SDL's virtual joysticks, and an
-// unplugged joystick.
+// The input devices: every key of the keyboard table through the real SDL key path, taps and
+// keys held by other sources as both keyboard views see them, misuse results, joystick
+// enumeration, ranges, hats and buttons on SDL's virtual joysticks, and an unplugged joystick.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +9,7 @@
 
 #include <SDL.h>
 
+#include "platform/events.h"
 #include "platform/input.h"
 #include "platform/key_sources.h"
 #include "platform/testing.h"
@@ -22,6 +23,19 @@ BOOL enum_result = DIENUM_CONTINUE;
 BOOL remember_offered(const DIDEVICEINSTANCEA *instance, void *) {
     offered.push_back(*instance);
     return enum_result;
+}
+
+// The keys set in a keyboard state; a value other than 0x80 shows as a negative key.
+std::vector<int> bytes_set(const BYTE (&keys)[256]) {
+    std::vector<int> set;
+    for (int i = 0; i < 256; ++i)
+        if (keys[i] != 0)
+            set.push_back(keys[i] == 0x80 ? i : -i);
+    return set;
+}
+
+bool async_down(int virtual_key) {
+    return (GetAsyncKeyState(virtual_key) & 0x8000) != 0;
 }
 
 class Input : public ::testing::Test {
@@ -49,6 +63,24 @@ protected:
         return device;
     }
 
+    // The system keyboard, acquired.
+    IDirectInputDevice *keyboard() {
+        IDirectInputDevice *device = create(GUID_SysKeyboard, c_dfDIKeyboard);
+        EXPECT_EQ(device->Acquire(), DI_OK);
+        return device;
+    }
+
+    // The keys the keyboard device reports down; then, when `vk` is given, that GetAsyncKeyState
+    // says `async` for it.
+    static void expect_views(IDirectInputDevice *keyboard, std::vector<int> want, int vk = 0,
+                             bool async = false) {
+        BYTE keys[256];
+        EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
+        EXPECT_EQ(bytes_set(keys), want);
+        if (vk != 0)
+            EXPECT_EQ(async_down(vk), async) << "virtual key " << vk;
+    }
+
     // The joystick offered at `index`, as the second interface, with its data format set.
     IDirectInputDevice2 *offered_joystick(std::size_t index = 0) {
         offered.clear();
@@ -57,9 +89,8 @@ protected:
         IDirectInputDevice *device =
             offered.size() <= index ? nullptr : create(offered[index].guidInstance, c_dfDIJoystick);
         IDirectInputDevice2 *polled = nullptr;
-        if (device != nullptr) {
+        if (device != nullptr)
             EXPECT_EQ(device->QueryInterface(IID_IDirectInputDevice2A, &polled), DI_OK);
-        }
         if (polled != nullptr)
             devices.push_back(polled);
         return polled;
@@ -70,12 +101,6 @@ protected:
         EXPECT_GE(pad, 0);
         pads.push_back(pad);
         return pad;
-    }
-
-    static HRESULT set_range(IDirectInputDevice *device, DWORD offset, LONG min, LONG max,
-                             DWORD header_size = sizeof(DIPROPHEADER)) {
-        DIPROPRANGE range{{sizeof(DIPROPRANGE), header_size, offset, DIPH_BYOFFSET}, min, max};
-        return device->SetProperty(DIPROP_RANGE, &range.diph);
     }
 
     static DIJOYSTATE read(IDirectInputDevice2 *device) {
@@ -90,13 +115,13 @@ protected:
     std::vector<int> pads;
 };
 
-// SDL scancodes (USB usage numbers) and the DirectInput key each must light.
-struct KeyCase {
-    int scancode;
-    BYTE key;
-};
-// clang-format off
-const KeyCase pc_keyboard[] = {
+TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
+    // SDL scancodes (USB usage numbers) and the DirectInput key each must light.
+    const struct {
+        int scancode;
+        BYTE key;
+    } pc_keyboard[] = {
+    // clang-format off
     {41, DIK_ESCAPE}, {30, DIK_1}, {31, DIK_2}, {32, DIK_3}, {33, DIK_4}, {34, DIK_5}, {35, DIK_6},
     {36, DIK_7}, {37, DIK_8}, {38, DIK_9}, {39, DIK_0}, {45, DIK_MINUS}, {46, DIK_EQUALS},
     {42, DIK_BACK}, {43, DIK_TAB}, {20, DIK_Q}, {26, DIK_W}, {8, DIK_E}, {21, DIK_R}, {23, DIK_T},
@@ -124,71 +149,120 @@ const KeyCase pc_keyboard[] = {
     {269, DIK_WEBHOME}, {268, DIK_WEBSEARCH}, {274, DIK_WEBFAVORITES}, {273, DIK_WEBREFRESH},
     {272, DIK_WEBSTOP}, {271, DIK_WEBFORWARD}, {270, DIK_WEBBACK}, {267, DIK_MYCOMPUTER},
     {265, DIK_MAIL}, {263, DIK_MEDIASELECT},
-};
-// clang-format on
-
-std::vector<int> bytes_set(const BYTE (&keys)[256]) {
-    std::vector<int> set;
-    for (int i = 0; i < 256; ++i)
-        if (keys[i] != 0)
-            set.push_back(keys[i] == 0x80 ? i : -i); // a wrong value shows as a negative key
-    return set;
-}
-
-// The keys an acquired keyboard device reports down.
-std::vector<int> keys_down(IDirectInputDevice *keyboard) {
+    // clang-format on
+    };
+    IDirectInputDevice *device = keyboard();
     BYTE keys[256];
-    EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
-    return bytes_set(keys);
-}
-
-bool async_down(int virtual_key) {
-    return (GetAsyncKeyState(virtual_key) & 0x8000) != 0;
-}
-
-TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
-    IDirectInputDevice *keyboard = create(GUID_SysKeyboard, c_dfDIKeyboard);
-    ASSERT_NE(keyboard, nullptr);
-    ASSERT_EQ(keyboard->Acquire(), DI_OK);
-    BYTE keys[256];
-    for (const KeyCase &key : pc_keyboard) {
+    for (const auto &key : pc_keyboard) {
         SCOPED_TRACE("scancode " + std::to_string(key.scancode));
         testing_key(key.scancode, true);
         std::memset(keys, 0x55, sizeof keys); // a read overwrites every byte
-        ASSERT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
+        ASSERT_EQ(device->GetDeviceState(sizeof keys, keys), DI_OK);
         EXPECT_EQ(bytes_set(keys), std::vector<int>{key.key});
         testing_key(key.scancode, false);
-        ASSERT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
-        EXPECT_TRUE(bytes_set(keys).empty());
+        expect_views(device, {});
     }
 }
 
+// The keyboard's own short presses: a key pressed and let go between two reads is seen once by
+// the device and once by GetAsyncKeyState, each on its own; a held key stays down for both.
+TEST_F(Input, AKeyTappedBetweenTwoReadsIsSeenOnceByEachView) {
+    IDirectInputDevice *device = keyboard();
+    // Before a view has read a key there is no "between two reads": a tap taken from the event
+    // queue before then is not kept (the device's read takes the taps in the queue here).
+    testing_key(SDL_SCANCODE_RETURN, true);
+    testing_key(SDL_SCANCODE_RETURN, false);
+    expect_views(device, {}, VK_RETURN, false);
+    // A tap still in the queue when GetAsyncKeyState first asks for its key is seen.
+    testing_key(SDL_SCANCODE_TAB, true);
+    testing_key(SDL_SCANCODE_TAB, false);
+    EXPECT_TRUE(async_down(VK_TAB));
+    EXPECT_FALSE(async_down(VK_TAB));
+    expect_views(device, {DIK_TAB});
+
+    testing_key(SDL_SCANCODE_RETURN, true);
+    testing_key(SDL_SCANCODE_RETURN, false);
+    expect_views(device, {DIK_RETURN});
+    expect_views(device, {}, VK_RETURN, true);
+    EXPECT_FALSE(async_down(VK_RETURN));
+
+    testing_key(SDL_SCANCODE_SPACE, true);
+    for (int read = 0; read < 3; ++read)
+        expect_views(device, {DIK_SPACE}, VK_SPACE, true);
+    testing_key(SDL_SCANCODE_SPACE, false);
+    expect_views(device, {}, VK_SPACE, false);
+
+    // A tap, and a held key, before the window loses the focus are let go with everything else.
+    EXPECT_FALSE(async_down('Q'));
+    testing_key(SDL_SCANCODE_Q, true);
+    testing_key(SDL_SCANCODE_Q, false);
+    testing_key(SDL_SCANCODE_LEFT, true);
+    EXPECT_TRUE(async_down(VK_LEFT));
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_LEFT], 1);
+    testing_focus_lost();
+    expect_views(device, {}, 'Q', false);
+    EXPECT_FALSE(async_down(VK_LEFT));
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_LEFT], 0);
+}
+
+// Gamepads, the computer driver and replays hold keys by code; both keyboard views see them, a
+// short press once, and in replay-only mode nothing but the replay is heard.
+TEST_F(Input, KeysHeldBySourcesReachBothViews) {
+    IDirectInputDevice *device = keyboard();
+    key_source_hold(KeySource::pad2, DIK_W, true);
+    expect_views(device, {DIK_W}, 'W', true);
+    expect_views(device, {DIK_W}); // held, not latched
+    key_source_hold(KeySource::pad2, DIK_W, false);
+    expect_views(device, {}, 'W', false);
+
+    // A tap between two reads: seen once by each view, then up.
+    key_source_hold(KeySource::computer1, DIK_RETURN, true);
+    key_source_hold(KeySource::computer1, DIK_RETURN, false);
+    expect_views(device, {DIK_RETURN});
+    expect_views(device, {}, VK_RETURN, true);
+    EXPECT_FALSE(async_down(VK_RETURN));
+
+    // Letting go of everything forgets unseen taps too.
+    key_source_hold(KeySource::pad1, DIK_SPACE, true);
+    key_source_release_all(KeySource::pad1);
+    expect_views(device, {}, VK_SPACE, false);
+
+    // Replay-only: the keyboard's own Right and a gamepad's A are not heard; the replay's are.
+    testing_key(SDL_SCANCODE_RIGHT, true);
+    key_source_hold(KeySource::pad1, DIK_A, true);
+    key_source_hold(KeySource::replay, DIK_ESCAPE, true);
+    key_sources_replay_only(true);
+    expect_views(device, {DIK_ESCAPE}, VK_ESCAPE, true);
+    EXPECT_FALSE(async_down(VK_RIGHT));
+    key_sources_replay_only(false);
+    expect_views(device, {DIK_ESCAPE, DIK_A, DIK_RIGHT}, VK_RIGHT, true);
+}
+
 TEST_F(Input, MisuseGetsItsResultAndWritesNothingUnasked) {
-    IDirectInputDevice *keyboard = nullptr;
-    EXPECT_EQ(object->CreateDevice(GUID{}, &keyboard, nullptr), DIERR_DEVICENOTREG);
-    ASSERT_EQ(object->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr), DI_OK);
-    devices.push_back(keyboard);
+    IDirectInputDevice *device = nullptr;
+    EXPECT_EQ(object->CreateDevice(GUID{}, &device, nullptr), DIERR_DEVICENOTREG);
+    ASSERT_EQ(object->CreateDevice(GUID_SysKeyboard, &device, nullptr), DI_OK);
+    devices.push_back(device);
     BYTE keys[256];
     std::memset(keys, 0x55, sizeof keys);
-    EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DIERR_NOTACQUIRED);
+    EXPECT_EQ(device->GetDeviceState(sizeof keys, keys), DIERR_NOTACQUIRED);
     EXPECT_EQ(keys[0], 0x55); // no format yet, so no size to trust
-    EXPECT_EQ(keyboard->Acquire(), DIERR_INVALIDPARAM);
-    EXPECT_EQ(keyboard->SetCooperativeLevel(main_window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND),
+    EXPECT_EQ(device->Acquire(), DIERR_INVALIDPARAM);
+    EXPECT_EQ(device->SetCooperativeLevel(main_window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND),
               DIERR_UNSUPPORTED);
-    EXPECT_EQ(keyboard->SetDataFormat(&c_dfDIMouse), DIERR_INVALIDPARAM);
-    EXPECT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DI_OK);
-
-    EXPECT_EQ(keyboard->Acquire(), DI_OK);
-    EXPECT_EQ(keyboard->Acquire(), DI_NOEFFECT);
-    EXPECT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DIERR_ACQUIRED);
+    EXPECT_EQ(device->SetDataFormat(&c_dfDIMouse), DIERR_INVALIDPARAM);
+    EXPECT_EQ(device->SetDataFormat(&c_dfDIKeyboard), DI_OK);
+    EXPECT_EQ(device->Acquire(), DI_OK);
+    EXPECT_EQ(device->Acquire(), DI_NOEFFECT);
+    EXPECT_EQ(device->SetDataFormat(&c_dfDIKeyboard), DIERR_ACQUIRED);
     BYTE small[16];
     std::memset(small, 0x55, sizeof small);
-    EXPECT_EQ(keyboard->GetDeviceState(sizeof small, small), DIERR_INVALIDPARAM);
+    EXPECT_EQ(device->GetDeviceState(sizeof small, small), DIERR_INVALIDPARAM);
     EXPECT_EQ(small[0], 0x55);
 
-    testing_key(4, true); // A
-    EXPECT_EQ(keyboard->Unacquire(), DI_OK);
-    EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DIERR_NOTACQUIRED);
+    testing_key(SDL_SCANCODE_A, true);
+    EXPECT_EQ(device->Unacquire(), DI_OK);
+    EXPECT_EQ(device->GetDeviceState(sizeof keys, keys), DIERR_NOTACQUIRED);
     EXPECT_TRUE(bytes_set(keys).empty()); // a failed read shows nothing held
 }
 
@@ -216,165 +290,60 @@ TEST_F(Input, EnumerationOffersAttachedJoysticksInOrder) {
     enum_result = DIENUM_CONTINUE;
 }
 
-TEST_F(Input, AxesAreScaledIntoTheirRanges) {
-    const int pad = attach("Pad", 3, 2, 0); // X, Y and Z only
+// One joystick's axes scaled into their ranges, its hats and buttons; unplugged, it is lost.
+TEST_F(Input, AxesHatsAndButtonsUntilUnplugged) {
+    const int pad = attach("Pad", 3, 40, 2); // X, Y and Z only
     IDirectInputDevice2 *joystick = offered_joystick();
     ASSERT_NE(joystick, nullptr);
-    EXPECT_EQ(set_range(joystick, 0, -1000, 1000), DI_OK);
-    EXPECT_EQ(set_range(joystick, 4, 10, 20), DI_OK);
-    EXPECT_EQ(set_range(joystick, 8, -5, 5, 12), DIERR_INVALIDPARAM); // header size
-    EXPECT_EQ(set_range(joystick, 2, -5, 5), DIERR_OBJECTNOTFOUND);   // not an axis
-    EXPECT_EQ(set_range(joystick, 32, -5, 5), DIERR_OBJECTNOTFOUND);  // the hats
-    EXPECT_EQ(set_range(joystick, 8, 5, -5), DIERR_INVALIDPARAM);
+    auto set_range = [&](DWORD offset, LONG min, LONG max, DWORD header = sizeof(DIPROPHEADER)) {
+        DIPROPRANGE range{{sizeof(DIPROPRANGE), header, offset, DIPH_BYOFFSET}, min, max};
+        return joystick->SetProperty(DIPROP_RANGE, &range.diph);
+    };
+    EXPECT_EQ(set_range(0, -1000, 1000), DI_OK);
+    EXPECT_EQ(set_range(4, 10, 20), DI_OK);
+    EXPECT_EQ(set_range(8, -5, 5, 12), DIERR_INVALIDPARAM); // header size
+    EXPECT_EQ(set_range(2, -5, 5), DIERR_OBJECTNOTFOUND);   // not an axis
+    EXPECT_EQ(set_range(32, -5, 5), DIERR_OBJECTNOTFOUND);  // the hats
+    EXPECT_EQ(set_range(8, 5, -5), DIERR_INVALIDPARAM);
     ASSERT_EQ(joystick->Acquire(), DI_OK);
-    EXPECT_EQ(set_range(joystick, 8, -5, 5), DIERR_ACQUIRED);
-
-    const struct {
-        int value;
-        LONG x, y, z;
-    } cases[] = {{-32768, -1000, 10, 0},
-                 {32767, 1000, 20, 65535},
-                 {0, 0, 15, 32768},
-                 {16384, 500, 18, 49152}};
-    for (const auto &c : cases) {
-        for (int axis = 0; axis < 3; ++axis)
-            testing_joystick_axis(pad, axis, c.value);
-        const DIJOYSTATE state = read(joystick);
-        EXPECT_EQ(state.lX, c.x) << c.value;
-        EXPECT_EQ(state.lY, c.y) << c.value;
-        EXPECT_EQ(state.lZ, c.z) << c.value; // refused requests left the default range
-        EXPECT_EQ(state.lRx, 0);             // axes the joystick lacks
-        EXPECT_EQ(state.rglSlider[1], 0);
-    }
-}
-
-TEST_F(Input, HatsAndButtons) {
-    const int pad = attach("Pad", 2, 40, 2);
-    IDirectInputDevice2 *joystick = offered_joystick();
-    ASSERT_NE(joystick, nullptr);
-    ASSERT_EQ(joystick->Acquire(), DI_OK);
+    EXPECT_EQ(set_range(8, -5, 5), DIERR_ACQUIRED);
     for (DWORD pov : read(joystick).rgdwPOV)
         EXPECT_EQ(pov, 0xFFFFFFFFu); // centred, and absent hats likewise
 
-    const struct {
-        int bits;
-        DWORD angle;
-    } hats[] = {{1, 0},      {3, 4500},  {2, 9000},  {6, 13500},      {4, 18000},
-                {12, 22500}, {8, 27000}, {9, 31500}, {5, 0xFFFFFFFF}, {10, 0xFFFFFFFF}};
-    for (const auto &hat : hats) {
-        testing_joystick_hat(pad, 1, hat.bits);
-        EXPECT_EQ(read(joystick).rgdwPOV[1], hat.angle) << "bits " << hat.bits;
+    // Stick value, then X, Y and Z; Z kept the default range, as its requests were refused.
+    const LONG axes[][4] = {{-32768, -1000, 10, 0},
+                            {32767, 1000, 20, 65535},
+                            {0, 0, 15, 32768},
+                            {16384, 500, 18, 49152}};
+    for (const auto &c : axes) {
+        for (int axis = 0; axis < 3; ++axis)
+            testing_joystick_axis(pad, axis, static_cast<int>(c[0]));
+        const DIJOYSTATE state = read(joystick);
+        EXPECT_EQ(state.lX, c[1]) << c[0];
+        EXPECT_EQ(state.lY, c[2]) << c[0];
+        EXPECT_EQ(state.lZ, c[3]) << c[0];
+        EXPECT_EQ(state.lRx, 0); // axes the joystick lacks
+        EXPECT_EQ(state.rglSlider[1], 0);
     }
-
+    // Hat bits (up, right, down, left) and the angle; opposite directions at once are centred.
+    const DWORD hats[][2] = {{1, 0},      {3, 4500},  {2, 9000},  {6, 13500},      {4, 18000},
+                             {12, 22500}, {8, 27000}, {9, 31500}, {5, 0xFFFFFFFF}, {10, 0xFFFFFFFF}};
+    for (const auto &hat : hats) {
+        testing_joystick_hat(pad, 1, static_cast<int>(hat[0]));
+        EXPECT_EQ(read(joystick).rgdwPOV[1], hat[1]) << "bits " << hat[0];
+    }
     for (int i = 0; i < 40; ++i)
         testing_joystick_button(pad, i, i % 3 == 0);
     const DIJOYSTATE state = read(joystick);
     for (int i = 0; i < 32; ++i)
         EXPECT_EQ(state.rgbButtons[i], i % 3 == 0 ? 0x80 : 0) << "button " << i;
-}
 
-TEST_F(Input, UnpluggedJoystickIsLostForGood) {
-    const int pad = attach("Pad", 2, 2, 0);
-    IDirectInputDevice2 *joystick = offered_joystick();
-    ASSERT_NE(joystick, nullptr);
-    ASSERT_EQ(joystick->Acquire(), DI_OK);
-    testing_joystick_button(pad, 1, true);
-    ASSERT_EQ(joystick->Poll(), DI_OK);
     testing_detach_joystick(pad);
-    DIJOYSTATE state;
-    std::memset(&state, 0x55, sizeof state);
-    EXPECT_EQ(joystick->GetDeviceState(sizeof state, &state), DIERR_INPUTLOST);
-    EXPECT_EQ(state.rgbButtons[1], 0);
+    DIJOYSTATE lost;
+    std::memset(&lost, 0x55, sizeof lost);
+    EXPECT_EQ(joystick->GetDeviceState(sizeof lost, &lost), DIERR_INPUTLOST);
+    EXPECT_EQ(lost.rgbButtons[0], 0);
     EXPECT_EQ(joystick->Acquire(), DIERR_INPUTLOST);
 }
 
 } // namespace
-
-// Gamepads, the computer driver and replays hold keys by code; both keyboard views see them, a
-// short press once, and in replay-only mode nothing but the replay is heard.
-TEST_F(Input, KeysHeldBySourcesReachBothViews) {
-    IDirectInputDevice *keyboard = create(GUID_SysKeyboard, c_dfDIKeyboard);
-    ASSERT_NE(keyboard, nullptr);
-    ASSERT_EQ(keyboard->Acquire(), DI_OK);
-    auto device_keys = [&] { return keys_down(keyboard); };
-
-    key_source_hold(KeySource::pad2, DIK_W, true);
-    EXPECT_EQ(device_keys(), std::vector<int>{DIK_W});
-    EXPECT_TRUE(async_down('W'));
-    EXPECT_EQ(device_keys(), std::vector<int>{DIK_W}); // held, not latched
-    key_source_hold(KeySource::pad2, DIK_W, false);
-    EXPECT_TRUE(device_keys().empty());
-    EXPECT_FALSE(async_down('W'));
-
-    // A tap between two reads: seen once by each view, then up.
-    key_source_hold(KeySource::computer1, DIK_RETURN, true);
-    key_source_hold(KeySource::computer1, DIK_RETURN, false);
-    EXPECT_EQ(device_keys(), std::vector<int>{DIK_RETURN});
-    EXPECT_TRUE(device_keys().empty());
-    EXPECT_TRUE(async_down(VK_RETURN));
-    EXPECT_FALSE(async_down(VK_RETURN));
-
-    // Letting go of everything forgets unseen taps too.
-    key_source_hold(KeySource::pad1, DIK_SPACE, true);
-    key_source_release_all(KeySource::pad1);
-    EXPECT_TRUE(device_keys().empty());
-    EXPECT_FALSE(async_down(VK_SPACE));
-
-    // Replay-only: the keyboard's own Right and a gamepad's A are not heard; the replay's are.
-    testing_key(79, true); // the right arrow's scancode
-    key_source_hold(KeySource::pad1, DIK_A, true);
-    key_source_hold(KeySource::replay, DIK_ESCAPE, true);
-    key_sources_replay_only(true);
-    EXPECT_EQ(device_keys(), std::vector<int>{DIK_ESCAPE});
-    EXPECT_TRUE(async_down(VK_ESCAPE));
-    EXPECT_FALSE(async_down(VK_RIGHT));
-    key_sources_replay_only(false);
-    EXPECT_EQ(device_keys(), (std::vector<int>{DIK_ESCAPE, DIK_A, DIK_RIGHT}));
-    EXPECT_TRUE(async_down(VK_RIGHT));
-}
-
-// The keyboard's own short presses: a key pressed and let go between two reads is seen once by
-// the device and once by GetAsyncKeyState, each on its own; a held key stays down for both.
-TEST_F(Input, AKeyTappedBetweenTwoReadsIsSeenOnceByEachView) {
-    IDirectInputDevice *keyboard = create(GUID_SysKeyboard, c_dfDIKeyboard);
-    ASSERT_NE(keyboard, nullptr);
-    ASSERT_EQ(keyboard->Acquire(), DI_OK);
-    auto device_keys = [&] { return keys_down(keyboard); };
-
-    // Before a view has read a key there is no "between two reads": a tap taken from the event
-    // queue before then is not kept (the device's read takes the taps in the queue here).
-    testing_key(SDL_SCANCODE_RETURN, true);
-    testing_key(SDL_SCANCODE_RETURN, false);
-    EXPECT_TRUE(device_keys().empty());
-    EXPECT_FALSE(async_down(VK_RETURN));
-    // A tap still in the queue when GetAsyncKeyState first asks for its key is seen.
-    testing_key(SDL_SCANCODE_TAB, true);
-    testing_key(SDL_SCANCODE_TAB, false);
-    EXPECT_TRUE(async_down(VK_TAB));
-    EXPECT_FALSE(async_down(VK_TAB));
-    EXPECT_EQ(device_keys(), std::vector<int>{DIK_TAB});
-
-    testing_key(SDL_SCANCODE_RETURN, true);
-    testing_key(SDL_SCANCODE_RETURN, false);
-    EXPECT_EQ(device_keys(), std::vector<int>{DIK_RETURN});
-    EXPECT_TRUE(device_keys().empty());
-    EXPECT_TRUE(async_down(VK_RETURN));
-    EXPECT_FALSE(async_down(VK_RETURN));
-
-    testing_key(SDL_SCANCODE_SPACE, true);
-    for (int read = 0; read < 3; ++read) {
-        EXPECT_EQ(device_keys(), std::vector<int>{DIK_SPACE});
-        EXPECT_TRUE(async_down(VK_SPACE));
-    }
-    testing_key(SDL_SCANCODE_SPACE, false);
-    EXPECT_TRUE(device_keys().empty());
-    EXPECT_FALSE(async_down(VK_SPACE));
-
-    // A tap before the window loses the focus is let go with everything else.
-    EXPECT_FALSE(async_down('Q'));
-    testing_key(SDL_SCANCODE_Q, true);
-    testing_key(SDL_SCANCODE_Q, false);
-    testing_focus_lost();
-    EXPECT_TRUE(device_keys().empty());
-    EXPECT_FALSE(async_down('Q'));
-}

@@ -7,15 +7,16 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/testing.h"
 
 namespace {
 
-// A surface of exactly width x height bytes (pitch = width), so that a write past an edge is
-// caught by the address sanitizer, filled with a background index.
+constexpr COLORREF red = RGB(250, 10, 10), white = RGB(255, 255, 255);
+
+// A surface of exactly width x height bytes (pitch = width) filled with a background index, drawn
+// through a grey ramp with a red entry (3) and a white one (9).
 struct TextSurface : ::testing::Test {
     IDirectDrawPalette palette;
     IDirectDrawSurface surface;
@@ -24,17 +25,16 @@ struct TextSurface : ::testing::Test {
     void SetUp() override {
         for (int i = 0; i < 256; ++i)
             palette.entries[i] = {static_cast<BYTE>(i), static_cast<BYTE>(i), 0, PC_NOCOLLAPSE};
-        palette.entries[3] = {250, 10, 10, PC_NOCOLLAPSE};   // red
-        palette.entries[9] = {255, 255, 255, PC_NOCOLLAPSE}; // white
-        make_surface(200, 40);
+        palette.entries[3] = {250, 10, 10, PC_NOCOLLAPSE};
+        palette.entries[9] = {255, 255, 255, PC_NOCOLLAPSE};
+        clear();
         surface.palette = &palette;
     }
     void TearDown() override { testing_clear_faults(); }
 
-    void make_surface(int width, int height) {
-        surface.width = width;
+    void clear(int width = 200, int height = 40) {
+        surface.width = surface.pitch = width;
         surface.height = height;
-        surface.pitch = width;
         surface.pixels.assign(static_cast<std::size_t>(width) * height, background);
     }
 
@@ -53,14 +53,9 @@ struct TextSurface : ::testing::Test {
         return result;
     }
 
-    int count(BYTE value) const {
-        int n = 0;
-        for (BYTE b : surface.pixels)
-            n += b == value;
-        return n;
-    }
+    int count(BYTE value) const { return static_cast<int>(std::ranges::count(surface.pixels, value)); }
 
-    // The first and last rows and columns that hold ink of the given index.
+    // The first and last rows and columns that hold the index.
     struct Box {
         int top, bottom, left, right;
     };
@@ -74,89 +69,93 @@ struct TextSurface : ::testing::Test {
     }
 };
 
-TEST_F(TextSurface, InkIsTheNearestIndexAndTheBackgroundStays) {
+TEST_F(TextSurface, InkIsTheNearestIndexOnTheBackgroundOrOnWhitePaper) {
     ASSERT_EQ(text_out("Lap 3", 10, 5, RGB(240, 20, 5)), TRUE);
     const int ink = count(3);
     EXPECT_GT(ink, 30);
-    // Solid rendering: every pixel is either ink or the untouched background.
-    EXPECT_EQ(ink + count(background), 200 * 40);
+    EXPECT_EQ(ink + count(background), 200 * 40); // solid: ink or the untouched background
     const Box box = ink_box(3);
     EXPECT_GE(box.left, 10);
     EXPECT_GE(box.top, 5);
-
     // White goes to the exact white entry, not to the near-white grey ramp.
-    make_surface(200, 40);
-    ASSERT_EQ(text_out("Lap 3", 10, 5, RGB(255, 255, 255)), TRUE);
+    clear();
+    ASSERT_EQ(text_out("Lap 3", 10, 5, white), TRUE);
     EXPECT_EQ(count(9), ink);
-}
-
-TEST_F(TextSurface, OpaqueModeFillsTheTextBoxWithWhite) {
-    ASSERT_EQ(text_out("Go", 20, 10, RGB(250, 10, 10), OPAQUE), TRUE);
-    const int ink = count(3);
-    const int paper = count(9);
-    EXPECT_GT(ink, 0);
-    EXPECT_GT(paper, ink);
-    EXPECT_EQ(ink + paper + count(background), 200 * 40);
+    // Opaque: the text's box is filled with the white entry.
+    clear();
+    ASSERT_EQ(text_out("Go", 20, 10, red, OPAQUE), TRUE);
+    EXPECT_GT(count(3), 0);
+    EXPECT_GT(count(9), count(3));
+    EXPECT_EQ(count(3) + count(9) + count(background), 200 * 40);
 }
 
 TEST_F(TextSurface, FontIsBoldSansAtGameSize) {
-    ASSERT_EQ(text_out("PRESS SPACEBAR TO GO!", 0, 0, RGB(255, 255, 255)), TRUE);
+    ASSERT_EQ(text_out("PRESS SPACEBAR TO GO!", 0, 0, white), TRUE);
     const Box caps = ink_box(9);
-    const int cap_height = caps.bottom - caps.top + 1;
-    EXPECT_GE(cap_height, 9);
-    EXPECT_LE(cap_height, 12);
+    EXPECT_GE(caps.bottom - caps.top + 1, 9);
+    EXPECT_LE(caps.bottom - caps.top + 1, 12);
     // About a third of the 640-pixel screen: the title centres it by starting at x 220.
     EXPECT_GE(caps.right - caps.left + 1, 180);
     EXPECT_LE(caps.right - caps.left + 1, 220);
-
-    make_surface(200, 40);
-    ASSERT_EQ(text_out("Pellowind - 10 gjy", 0, 0, RGB(255, 255, 255)), TRUE);
+    clear();
+    ASSERT_EQ(text_out("Pellowind - 10 gjy", 0, 0, white), TRUE);
     const Box full = ink_box(9);
-    const int full_height = full.bottom - full.top + 1;
-    EXPECT_GE(full_height, 13);
-    EXPECT_LE(full_height, 16);
+    EXPECT_GE(full.bottom - full.top + 1, 13);
+    EXPECT_LE(full.bottom - full.top + 1, 16);
 }
 
-TEST_F(TextSurface, TextIsClippedAtEveryEdge) {
-    make_surface(30, 12);
-    const std::pair<int, int> corners[] = {{-8, -6},        {20, -6},        {-8, 6},
-                                           {20, 6},         {-1000, 5},      {5, 1000},
-                                           {2147483000, 0}, {-2147483000, 0}};
-    for (auto [x, y] : corners)
-        EXPECT_EQ(text_out("WWW", x, y, RGB(250, 10, 10)), TRUE) << x << "," << y;
-    EXPECT_GT(count(3), 0);
+// Across each edge and corner of a 30 x 12 surface the text shows exactly the part of it that
+// lands there, as drawn whole on a large surface; far away nothing is drawn.
+TEST_F(TextSurface, TextIsClippedAtEveryEdgeWithoutShifting) {
+    clear(300, 300);
+    ASSERT_EQ(text_out("WWW", 100, 100, red), TRUE);
+    const std::vector<BYTE> whole = surface.pixels;
+    const int corners[][2] = {{-8, -6}, {20, -6}, {-8, 6}, {20, 6}, {-30, 0}, {5, -10}};
+    for (const auto &[x, y] : corners) {
+        SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+        clear(30, 12);
+        ASSERT_EQ(text_out("WWW", x, y, red), TRUE);
+        for (int row = 0; row < 12; ++row)
+            for (int column = 0; column < 30; ++column)
+                ASSERT_EQ(surface.pixels[row * 30 + column],
+                          whole[(row - y + 100) * 300 + column - x + 100])
+                    << column << "," << row;
+        EXPECT_GT(count(3), 0);
+    }
+    for (const auto &[x, y] : {std::pair{-1000, 5}, {5, 1000}, {2147483000, 0}, {-2147483000, 0}}) {
+        clear(30, 12);
+        EXPECT_EQ(text_out("WWW", x, y, red), TRUE) << x << "," << y;
+        EXPECT_EQ(count(background), 30 * 12);
+    }
 }
 
 TEST_F(TextSurface, RecentlyEvictedStringsDrawTheSameAgain) {
-    ASSERT_EQ(text_out("Pellowind - 3", 0, 0, RGB(250, 10, 10)), TRUE);
+    ASSERT_EQ(text_out("Pellowind - 3", 0, 0, red), TRUE);
     const std::vector<BYTE> first = surface.pixels;
     // More distinct strings than the cache holds, then the first one again.
     for (int i = 0; i < 40; ++i) {
-        make_surface(200, 40);
-        const std::string text = "Pellowind - " + std::to_string(i + 10);
-        ASSERT_EQ(text_out(text.c_str(), 0, 0, RGB(250, 10, 10)), TRUE);
+        clear();
+        ASSERT_EQ(text_out(("Pellowind - " + std::to_string(i + 10)).c_str(), 0, 0, red), TRUE);
     }
-    make_surface(200, 40);
-    ASSERT_EQ(text_out("Pellowind - 3", 0, 0, RGB(250, 10, 10)), TRUE);
+    clear();
+    ASSERT_EQ(text_out("Pellowind - 3", 0, 0, red), TRUE);
     EXPECT_EQ(surface.pixels, first);
     // Only the first `length` bytes count.
-    make_surface(200, 40);
-    EXPECT_EQ(text_out("Pellowind - 3 and more", 0, 0, RGB(250, 10, 10), TRANSPARENT, 13), TRUE);
+    clear();
+    EXPECT_EQ(text_out("Pellowind - 3 and more", 0, 0, red, TRANSPARENT, 13), TRUE);
     EXPECT_EQ(surface.pixels, first);
 }
 
 TEST_F(TextSurface, ContextsAreRefusedWhereTheSurfaceCannotGiveOne) {
-    HDC dc = nullptr;
+    HDC dc = nullptr, second = nullptr;
     testing_fail("GetDC");
     EXPECT_NE(surface.GetDC(&dc), DD_OK);
     EXPECT_EQ(dc, nullptr);
-
     surface.locked = true;
     EXPECT_NE(surface.GetDC(&dc), DD_OK);
     surface.locked = false;
 
     ASSERT_EQ(surface.GetDC(&dc), DD_OK);
-    HDC second = nullptr;
     EXPECT_NE(surface.GetDC(&second), DD_OK); // one context per surface at a time
     EXPECT_EQ(surface.ReleaseDC(dc), DD_OK);
     EXPECT_NE(surface.ReleaseDC(dc), DD_OK);
