@@ -2,168 +2,151 @@
 // the file's bounds, and opening by name and from memory.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
-#include <vector>
 
 #include "platform/riff.h"
 
 namespace {
 
-void put_dword(std::vector<char> &out, DWORD value) {
+void put_chunk(std::string &out, const char *id, const std::string &body) {
+    out += id;
     for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>(value >> (8 * i)));
-}
-
-void put_chunk(std::vector<char> &out, const char *id, const std::string &body) {
-    out.insert(out.end(), id, id + 4);
-    put_dword(out, static_cast<DWORD>(body.size()));
-    out.insert(out.end(), body.begin(), body.end());
+        out += static_cast<char>(body.size() >> (8 * i));
+    out += body;
     if (body.size() % 2 == 1)
-        out.push_back('\0');
+        out += '\0';
 }
 
-// A RIFF WAVE form holding: "fmt " (4 bytes), "odd " (3 bytes and a pad byte whose value looks
-// like the start of a chunk), a LIST, "data" (5 bytes and a pad byte); after the form, outside
-// it, a chunk "tail".
-std::vector<char> sample_file() {
-    std::vector<char> form{'W', 'A', 'V', 'E'};
+// A RIFF WAVE form holding "fmt " (4 bytes), "odd " (3 bytes and a pad byte that looks like the
+// start of a chunk), a LIST of type INFO, "data" (5 bytes and a pad byte); after the form, outside
+// it, a chunk "tail" of 3 bytes whose pad byte the file lacks.
+std::string sample_file() {
+    std::string form = "WAVE", file;
     put_chunk(form, "fmt ", "ABCD");
-    form.insert(form.end(), {'o', 'd', 'd', ' ', 3, 0, 0, 0, 'x', 'y', 'z', 'd'});
+    form += std::string("odd \3\0\0\0xyzd", 12);
     put_chunk(form, "LIST", "INFOjunk");
     put_chunk(form, "data", "12345");
-    std::vector<char> file;
-    put_chunk(file, "RIFF", std::string(form.begin(), form.end()));
-    put_chunk(file, "tail", "zz");
+    put_chunk(file, "RIFF", form);
+    put_chunk(file, "tail", "zzz");
+    file.pop_back();
     return file;
 }
 
-// Descends into the file's RIFF form of type WAVE.
-MMRESULT find_wave_form(HMMIO file, MMCKINFO *form) {
-    *form = MMCKINFO{};
-    form->fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    return mmioDescend(file, form, nullptr, MMIO_FINDRIFF);
+FOURCC fcc(const char *id) {
+    return mmioFOURCC(id[0], id[1], id[2], id[3]);
 }
 
 struct MemoryFile {
-    std::vector<char> bytes;
+    std::string bytes;
     HMMIO handle = nullptr;
-    explicit MemoryFile(std::vector<char> file) : bytes(std::move(file)) {
+    MMCKINFO form{}, chunk{};
+    explicit MemoryFile(std::string file) : bytes(std::move(file)) {
         MMIOINFO info{};
         info.fccIOProc = FOURCC_MEM;
         info.pchBuffer = bytes.data();
         info.cchBuffer = static_cast<LONG>(bytes.size());
         handle = mmioOpenA(nullptr, &info, MMIO_READ | MMIO_ALLOCBUF);
     }
-    ~MemoryFile() {
-        if (handle != nullptr)
-            mmioClose(handle, 0);
+    ~MemoryFile() { mmioClose(handle, 0); }
+    MMRESULT find_wave_form() {
+        form = MMCKINFO{};
+        form.fccType = fcc("WAVE");
+        return mmioDescend(handle, &form, nullptr, MMIO_FINDRIFF);
+    }
+    // Descends into the chunk `id` (any first chunk when null) inside `parent`.
+    MMRESULT descend(const char *id, const MMCKINFO *parent) {
+        chunk = MMCKINFO{};
+        chunk.ckid = id != nullptr ? fcc(id) : 0;
+        return mmioDescend(handle, &chunk, parent, id != nullptr ? MMIO_FINDCHUNK : 0);
+    }
+    std::string read(LONG length) {
+        std::string text(static_cast<std::size_t>(length), '\0');
+        text.resize(static_cast<std::size_t>(mmioRead(handle, text.data(), length)));
+        return text;
     }
 };
 
 TEST(RiffTest, WalksAFormChunkByChunk) {
     MemoryFile file(sample_file());
-    ASSERT_NE(file.handle, nullptr);
-    MMCKINFO form;
-    ASSERT_EQ(find_wave_form(file.handle, &form), MMSYSERR_NOERROR);
-    EXPECT_EQ(form.ckid, FOURCC_RIFF);
-    EXPECT_EQ(form.dwDataOffset, 8u);
-
-    MMCKINFO chunk{};
-    ASSERT_EQ(mmioDescend(file.handle, &chunk, &form, 0), MMSYSERR_NOERROR);
-    EXPECT_EQ(chunk.ckid, mmioFOURCC('f', 'm', 't', ' '));
-    EXPECT_EQ(chunk.cksize, 4u);
-    char text[8] = {};
-    // Reads go by the file, not the chunk: the next chunk's header follows.
-    ASSERT_EQ(mmioRead(file.handle, text, 6), 6);
-    EXPECT_EQ(std::string(text, 6), "ABCDod");
-    ASSERT_EQ(mmioAscend(file.handle, &chunk, 0), MMSYSERR_NOERROR);
+    ASSERT_EQ(file.find_wave_form(), MMSYSERR_NOERROR);
+    EXPECT_EQ(file.form.ckid, FOURCC_RIFF);
+    EXPECT_EQ(file.form.dwDataOffset, 8u);
+    ASSERT_EQ(file.descend(nullptr, &file.form), MMSYSERR_NOERROR);
+    EXPECT_EQ(file.chunk.ckid, fcc("fmt "));
+    EXPECT_EQ(file.chunk.cksize, 4u);
+    EXPECT_EQ(file.read(6), "ABCDod"); // reads go by the file, not the chunk
+    ASSERT_EQ(mmioAscend(file.handle, &file.chunk, 0), MMSYSERR_NOERROR);
 
     // The search steps over the odd chunk and its pad byte, and into nothing outside the form.
-    chunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
-    ASSERT_EQ(mmioDescend(file.handle, &chunk, &form, MMIO_FINDCHUNK), MMSYSERR_NOERROR);
-    EXPECT_EQ(chunk.cksize, 5u);
-    ASSERT_EQ(mmioRead(file.handle, text, 8), 8);
-    EXPECT_EQ(std::string(text, 5), "12345");
-    ASSERT_EQ(mmioAscend(file.handle, &chunk, 0), MMSYSERR_NOERROR);
-    chunk.ckid = mmioFOURCC('t', 'a', 'i', 'l');
-    EXPECT_EQ(mmioDescend(file.handle, &chunk, &form, MMIO_FINDCHUNK), MMIOERR_CHUNKNOTFOUND);
-    EXPECT_EQ(mmioDescend(file.handle, &chunk, nullptr, MMIO_FINDCHUNK), MMSYSERR_NOERROR);
-    EXPECT_EQ(mmioRead(file.handle, text, 8), 2);
-    EXPECT_EQ(mmioRead(file.handle, text, 8), 0);
-}
+    ASSERT_EQ(file.descend("data", &file.form), MMSYSERR_NOERROR);
+    EXPECT_EQ(file.chunk.cksize, 5u);
+    EXPECT_EQ(file.read(8).substr(0, 5), "12345");
+    ASSERT_EQ(mmioAscend(file.handle, &file.chunk, 0), MMSYSERR_NOERROR);
+    EXPECT_EQ(file.descend("tail", &file.form), MMIOERR_CHUNKNOTFOUND);
+    ASSERT_EQ(file.descend("tail", nullptr), MMSYSERR_NOERROR);
+    EXPECT_EQ(file.read(8), "zzz");
+    EXPECT_EQ(mmioAscend(file.handle, &file.chunk, 0), MMSYSERR_NOERROR); // the pad may lack
+    EXPECT_EQ(file.read(8), "");
+    EXPECT_EQ(mmioRead(file.handle, nullptr, -1), -1);
 
-TEST(RiffTest, ListChunksAndMissingChunks) {
-    MemoryFile file(sample_file());
-    MMCKINFO form;
-    ASSERT_EQ(find_wave_form(file.handle, &form), MMSYSERR_NOERROR);
-    MMCKINFO list{};
-    list.ckid = FOURCC_LIST;
-    ASSERT_EQ(mmioDescend(file.handle, &list, &form, MMIO_FINDCHUNK), MMSYSERR_NOERROR);
-    EXPECT_EQ(list.fccType, mmioFOURCC('I', 'N', 'F', 'O'));
-    char text[4];
-    ASSERT_EQ(mmioRead(file.handle, text, 4), 4);
-    EXPECT_EQ(std::string(text, 4), "junk");
-    MMCKINFO missing{};
-    missing.ckid = mmioFOURCC('c', 'u', 'e', ' ');
-    EXPECT_EQ(mmioDescend(file.handle, &missing, &form, MMIO_FINDCHUNK), MMIOERR_CHUNKNOTFOUND);
-
+    // A LIST tells its type; chunks and forms that are not there are not found.
+    MemoryFile again(sample_file());
+    ASSERT_EQ(again.find_wave_form(), MMSYSERR_NOERROR);
+    ASSERT_EQ(again.descend("LIST", &again.form), MMSYSERR_NOERROR);
+    EXPECT_EQ(again.chunk.fccType, fcc("INFO"));
+    EXPECT_EQ(again.read(4), "junk");
+    EXPECT_EQ(again.descend("cue ", &again.form), MMIOERR_CHUNKNOTFOUND);
     MemoryFile other(sample_file());
     MMCKINFO avi{};
-    avi.fccType = mmioFOURCC('A', 'V', 'I', ' ');
+    avi.fccType = fcc("AVI ");
     EXPECT_EQ(mmioDescend(other.handle, &avi, nullptr, MMIO_FINDRIFF), MMIOERR_CHUNKNOTFOUND);
 }
 
 TEST(RiffTest, ChunksCutShortOrTooLargeAreNotEntered) {
-    std::vector<char> whole = sample_file();
+    const std::string whole = sample_file();
     // Every cut inside a header: the form is not found, or its first chunk cannot be entered.
     for (std::size_t length : {0u, 3u, 8u, 11u, 12u, 19u}) {
-        MemoryFile file(std::vector<char>(whole.begin(), whole.begin() + length));
+        MemoryFile file(whole.substr(0, length));
         ASSERT_NE(file.handle, nullptr);
-        MMCKINFO form, chunk{};
-        bool entered = find_wave_form(file.handle, &form) == 0 &&
-                       mmioDescend(file.handle, &chunk, &form, 0) == 0;
-        EXPECT_FALSE(entered) << length;
+        EXPECT_FALSE(file.find_wave_form() == 0 && file.descend(nullptr, &file.form) == 0)
+            << length;
     }
     // A chunk that claims more than the file holds can be entered but not left.
-    std::vector<char> big;
-    put_chunk(big, "RIFF",
-              "WAVEfmt \xff\xff\xff\x7f"
-              "ab");
+    std::string big;
+    put_chunk(big, "RIFF", std::string("WAVEfmt \xff\xff\xff\x7f", 12) + "ab");
     MemoryFile file(big);
-    MMCKINFO form, chunk{};
-    ASSERT_EQ(find_wave_form(file.handle, &form), MMSYSERR_NOERROR);
-    ASSERT_EQ(mmioDescend(file.handle, &chunk, &form, 0), MMSYSERR_NOERROR);
-    EXPECT_EQ(chunk.cksize, 0x7FFFFFFFu);
-    EXPECT_EQ(mmioAscend(file.handle, &chunk, 0), MMIOERR_CANNOTSEEK);
-    char text[8];
-    EXPECT_EQ(mmioRead(file.handle, text, 8), 2);
-    EXPECT_EQ(mmioRead(file.handle, text, -1), -1);
+    ASSERT_EQ(file.find_wave_form(), MMSYSERR_NOERROR);
+    ASSERT_EQ(file.descend(nullptr, &file.form), MMSYSERR_NOERROR);
+    EXPECT_EQ(file.chunk.cksize, 0x7FFFFFFFu);
+    EXPECT_EQ(mmioAscend(file.handle, &file.chunk, 0), MMIOERR_CANNOTSEEK);
+    EXPECT_EQ(file.read(8), "ab");
 }
 
-TEST(RiffTest, OpensFilesByName) {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("dw_riff_" + std::to_string(::getpid()) + ".wav");
-    std::vector<char> bytes = sample_file();
-    std::FILE *out = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-    std::fclose(out);
-
-    std::string name = path.string();
-    HMMIO file = mmioOpenA(name.data(), nullptr, MMIO_ALLOCBUF | MMIO_READ);
-    ASSERT_NE(file, nullptr);
-    MMCKINFO form;
-    EXPECT_EQ(find_wave_form(file, &form), MMSYSERR_NOERROR);
-    EXPECT_EQ(mmioClose(file, 0), MMSYSERR_NOERROR);
-    std::filesystem::remove(path);
+TEST(RiffTest, OpensFilesByNameForReadingOnly) {
+    std::string name = (std::filesystem::temp_directory_path() /
+                        ("dw_riff_" + std::to_string(::getpid()) + ".wav"))
+                           .string();
+    std::ofstream(name, std::ios::binary) << sample_file();
+    HMMIO handle = mmioOpenA(name.data(), nullptr, MMIO_ALLOCBUF | MMIO_READ);
+    ASSERT_NE(handle, nullptr);
+    MMCKINFO form{};
+    form.fccType = fcc("WAVE");
+    EXPECT_EQ(mmioDescend(handle, &form, nullptr, MMIO_FINDRIFF), MMSYSERR_NOERROR);
+    EXPECT_EQ(mmioClose(handle, 0), MMSYSERR_NOERROR);
+    std::filesystem::remove(name);
 
     MMIOINFO info{};
     EXPECT_EQ(mmioOpenA(name.data(), &info, MMIO_READ), nullptr);
     EXPECT_EQ(info.wErrorRet, MMIOERR_FILENOTFOUND);
     EXPECT_EQ(mmioOpenA(name.data(), nullptr, 0x0002 /* read and write */), nullptr);
+    info = MMIOINFO{};
+    info.fccIOProc = FOURCC_MEM;
+    info.cchBuffer = -1;
+    EXPECT_EQ(mmioOpenA(nullptr, &info, MMIO_READ), nullptr);
+    EXPECT_EQ(info.wErrorRet, MMSYSERR_INVALPARAM);
 }
 
 } // namespace
