@@ -26,7 +26,8 @@ protected:
         fs::remove_all(root);
         unsetenv("DIRTWHIRL_DATA");
     }
-    std::string make(const std::string &name, bool folder) {
+    // Makes the folder, or the file (with its folder), under the root; returns its path.
+    std::string make(const std::string &name, bool folder = true) {
         const fs::path path = root / name;
         fs::create_directories(folder ? path : path.parent_path());
         if (!folder)
@@ -46,20 +47,16 @@ TEST_F(DataPaths, CandidatesComeInOrderAbsoluteAndNormalised) {
     EXPECT_TRUE(candidates[2].path.ends_with("/share/dirtwhirl")) << candidates[2].path;
     EXPECT_FALSE(candidates[2].named_by_user);
     EXPECT_EQ(candidates[3].path, fs::current_path().string());
-
     // Neither an empty option nor an empty variable names a folder.
     setenv("DIRTWHIRL_DATA", "", 1);
     EXPECT_EQ(data_folder_candidates("").size(), 2u);
 }
 
 TEST_F(DataPaths, OnlyAFolderWithAllThreeSubfoldersHoldsTheData) {
-    make("partial/images", true);
-    make("partial/cars", true);
-    make("file/images", true);
-    make("file/cars", true);
+    for (const char *sub : {"partial/images", "partial/cars", "file/images", "file/cars",
+                            "full/images", "full/cars", "full/sounds"})
+        make(sub);
     make("file/sounds", false); // a file, not a folder
-    for (const char *sub : {"full/images", "full/cars", "full/sounds"})
-        make(sub, true);
     EXPECT_FALSE(holds_game_data((root / "partial").string()));
     EXPECT_FALSE(holds_game_data((root / "file").string()));
     EXPECT_TRUE(holds_game_data((root / "full").string()));
@@ -80,7 +77,7 @@ TEST_F(DataPaths, FileProblemsAreNamedWithoutOpeningPipes) {
         {make("images/intro.bmp", false), ""},
         {(root / "images/none.bmp").string(), "not found"},
         {(root / "nowhere/none.bmp").string(), "not found"},
-        {make("images/folder.bmp", true), "not a regular file"},
+        {make("images/folder.bmp"), "not a regular file"},
         {fifo, "not a regular file"},
     };
     for (const auto &[path, problem] : cases)

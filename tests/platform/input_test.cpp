@@ -1,6 +1,7 @@
-// The input devices: every key of the keyboard table through the real SDL key path, taps and
-// keys held by other sources as both keyboard views see them, misuse results, joystick
-// enumeration, ranges, hats and buttons on SDL's virtual joysticks, and an unplugged joystick.
+// The window and the input devices: classes, the message queue and its quit message, the close
+// request; every key of the keyboard table through the real SDL key path, Alt+Enter, taps and
+// keys held by other sources as both keyboard views see them, misuse results, and joysticks
+// (enumeration, ranges, hats, buttons, unplugging) on SDL's virtual joysticks.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,6 +17,36 @@
 #include "tests/support/headless.h"
 
 namespace {
+std::vector<UINT> seen;
+
+LRESULT recording_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    seen.push_back(message);
+    if (message == WM_DESTROY) {
+        PostQuitMessage(7);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+HWND make_window(const char *title = "t") {
+    static const bool registered = [] {
+        WNDCLASS window_class{};
+        window_class.lpfnWndProc = recording_proc;
+        window_class.lpszClassName = "RECORDING";
+        return RegisterClassA(&window_class) != 0;
+    }();
+    EXPECT_TRUE(registered);
+    HWND window = CreateWindowExA(0, "RECORDING", title, WS_POPUP | WS_VISIBLE, 0, 0, 64, 48,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    EXPECT_NE(window, nullptr);
+    return window;
+}
+
+MSG next() {
+    MSG msg{};
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    return msg;
+}
 
 std::vector<DIDEVICEINSTANCEA> offered;
 BOOL enum_result = DIENUM_CONTINUE;
@@ -121,7 +152,7 @@ TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
         int scancode;
         BYTE key;
     } pc_keyboard[] = {
-    // clang-format off
+        // clang-format off
     {41, DIK_ESCAPE}, {30, DIK_1}, {31, DIK_2}, {32, DIK_3}, {33, DIK_4}, {34, DIK_5}, {35, DIK_6},
     {36, DIK_7}, {37, DIK_8}, {38, DIK_9}, {39, DIK_0}, {45, DIK_MINUS}, {46, DIK_EQUALS},
     {42, DIK_BACK}, {43, DIK_TAB}, {20, DIK_Q}, {26, DIK_W}, {8, DIK_E}, {21, DIK_R}, {23, DIK_T},
@@ -149,7 +180,7 @@ TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
     {269, DIK_WEBHOME}, {268, DIK_WEBSEARCH}, {274, DIK_WEBFAVORITES}, {273, DIK_WEBREFRESH},
     {272, DIK_WEBSTOP}, {271, DIK_WEBFORWARD}, {270, DIK_WEBBACK}, {267, DIK_MYCOMPUTER},
     {265, DIK_MAIL}, {263, DIK_MEDIASELECT},
-    // clang-format on
+        // clang-format on
     };
     IDirectInputDevice *device = keyboard();
     BYTE keys[256];
@@ -326,8 +357,9 @@ TEST_F(Input, AxesHatsAndButtonsUntilUnplugged) {
         EXPECT_EQ(state.rglSlider[1], 0);
     }
     // Hat bits (up, right, down, left) and the angle; opposite directions at once are centred.
-    const DWORD hats[][2] = {{1, 0},      {3, 4500},  {2, 9000},  {6, 13500},      {4, 18000},
-                             {12, 22500}, {8, 27000}, {9, 31500}, {5, 0xFFFFFFFF}, {10, 0xFFFFFFFF}};
+    const DWORD hats[][2] = {{1, 0},          {3, 4500},       {2, 9000},  {6, 13500},
+                             {4, 18000},      {12, 22500},     {8, 27000}, {9, 31500},
+                             {5, 0xFFFFFFFF}, {10, 0xFFFFFFFF}};
     for (const auto &hat : hats) {
         testing_joystick_hat(pad, 1, static_cast<int>(hat[0]));
         EXPECT_EQ(read(joystick).rgdwPOV[1], hat[1]) << "bits " << hat[0];
@@ -347,3 +379,91 @@ TEST_F(Input, AxesHatsAndButtonsUntilUnplugged) {
 }
 
 } // namespace
+
+TEST(Window, ClassesAreRegisteredOnceAndWindowsNeedOne) {
+    WNDCLASS window_class{};
+    window_class.lpfnWndProc = recording_proc;
+    window_class.lpszClassName = "ONCE";
+    EXPECT_NE(RegisterClassA(&window_class), 0);
+    EXPECT_EQ(RegisterClassA(&window_class), 0);
+    window_class.lpszClassName = nullptr;
+    EXPECT_EQ(RegisterClassA(&window_class), 0);
+    EXPECT_EQ(CreateWindowExA(0, "NOSUCHCLASS", "t", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
+                              nullptr, nullptr),
+              nullptr);
+    HWND window = make_window();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), WM_CREATE);
+    EXPECT_NE(platform::sdl_window(window), nullptr);
+}
+
+// A destroyed window's waiting messages go with it; the quit message its procedure posted comes
+// out only when no other message waits, also one posted after it.
+TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
+    HWND kept = make_window(), destroyed = make_window("second");
+    PostMessageA(destroyed, WM_PAINT, 1, 0);
+    PostMessageA(kept, WM_PAINT, 2, 0);
+    PostMessageA(destroyed, WM_PAINT, 3, 0);
+    DestroyWindow(destroyed);
+    PostMessageA(kept, WM_PAINT, 4, 0);
+    for (WPARAM number : {2u, 4u}) {
+        const MSG msg = next();
+        EXPECT_EQ(msg.hwnd, kept);
+        EXPECT_EQ(msg.wParam, number);
+    }
+    const MSG quit = next();
+    EXPECT_EQ(quit.message, WM_QUIT);
+    EXPECT_EQ(quit.wParam, 7u);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+
+    // The queue is bounded: it refuses when full, and gives back all it took.
+    int posted = 0;
+    while (PostMessageA(kept, WM_PAINT, 0, 0) && posted < 100000)
+        ++posted;
+    EXPECT_GT(posted, 100);
+    EXPECT_LT(posted, 100000);
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        --posted;
+    EXPECT_EQ(posted, 0);
+}
+
+TEST(Window, TheEnterOfAltEnterNeverReachesTheGame) {
+    make_window();
+    testing_key(SDL_SCANCODE_LALT, true);
+    testing_key(SDL_SCANCODE_RETURN, true, true);
+    EXPECT_FALSE(async_down(VK_RETURN));
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 0);
+    testing_key(SDL_SCANCODE_LALT, false);
+    EXPECT_FALSE(async_down(VK_RETURN)); // still held, but it began as Alt+Enter
+    testing_key(SDL_SCANCODE_RETURN, false);
+    testing_key(SDL_SCANCODE_RETURN, true);
+    EXPECT_TRUE(async_down(VK_RETURN));
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 1);
+}
+
+// The close request is dispatched as WM_CLOSE, then WM_DESTROY and the quit message; the keys
+// that let every screen through are then held, Escape not.
+TEST(Window, CloseRequestBecomesTheDestroyAndQuitMessagesAndLetsScreensThrough) {
+    HWND window = make_window();
+    seen.clear();
+    testing_close_window();
+    MSG msg = next();
+    EXPECT_EQ(msg.message, WM_CLOSE);
+    EXPECT_EQ(msg.hwnd, window);
+    DispatchMessageA(&msg);
+    EXPECT_EQ(seen, (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
+    EXPECT_EQ(next().message, WM_QUIT);
+    EXPECT_TRUE(platform::close_requested());
+    for (int vk : {VK_RETURN, VK_SPACE, int('Q')})
+        EXPECT_TRUE(async_down(vk)) << vk;
+    EXPECT_FALSE(async_down(VK_ESCAPE));
+}
+
+TEST(Window, CursorCounterShowsFromZeroUp) {
+    make_window();
+    EXPECT_EQ(ShowCursor(FALSE), -1);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    EXPECT_EQ(ShowCursor(TRUE), 0);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+}

@@ -1,0 +1,363 @@
+// The display's platform side: the keyed, stretched copy blit and its clipping, text on 8-bit
+// surfaces, and what reaches the screen (the primary surface through the palette, read back from
+// SDL's renderer after a flip).
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/display/display.h"
+#include "engine/display/palette.h"
+#include "platform/display.h"
+#include "platform/events.h"
+#include "platform/testing.h"
+#include "platform/text.h"
+#include "tests/support/headless.h"
+
+namespace {
+
+constexpr COLORREF red = RGB(250, 10, 10), white = RGB(255, 255, 255);
+
+constexpr BYTE background = 0xEE;
+
+// A surface whose pitch is its width (a row written past the right edge lands in the next row).
+void shape(IDirectDrawSurface &surface, int width, int height) {
+    surface.width = surface.pitch = width;
+    surface.height = height;
+    surface.pixels.assign(static_cast<std::size_t>(width) * height, background);
+}
+
+// A source whose pixel (x, y) is 1 + x + 16 y, so that every pixel tells where it came from; its
+// key is 5 to 6, pixels (4, 0) and (5, 0), between 4 and 7 that are copied.
+void shape_source(IDirectDrawSurface &source, int width, int height) {
+    shape(source, width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            source.pixels[y * width + x] = static_cast<BYTE>(1 + x + 16 * y);
+    source.has_color_key = true;
+    source.color_key = {5, 6};
+}
+
+// Every destination pixel against what the copy must leave there: the mapped source pixel inside
+// the target, the clip and the surface unless it is a key pixel of a keyed copy, the background
+// elsewhere (all of it for a copy wholly outside the clip; right and bottom edges are exclusive).
+TEST(Blit, EachDestinationPixelTakesItsSourcePixelInsideTheClipOnly) {
+    const RECT none{0, 0, 0, 0}; // no clipper
+    const RECT clip{2, 3, 14, 12};
+    const DWORD keyed = DDBLT_WAIT | DDBLT_KEYSRC;
+    struct Case {
+        const char *name;
+        int sw, sh, dw, dh;
+        RECT clip, to, from;
+        DWORD flags = keyed;
+    };
+    const Case cases[] = {
+        {"not keyed", 8, 2, 10, 4, none, {2, 1, 10, 3}, {0, 0, 8, 2}, DDBLT_WAIT},
+        // Enlarged from a rectangle away from the origin; shrunk, skipping rows and columns.
+        {"grown", 10, 9, 24, 20, none, {3, 2, 20, 17}, {1, 0, 6, 6}},
+        {"grown from inside", 10, 9, 24, 20, none, {3, 2, 20, 17}, {1, 2, 6, 6}},
+        {"shrunk", 10, 9, 24, 20, none, {5, 4, 9, 7}, {0, 0, 10, 9}},
+        // The 6 x 6 source 1:1 and stretched, across each edge and corner of the clip.
+        {"left", 6, 6, 16, 14, clip, {-1, 5, 5, 11}, {0, 0, 6, 6}},
+        {"top", 6, 6, 16, 14, clip, {4, 0, 10, 6}, {0, 0, 6, 6}},
+        {"right", 6, 6, 16, 14, clip, {11, 4, 17, 10}, {0, 0, 6, 6}},
+        {"bottom", 6, 6, 16, 14, clip, {5, 9, 11, 15}, {0, 0, 6, 6}},
+        {"top left", 6, 6, 16, 14, clip, {-2, -1, 4, 5}, {0, 0, 6, 6}},
+        {"bottom right", 6, 6, 16, 14, clip, {10, 8, 16, 14}, {0, 0, 6, 6}},
+        {"stretched left", 6, 6, 16, 14, clip, {-3, 4, 6, 11}, {0, 0, 6, 6}},
+        {"stretched over all", 6, 6, 16, 14, clip, {0, 1, 16, 14}, {0, 0, 6, 6}},
+        {"shrunk right bottom", 6, 6, 16, 14, clip, {12, 10, 16, 14}, {0, 0, 6, 6}},
+        {"just right of", 4, 4, 16, 14, clip, {14, 3, 18, 7}, {0, 0, 4, 4}},
+        {"just below", 4, 4, 16, 14, clip, {2, 12, 6, 16}, {0, 0, 4, 4}},
+        {"just left of", 4, 4, 16, 14, clip, {-2, 3, 2, 7}, {0, 0, 4, 4}},
+        {"just above", 4, 4, 16, 14, clip, {2, -1, 6, 3}, {0, 0, 4, 4}},
+        {"far away", 4, 4, 16, 14, clip, {200, 200, 204, 204}, {0, 0, 4, 4}},
+        {"clip past the surface", 8, 8, 16, 8, {0, 0, 640, 480}, {12, 4, 20, 12}, {0, 0, 8, 8}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        IDirectDrawSurface from, dest;
+        IDirectDrawClipper clipper;
+        shape_source(from, c.sw, c.sh);
+        shape(dest, c.dw, c.dh);
+        const bool clipped = c.clip.right > 0;
+        if (clipped) {
+            clipper.rects = {c.clip};
+            dest.clipper = &clipper;
+        }
+        ASSERT_EQ(dest.Blt(&c.to, &from, &c.from, c.flags, nullptr), DD_OK);
+        dest.clipper = nullptr;
+        const RECT seen = clipped ? c.clip : RECT{0, 0, c.dw, c.dh};
+        const int tw = c.to.right - c.to.left, th = c.to.bottom - c.to.top;
+        const int fw = c.from.right - c.from.left, fh = c.from.bottom - c.from.top;
+        for (int y = 0; y < c.dh; ++y)
+            for (int x = 0; x < c.dw; ++x) {
+                const bool inside = x >= c.to.left && x < c.to.right && y >= c.to.top &&
+                                    y < c.to.bottom && x >= seen.left && x < seen.right &&
+                                    y >= seen.top && y < seen.bottom;
+                const int sx = c.from.left + (x - c.to.left) * fw / tw;
+                const int sy = c.from.top + (y - c.to.top) * fh / th;
+                const BYTE value = inside ? from.pixels[sy * c.sw + sx] : background;
+                const bool key = inside && c.flags == keyed && (value == 5 || value == 6);
+                ASSERT_EQ(dest.pixels[y * c.dw + x], key ? background : value)
+                    << "at (" << x << ", " << y << ")";
+            }
+    }
+}
+
+TEST(Blit, RectanglesOffTheirSurfacesAreRefusedWithoutAClipper) {
+    IDirectDrawSurface from, dest;
+    shape_source(from, 4, 4);
+    shape(dest, 8, 8);
+    const RECT hanging_off{6, 0, 10, 4}, inside{0, 0, 4, 4}, past_source{2, 2, 6, 6},
+        inverted{3, 0, 1, 4};
+    EXPECT_NE(dest.Blt(&hanging_off, &from, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_NE(dest.Blt(&inside, &from, &past_source, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_NE(dest.Blt(&inside, &from, &inverted, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(dest.pixels, std::vector<BYTE>(64, background));
+    // A null source rectangle is the whole source.
+    ASSERT_EQ(dest.Blt(&inside, &from, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(dest.pixels[3 * 8 + 3], 1 + 3 + 3 * 16);
+}
+
+// Text on a surface of exactly width x height bytes (see shape), drawn through a grey ramp with a
+// red entry (3) and a white one (9).
+struct TextSurface : ::testing::Test {
+    IDirectDrawPalette palette;
+    IDirectDrawSurface surface;
+
+    void SetUp() override {
+        for (int i = 0; i < 256; ++i)
+            palette.entries[i] = {static_cast<BYTE>(i), static_cast<BYTE>(i), 0, PC_NOCOLLAPSE};
+        palette.entries[3] = {250, 10, 10, PC_NOCOLLAPSE};
+        palette.entries[9] = {255, 255, 255, PC_NOCOLLAPSE};
+        clear();
+        surface.palette = &palette;
+    }
+    void clear(int width = 200, int height = 40) { shape(surface, width, height); }
+
+    // Draws the first `length` bytes (all when -1) with a fresh context; returns TextOutA's result.
+    BOOL text_out(const char *text, int x, int y, COLORREF color, int mode = TRANSPARENT,
+                  int length = -1) {
+        HDC dc = nullptr;
+        EXPECT_EQ(surface.GetDC(&dc), DD_OK);
+        if (dc == nullptr)
+            return FALSE;
+        SetTextColor(dc, color);
+        SetBkMode(dc, mode);
+        const BOOL result =
+            TextOutA(dc, x, y, text, length < 0 ? static_cast<int>(std::strlen(text)) : length);
+        EXPECT_EQ(surface.ReleaseDC(dc), DD_OK);
+        return result;
+    }
+
+    int count(BYTE value) const {
+        return static_cast<int>(std::ranges::count(surface.pixels, value));
+    }
+
+    // The first and last rows and columns that hold the index.
+    struct Box {
+        int top, bottom, left, right;
+    };
+    Box ink_box(BYTE ink) const {
+        Box box{surface.height, -1, surface.width, -1};
+        for (int y = 0; y < surface.height; ++y)
+            for (int x = 0; x < surface.width; ++x)
+                if (surface.pixels[y * surface.pitch + x] == ink)
+                    box = {std::min(box.top, y), y, std::min(box.left, x), std::max(box.right, x)};
+        return box;
+    }
+};
+
+TEST_F(TextSurface, InkIsTheNearestIndexOnTheBackgroundOrOnWhitePaperInABoldSansFont) {
+    ASSERT_EQ(text_out("Lap 3", 10, 5, RGB(240, 20, 5)), TRUE);
+    const int ink = count(3);
+    EXPECT_GT(ink, 30);
+    EXPECT_EQ(ink + count(background), 200 * 40); // solid: ink or the untouched background
+    const Box box = ink_box(3);
+    EXPECT_GE(box.left, 10);
+    EXPECT_GE(box.top, 5);
+    // White goes to the exact white entry, not to the near-white grey ramp.
+    clear();
+    ASSERT_EQ(text_out("Lap 3", 10, 5, white), TRUE);
+    EXPECT_EQ(count(9), ink);
+    // Opaque: the text's box is filled with the white entry.
+    clear();
+    ASSERT_EQ(text_out("Go", 20, 10, red, OPAQUE), TRUE);
+    EXPECT_GT(count(3), 0);
+    EXPECT_GT(count(9), count(3));
+    EXPECT_EQ(count(3) + count(9) + count(background), 200 * 40);
+
+    // The font is bold sans at the game's size.
+    clear();
+    ASSERT_EQ(text_out("PRESS SPACEBAR TO GO!", 0, 0, white), TRUE);
+    const Box caps = ink_box(9);
+    EXPECT_GE(caps.bottom - caps.top + 1, 9);
+    EXPECT_LE(caps.bottom - caps.top + 1, 12);
+    // About a third of the 640-pixel screen: the title centres it by starting at x 220.
+    EXPECT_GE(caps.right - caps.left + 1, 180);
+    EXPECT_LE(caps.right - caps.left + 1, 220);
+    clear();
+    ASSERT_EQ(text_out("Pellowind - 10 gjy", 0, 0, white), TRUE);
+    const Box full = ink_box(9);
+    EXPECT_GE(full.bottom - full.top + 1, 13);
+    EXPECT_LE(full.bottom - full.top + 1, 16);
+}
+
+// Across each edge and corner of a 30 x 12 surface the text shows exactly the part of it that
+// lands there, as drawn whole on a large surface; far away nothing is drawn.
+TEST_F(TextSurface, TextIsClippedAtEveryEdgeWithoutShifting) {
+    clear(300, 300);
+    ASSERT_EQ(text_out("WWW", 100, 100, red), TRUE);
+    const std::vector<BYTE> whole = surface.pixels;
+    const int corners[][2] = {{-8, -6}, {20, -6}, {-8, 6}, {20, 6}, {-30, 0}, {5, -10}};
+    for (const auto &[x, y] : corners) {
+        SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+        clear(30, 12);
+        ASSERT_EQ(text_out("WWW", x, y, red), TRUE);
+        for (int row = 0; row < 12; ++row)
+            for (int column = 0; column < 30; ++column)
+                ASSERT_EQ(surface.pixels[row * 30 + column],
+                          whole[(row - y + 100) * 300 + column - x + 100])
+                    << column << "," << row;
+        EXPECT_GT(count(3), 0);
+    }
+    for (const auto &[x, y] : {std::pair{-1000, 5}, {5, 1000}, {2147483000, 0}, {-2147483000, 0}}) {
+        clear(30, 12);
+        EXPECT_EQ(text_out("WWW", x, y, red), TRUE) << x << "," << y;
+        EXPECT_EQ(count(background), 30 * 12);
+    }
+}
+
+TEST_F(TextSurface, RecentlyEvictedStringsDrawTheSameAgain) {
+    ASSERT_EQ(text_out("Pellowind - 3", 0, 0, red), TRUE);
+    const std::vector<BYTE> first = surface.pixels;
+    // More distinct strings than the cache holds, then the first one again.
+    for (int i = 0; i < 40; ++i) {
+        clear();
+        ASSERT_EQ(text_out(("Pellowind - " + std::to_string(i + 10)).c_str(), 0, 0, red), TRUE);
+    }
+    clear();
+    ASSERT_EQ(text_out("Pellowind - 3", 0, 0, red), TRUE);
+    EXPECT_EQ(surface.pixels, first);
+    // Only the first `length` bytes count.
+    clear();
+    EXPECT_EQ(text_out("Pellowind - 3 and more", 0, 0, red, TRANSPARENT, 13), TRUE);
+    EXPECT_EQ(surface.pixels, first);
+}
+
+TEST_F(TextSurface, ContextsAreRefusedWhereTheSurfaceCannotGiveOne) {
+    // (A failing or locked surface: the display layer's text tests.)
+    HDC dc = nullptr, second = nullptr;
+    ASSERT_EQ(surface.GetDC(&dc), DD_OK);
+    EXPECT_NE(surface.GetDC(&second), DD_OK); // one context per surface at a time
+    EXPECT_EQ(surface.ReleaseDC(dc), DD_OK);
+    EXPECT_NE(surface.ReleaseDC(dc), DD_OK);
+    // A released context no longer draws.
+    EXPECT_EQ(SetTextColor(dc, 0), CLR_INVALID);
+    EXPECT_EQ(SetBkMode(dc, TRANSPARENT), 0);
+    EXPECT_EQ(TextOutA(dc, 0, 0, "x", 1), FALSE);
+    EXPECT_EQ(count(background), 200 * 40);
+
+    // A back buffer draws through its primary surface's palette; without any palette, no context.
+    IDirectDrawSurface primary;
+    primary.palette = &palette;
+    surface.palette = nullptr;
+    EXPECT_NE(surface.GetDC(&dc), DD_OK);
+    surface.owner = &primary;
+    ASSERT_EQ(surface.GetDC(&dc), DD_OK);
+    EXPECT_EQ(surface.ReleaseDC(dc), DD_OK);
+}
+
+// The colour SDL shows at the centre of picture pixel (x, y); the picture is letterboxed to 4:3
+// in the middle of the output.
+struct Screen {
+    std::vector<Uint32> shown;
+    int width = 0, height = 0;
+    double scale = 0;
+    Screen() {
+        SDL_Renderer *renderer = SDL_GetRenderer(platform::sdl_window(main_window));
+        EXPECT_EQ(SDL_GetRendererOutputSize(renderer, &width, &height), 0);
+        shown.resize(static_cast<std::size_t>(width) * height);
+        EXPECT_EQ(SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, shown.data(),
+                                       width * 4),
+                  0);
+        scale = std::min(width / 640.0, height / 480.0);
+    }
+    Uint32 at(int x, int y) const {
+        const int ox = static_cast<int>((width - 640 * scale) / 2 + (x + 0.5) * scale);
+        const int oy = static_cast<int>((height - 480 * scale) / 2 + (y + 0.5) * scale);
+        return shown[static_cast<std::size_t>(oy) * width + ox];
+    }
+};
+
+Uint32 argb(const PALETTEENTRY &c) {
+    return 0xFF000000u | (Uint32(c.peRed) << 16) | (Uint32(c.peGreen) << 8) | c.peBlue;
+}
+
+} // namespace
+
+TEST(Presentation, TheScreenShowsEveryPixelThroughThePalette) {
+    ASSERT_NE(open_test_window(), nullptr);
+    ASSERT_EQ(display_init(640, 480, 8), 1);
+    PALETTEENTRY palette[256];
+    for (int i = 0; i < 256; ++i)
+        palette[i] = PALETTEENTRY{BYTE(i), BYTE(255 - i), BYTE(i * 37), 4};
+    palette_set_all(palette);
+    // Runs of 4 pixels, different along both axes, so that a pixel read from the wrong column
+    // or row (within an 8-pixel read, or a row off by the pitch) shows another colour; every
+    // index, 0 to 255, is among them.
+    auto index_at = [](int x, int y) { return BYTE((x / 4 + 3 * (y / 4)) % 256); };
+    display_lock_back();
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            back_buffer[y * back_pitch + x] = index_at(x, y);
+    display_unlock_back();
+    ASSERT_EQ(display_flip(), 1);
+
+    const Screen screen;
+    std::vector<bool> compared(256);
+    // Only pixels inside a run: nearest-neighbour rounding at run edges is SDL's.
+    for (int y = 1; y < 480; y += (y % 4 == 1 ? 1 : 3))
+        for (int x = 1; x < 640; x += (x % 4 == 1 ? 1 : 3)) {
+            ASSERT_EQ(screen.at(x, y), argb(palette[index_at(x, y)])) << "pixel " << x << "," << y;
+            compared[index_at(x, y)] = true;
+        }
+    EXPECT_EQ(compared, std::vector<bool>(256, true));
+    display_shutdown();
+}
+
+// A flip of the frame the screen already shows is not handed over again; any change of a pixel,
+// also in the last row, or of the palette is.
+TEST(Presentation, EveryChangeReachesTheScreenAcrossFlipsOfTheSameFrame) {
+    ASSERT_NE(open_test_window(), nullptr);
+    ASSERT_EQ(display_init(640, 480, 8), 1);
+    testing_use_virtual_clock(0, 0);
+    PALETTEENTRY palette[256] = {};
+    palette[1] = {200, 10, 10, 4};
+    palette[2] = {10, 200, 10, 4};
+    palette_set_all(palette);
+    auto flip_filled = [](BYTE corner) {
+        display_fill_surface(back_surface, 1);
+        display_lock_back();
+        back_buffer[479 * back_pitch + 639] = corner;
+        display_unlock_back();
+        ASSERT_EQ(display_flip(), 1);
+    };
+    flip_filled(1);
+    flip_filled(1);
+    EXPECT_EQ(Screen().at(639, 479), 0xFFC80A0Au);
+    flip_filled(2);
+    EXPECT_EQ(Screen().at(639, 479), 0xFF0AC80Au);
+    const PALETTEENTRY blue{10, 10, 200, 4};
+    palette_set_entry(2, &blue);
+    flip_filled(2);
+    EXPECT_EQ(Screen().at(639, 479), 0xFF0A0AC8u);
+    EXPECT_EQ(Screen().at(320, 240), 0xFFC80A0Au);
+    testing_use_real_clock();
+    display_shutdown();
+}
