@@ -4,11 +4,11 @@
 // (enumeration, ranges, hats, buttons, unplugging) on SDL's virtual joysticks.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <SDL.h>
 
 #include "platform/events.h"
 #include "platform/input.h"
@@ -17,18 +17,18 @@
 #include "tests/support/headless.h"
 
 namespace {
+
 std::vector<UINT> seen;
 
 LRESULT recording_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     seen.push_back(message);
-    if (message == WM_DESTROY) {
-        PostQuitMessage(7);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wparam, lparam);
+    if (message != WM_DESTROY)
+        return DefWindowProcA(window, message, wparam, lparam);
+    PostQuitMessage(7);
+    return 0;
 }
 
-HWND make_window(const char *title = "t") {
+HWND make_window() {
     static const bool registered = [] {
         WNDCLASS window_class{};
         window_class.lpfnWndProc = recording_proc;
@@ -36,10 +36,8 @@ HWND make_window(const char *title = "t") {
         return RegisterClassA(&window_class) != 0;
     }();
     EXPECT_TRUE(registered);
-    HWND window = CreateWindowExA(0, "RECORDING", title, WS_POPUP | WS_VISIBLE, 0, 0, 64, 48,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    EXPECT_NE(window, nullptr);
-    return window;
+    return CreateWindowExA(0, "RECORDING", "t", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 MSG next() {
@@ -48,12 +46,8 @@ MSG next() {
     return msg;
 }
 
-std::vector<DIDEVICEINSTANCEA> offered;
-BOOL enum_result = DIENUM_CONTINUE;
-
-BOOL remember_offered(const DIDEVICEINSTANCEA *instance, void *) {
-    offered.push_back(*instance);
-    return enum_result;
+bool async_down(int virtual_key) {
+    return (GetAsyncKeyState(virtual_key) & 0x8000) != 0;
 }
 
 // The keys set in a keyboard state; a value other than 0x80 shows as a negative key.
@@ -65,8 +59,12 @@ std::vector<int> bytes_set(const BYTE (&keys)[256]) {
     return set;
 }
 
-bool async_down(int virtual_key) {
-    return (GetAsyncKeyState(virtual_key) & 0x8000) != 0;
+std::vector<DIDEVICEINSTANCEA> offered;
+BOOL enum_result = DIENUM_CONTINUE;
+
+BOOL remember_offered(const DIDEVICEINSTANCEA *instance, void *) {
+    offered.push_back(*instance);
+    return enum_result;
 }
 
 class Input : public ::testing::Test {
@@ -76,7 +74,6 @@ protected:
         ASSERT_EQ(DirectInputCreateA(main_instance, 0x0500, &object, nullptr), DI_OK);
     }
     void TearDown() override {
-        testing_clear_faults();
         for (IDirectInputDevice *device : devices)
             device->Release();
         for (int pad : pads)
@@ -84,14 +81,15 @@ protected:
         object->Release();
     }
 
-    IDirectInputDevice *create(const GUID &guid, const DIDATAFORMAT &format) {
+    // A device with its data format set, as the second interface.
+    IDirectInputDevice2 *create(const GUID &guid, const DIDATAFORMAT &format) {
         IDirectInputDevice *device = nullptr;
+        IDirectInputDevice2 *second = nullptr;
         EXPECT_EQ(object->CreateDevice(guid, &device, nullptr), DI_OK);
-        if (device != nullptr) {
-            devices.push_back(device);
-            EXPECT_EQ(device->SetDataFormat(&format), DI_OK);
-        }
-        return device;
+        EXPECT_EQ(device->SetDataFormat(&format), DI_OK);
+        EXPECT_EQ(device->QueryInterface(IID_IDirectInputDevice2A, &second), DI_OK);
+        devices.insert(devices.end(), {device, second});
+        return second;
     }
 
     // The system keyboard, acquired.
@@ -106,32 +104,11 @@ protected:
     static void expect_views(IDirectInputDevice *keyboard, std::vector<int> want, int vk = 0,
                              bool async = false) {
         BYTE keys[256];
+        std::memset(keys, 0x55, sizeof keys); // a read overwrites every byte
         EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
         EXPECT_EQ(bytes_set(keys), want);
         if (vk != 0)
             EXPECT_EQ(async_down(vk), async) << "virtual key " << vk;
-    }
-
-    // The joystick offered at `index`, as the second interface, with its data format set.
-    IDirectInputDevice2 *offered_joystick(std::size_t index = 0) {
-        offered.clear();
-        object->EnumDevices(DIDEVTYPE_JOYSTICK, remember_offered, nullptr, DIEDFL_ATTACHEDONLY);
-        EXPECT_GT(offered.size(), index);
-        IDirectInputDevice *device =
-            offered.size() <= index ? nullptr : create(offered[index].guidInstance, c_dfDIJoystick);
-        IDirectInputDevice2 *polled = nullptr;
-        if (device != nullptr)
-            EXPECT_EQ(device->QueryInterface(IID_IDirectInputDevice2A, &polled), DI_OK);
-        if (polled != nullptr)
-            devices.push_back(polled);
-        return polled;
-    }
-
-    int attach(const char *name, int axes, int buttons, int hats) {
-        const int pad = testing_attach_joystick(name, axes, buttons, hats);
-        EXPECT_GE(pad, 0);
-        pads.push_back(pad);
-        return pad;
     }
 
     static DIJOYSTATE read(IDirectInputDevice2 *device) {
@@ -148,10 +125,7 @@ protected:
 
 TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
     // SDL scancodes (USB usage numbers) and the DirectInput key each must light.
-    const struct {
-        int scancode;
-        BYTE key;
-    } pc_keyboard[] = {
+    const std::pair<int, BYTE> pc_keyboard[] = {
         // clang-format off
     {41, DIK_ESCAPE}, {30, DIK_1}, {31, DIK_2}, {32, DIK_3}, {33, DIK_4}, {34, DIK_5}, {35, DIK_6},
     {36, DIK_7}, {37, DIK_8}, {38, DIK_9}, {39, DIK_0}, {45, DIK_MINUS}, {46, DIK_EQUALS},
@@ -183,14 +157,11 @@ TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
         // clang-format on
     };
     IDirectInputDevice *device = keyboard();
-    BYTE keys[256];
-    for (const auto &key : pc_keyboard) {
-        SCOPED_TRACE("scancode " + std::to_string(key.scancode));
-        testing_key(key.scancode, true);
-        std::memset(keys, 0x55, sizeof keys); // a read overwrites every byte
-        ASSERT_EQ(device->GetDeviceState(sizeof keys, keys), DI_OK);
-        EXPECT_EQ(bytes_set(keys), std::vector<int>{key.key});
-        testing_key(key.scancode, false);
+    for (const auto &[scancode, key] : pc_keyboard) {
+        SCOPED_TRACE("scancode " + std::to_string(scancode));
+        testing_key(scancode, true);
+        expect_views(device, {key});
+        testing_key(scancode, false);
         expect_views(device, {});
     }
 }
@@ -199,20 +170,21 @@ TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
 // the device and once by GetAsyncKeyState, each on its own; a held key stays down for both.
 TEST_F(Input, AKeyTappedBetweenTwoReadsIsSeenOnceByEachView) {
     IDirectInputDevice *device = keyboard();
+    auto tap = [](int scancode) {
+        testing_key(scancode, true);
+        testing_key(scancode, false);
+    };
     // Before a view has read a key there is no "between two reads": a tap taken from the event
     // queue before then is not kept (the device's read takes the taps in the queue here).
-    testing_key(SDL_SCANCODE_RETURN, true);
-    testing_key(SDL_SCANCODE_RETURN, false);
+    tap(SDL_SCANCODE_RETURN);
     expect_views(device, {}, VK_RETURN, false);
     // A tap still in the queue when GetAsyncKeyState first asks for its key is seen.
-    testing_key(SDL_SCANCODE_TAB, true);
-    testing_key(SDL_SCANCODE_TAB, false);
+    tap(SDL_SCANCODE_TAB);
     EXPECT_TRUE(async_down(VK_TAB));
     EXPECT_FALSE(async_down(VK_TAB));
     expect_views(device, {DIK_TAB});
 
-    testing_key(SDL_SCANCODE_RETURN, true);
-    testing_key(SDL_SCANCODE_RETURN, false);
+    tap(SDL_SCANCODE_RETURN);
     expect_views(device, {DIK_RETURN});
     expect_views(device, {}, VK_RETURN, true);
     EXPECT_FALSE(async_down(VK_RETURN));
@@ -225,8 +197,7 @@ TEST_F(Input, AKeyTappedBetweenTwoReadsIsSeenOnceByEachView) {
 
     // A tap, and a held key, before the window loses the focus are let go with everything else.
     EXPECT_FALSE(async_down('Q'));
-    testing_key(SDL_SCANCODE_Q, true);
-    testing_key(SDL_SCANCODE_Q, false);
+    tap(SDL_SCANCODE_Q);
     testing_key(SDL_SCANCODE_LEFT, true);
     EXPECT_TRUE(async_down(VK_LEFT));
     EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_LEFT], 1);
@@ -245,19 +216,16 @@ TEST_F(Input, KeysHeldBySourcesReachBothViews) {
     expect_views(device, {DIK_W}); // held, not latched
     key_source_hold(KeySource::pad2, DIK_W, false);
     expect_views(device, {}, 'W', false);
-
     // A tap between two reads: seen once by each view, then up.
     key_source_hold(KeySource::computer1, DIK_RETURN, true);
     key_source_hold(KeySource::computer1, DIK_RETURN, false);
     expect_views(device, {DIK_RETURN});
     expect_views(device, {}, VK_RETURN, true);
     EXPECT_FALSE(async_down(VK_RETURN));
-
     // Letting go of everything forgets unseen taps too.
     key_source_hold(KeySource::pad1, DIK_SPACE, true);
     key_source_release_all(KeySource::pad1);
     expect_views(device, {}, VK_SPACE, false);
-
     // Replay-only: the keyboard's own Right and a gamepad's A are not heard; the replay's are.
     testing_key(SDL_SCANCODE_RIGHT, true);
     key_source_hold(KeySource::pad1, DIK_A, true);
@@ -286,46 +254,33 @@ TEST_F(Input, MisuseGetsItsResultAndWritesNothingUnasked) {
     EXPECT_EQ(device->Acquire(), DI_OK);
     EXPECT_EQ(device->Acquire(), DI_NOEFFECT);
     EXPECT_EQ(device->SetDataFormat(&c_dfDIKeyboard), DIERR_ACQUIRED);
-    BYTE small[16];
-    std::memset(small, 0x55, sizeof small);
-    EXPECT_EQ(device->GetDeviceState(sizeof small, small), DIERR_INVALIDPARAM);
-    EXPECT_EQ(small[0], 0x55);
-
+    EXPECT_EQ(device->GetDeviceState(16, keys), DIERR_INVALIDPARAM);
+    EXPECT_EQ(keys[0], 0x55);
     testing_key(SDL_SCANCODE_A, true);
     EXPECT_EQ(device->Unacquire(), DI_OK);
     EXPECT_EQ(device->GetDeviceState(sizeof keys, keys), DIERR_NOTACQUIRED);
     EXPECT_TRUE(bytes_set(keys).empty()); // a failed read shows nothing held
 }
 
-TEST_F(Input, EnumerationOffersAttachedJoysticksInOrder) {
+// Two joysticks offered in order, the second's long name cut to fit; the second, opened by its
+// instance GUID, with its axes scaled into their ranges, its hats and buttons; unplugged, it is
+// lost for good.
+TEST_F(Input, JoysticksAreOfferedOpenedReadAndLost) {
     object->EnumDevices(DIDEVTYPE_JOYSTICK, remember_offered, nullptr, DIEDFL_ATTACHEDONLY);
     EXPECT_TRUE(offered.empty());
-    attach("First Pad", 2, 2, 0);
-    const int second = attach(std::string(300, 'n').c_str(), 2, 8, 0);
+    pads.push_back(testing_attach_joystick("First Pad", 2, 2, 0));
+    const int pad = testing_attach_joystick(std::string(300, 'n').c_str(), 3, 40, 2); // X, Y, Z
+    pads.push_back(pad);
     object->EnumDevices(DIDEVTYPE_JOYSTICK, remember_offered, nullptr, DIEDFL_ATTACHEDONLY);
     ASSERT_EQ(offered.size(), 2u);
     EXPECT_STREQ(offered[0].tszProductName, "First Pad");
-    EXPECT_EQ(std::string(offered[1].tszProductName), std::string(259, 'n')); // cut to fit
-
-    // Each instance GUID opens its own joystick.
-    testing_joystick_button(second, 5, true);
-    IDirectInputDevice2 *polled = offered_joystick(1);
-    ASSERT_NE(polled, nullptr);
-    ASSERT_EQ(polled->Acquire(), DI_OK);
-    EXPECT_EQ(read(polled).rgbButtons[5], 0x80);
-
+    EXPECT_EQ(std::string(offered[1].tszProductName), std::string(259, 'n'));
+    IDirectInputDevice2 *joystick = create(offered[1].guidInstance, c_dfDIJoystick);
     offered.clear();
     enum_result = DIENUM_STOP;
     object->EnumDevices(DIDEVTYPE_JOYSTICK, remember_offered, nullptr, DIEDFL_ATTACHEDONLY);
     EXPECT_EQ(offered.size(), 1u);
-    enum_result = DIENUM_CONTINUE;
-}
 
-// One joystick's axes scaled into their ranges, its hats and buttons; unplugged, it is lost.
-TEST_F(Input, AxesHatsAndButtonsUntilUnplugged) {
-    const int pad = attach("Pad", 3, 40, 2); // X, Y and Z only
-    IDirectInputDevice2 *joystick = offered_joystick();
-    ASSERT_NE(joystick, nullptr);
     auto set_range = [&](DWORD offset, LONG min, LONG max, DWORD header = sizeof(DIPROPHEADER)) {
         DIPROPRANGE range{{sizeof(DIPROPRANGE), header, offset, DIPH_BYOFFSET}, min, max};
         return joystick->SetProperty(DIPROP_RANGE, &range.diph);
@@ -350,19 +305,17 @@ TEST_F(Input, AxesHatsAndButtonsUntilUnplugged) {
         for (int axis = 0; axis < 3; ++axis)
             testing_joystick_axis(pad, axis, static_cast<int>(c[0]));
         const DIJOYSTATE state = read(joystick);
-        EXPECT_EQ(state.lX, c[1]) << c[0];
-        EXPECT_EQ(state.lY, c[2]) << c[0];
-        EXPECT_EQ(state.lZ, c[3]) << c[0];
-        EXPECT_EQ(state.lRx, 0); // axes the joystick lacks
-        EXPECT_EQ(state.rglSlider[1], 0);
+        EXPECT_EQ(std::vector<LONG>({state.lX, state.lY, state.lZ, state.lRx, state.rglSlider[1]}),
+                  std::vector<LONG>({c[1], c[2], c[3], 0, 0})) // the last two: axes it lacks
+            << c[0];
     }
     // Hat bits (up, right, down, left) and the angle; opposite directions at once are centred.
     const DWORD hats[][2] = {{1, 0},          {3, 4500},       {2, 9000},  {6, 13500},
                              {4, 18000},      {12, 22500},     {8, 27000}, {9, 31500},
                              {5, 0xFFFFFFFF}, {10, 0xFFFFFFFF}};
-    for (const auto &hat : hats) {
-        testing_joystick_hat(pad, 1, static_cast<int>(hat[0]));
-        EXPECT_EQ(read(joystick).rgdwPOV[1], hat[1]) << "bits " << hat[0];
+    for (const auto &[bits, angle] : hats) {
+        testing_joystick_hat(pad, 1, static_cast<int>(bits));
+        EXPECT_EQ(read(joystick).rgdwPOV[1], angle) << "bits " << bits;
     }
     for (int i = 0; i < 40; ++i)
         testing_joystick_button(pad, i, i % 3 == 0);
@@ -392,18 +345,16 @@ TEST(Window, ClassesAreRegisteredOnceAndWindowsNeedOne) {
                               nullptr, nullptr),
               nullptr);
     HWND window = make_window();
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.front(), WM_CREATE);
+    EXPECT_EQ(seen.at(0), WM_CREATE);
     EXPECT_NE(platform::sdl_window(window), nullptr);
 }
 
 // A destroyed window's waiting messages go with it; the quit message its procedure posted comes
-// out only when no other message waits, also one posted after it.
+// out only when no other message waits, also one posted after it. The queue is bounded.
 TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
-    HWND kept = make_window(), destroyed = make_window("second");
-    PostMessageA(destroyed, WM_PAINT, 1, 0);
-    PostMessageA(kept, WM_PAINT, 2, 0);
-    PostMessageA(destroyed, WM_PAINT, 3, 0);
+    HWND kept = make_window(), destroyed = make_window();
+    for (auto [window, number] : {std::pair{destroyed, 1}, {kept, 2}, {destroyed, 3}})
+        PostMessageA(window, WM_PAINT, number, 0);
     DestroyWindow(destroyed);
     PostMessageA(kept, WM_PAINT, 4, 0);
     for (WPARAM number : {2u, 4u}) {
@@ -417,7 +368,6 @@ TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
 
-    // The queue is bounded: it refuses when full, and gives back all it took.
     int posted = 0;
     while (PostMessageA(kept, WM_PAINT, 0, 0) && posted < 100000)
         ++posted;
@@ -426,20 +376,6 @@ TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         --posted;
     EXPECT_EQ(posted, 0);
-}
-
-TEST(Window, TheEnterOfAltEnterNeverReachesTheGame) {
-    make_window();
-    testing_key(SDL_SCANCODE_LALT, true);
-    testing_key(SDL_SCANCODE_RETURN, true, true);
-    EXPECT_FALSE(async_down(VK_RETURN));
-    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 0);
-    testing_key(SDL_SCANCODE_LALT, false);
-    EXPECT_FALSE(async_down(VK_RETURN)); // still held, but it began as Alt+Enter
-    testing_key(SDL_SCANCODE_RETURN, false);
-    testing_key(SDL_SCANCODE_RETURN, true);
-    EXPECT_TRUE(async_down(VK_RETURN));
-    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 1);
 }
 
 // The close request is dispatched as WM_CLOSE, then WM_DESTROY and the quit message; the keys
@@ -460,8 +396,21 @@ TEST(Window, CloseRequestBecomesTheDestroyAndQuitMessagesAndLetsScreensThrough) 
     EXPECT_FALSE(async_down(VK_ESCAPE));
 }
 
-TEST(Window, CursorCounterShowsFromZeroUp) {
+// The Enter of Alt+Enter never reaches the game, also once Alt is let go; the cursor's counter
+// shows it from zero up.
+TEST(Window, AltEnterAndTheCursor) {
     make_window();
+    testing_key(SDL_SCANCODE_LALT, true);
+    testing_key(SDL_SCANCODE_RETURN, true, true);
+    EXPECT_FALSE(async_down(VK_RETURN));
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 0);
+    testing_key(SDL_SCANCODE_LALT, false);
+    EXPECT_FALSE(async_down(VK_RETURN));
+    testing_key(SDL_SCANCODE_RETURN, false);
+    testing_key(SDL_SCANCODE_RETURN, true);
+    EXPECT_TRUE(async_down(VK_RETURN));
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 1);
+
     EXPECT_EQ(ShowCursor(FALSE), -1);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
     EXPECT_EQ(ShowCursor(TRUE), 0);
