@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,26 +16,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DataPaths : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/dw_data_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
+struct DataPaths : ::testing::Test {
+    const fs::path root = ::testing::TempDir() + "dw_data_" + std::to_string(::getpid());
     void TearDown() override {
         fs::remove_all(root);
         unsetenv("DIRTWHIRL_DATA");
     }
     // Makes the folder, or the file (with its folder), under the root; returns its path.
     std::string make(const std::string &name, bool folder = true) {
-        const fs::path path = root / name;
-        fs::create_directories(folder ? path : path.parent_path());
+        fs::create_directories(folder ? root / name : (root / name).parent_path());
         if (!folder)
-            std::ofstream(path) << "x";
-        return path.string();
+            std::ofstream(root / name) << "x";
+        return (root / name).string();
     }
-    fs::path root;
 };
 
 TEST_F(DataPaths, CandidatesComeInOrderAbsoluteAndNormalised) {
@@ -52,26 +46,28 @@ TEST_F(DataPaths, CandidatesComeInOrderAbsoluteAndNormalised) {
     EXPECT_EQ(data_folder_candidates("").size(), 2u);
 }
 
+// Only a folder with images/, cars/ and sounds/, each a folder, holds the data; the first such
+// candidate is found.
 TEST_F(DataPaths, OnlyAFolderWithAllThreeSubfoldersHoldsTheData) {
     for (const char *sub : {"partial/images", "partial/cars", "file/images", "file/cars",
                             "full/images", "full/cars", "full/sounds"})
         make(sub);
-    make("file/sounds", false); // a file, not a folder
-    EXPECT_FALSE(holds_game_data((root / "partial").string()));
-    EXPECT_FALSE(holds_game_data((root / "file").string()));
+    make("file/sounds", false);
+    for (const char *folder : {"missing", "file", "partial"})
+        EXPECT_FALSE(holds_game_data((root / folder).string())) << folder;
     EXPECT_TRUE(holds_game_data((root / "full").string()));
-
+    std::vector<DataFolder> candidates;
+    for (const char *folder : {"missing", "partial", "full"})
+        candidates.push_back({(root / folder).string(), folder, true});
     std::string found;
-    const std::vector<DataFolder> candidates = {{(root / "missing").string(), "a", true},
-                                                {(root / "partial").string(), "b", true},
-                                                {(root / "full").string(), "c", false}};
     ASSERT_TRUE(find_data_folder(candidates, found));
     EXPECT_EQ(found, (root / "full").string());
-    EXPECT_FALSE(find_data_folder({candidates[0], candidates[1]}, found));
+    candidates.pop_back();
+    EXPECT_FALSE(find_data_folder(candidates, found));
 }
 
 TEST_F(DataPaths, FileProblemsAreNamedWithoutOpeningPipes) {
-    const std::string fifo = (root / "pipe").string();
+    const std::string fifo = make("pipe") + "/fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::pair<std::string, std::string> cases[] = {
         {make("images/intro.bmp", false), ""},

@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -29,12 +30,8 @@ LRESULT recording_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
 }
 
 HWND make_window() {
-    static const bool registered = [] {
-        WNDCLASS window_class{};
-        window_class.lpfnWndProc = recording_proc;
-        window_class.lpszClassName = "RECORDING";
-        return RegisterClassA(&window_class) != 0;
-    }();
+    static const WNDCLASS recording{.lpfnWndProc = recording_proc, .lpszClassName = "RECORDING"};
+    static const bool registered = RegisterClassA(&recording) != 0;
     EXPECT_TRUE(registered);
     return CreateWindowExA(0, "RECORDING", "t", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr,
                            nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -48,15 +45,6 @@ MSG next() {
 
 bool async_down(int virtual_key) {
     return (GetAsyncKeyState(virtual_key) & 0x8000) != 0;
-}
-
-// The keys set in a keyboard state; a value other than 0x80 shows as a negative key.
-std::vector<int> bytes_set(const BYTE (&keys)[256]) {
-    std::vector<int> set;
-    for (int i = 0; i < 256; ++i)
-        if (keys[i] != 0)
-            set.push_back(keys[i] == 0x80 ? i : -i);
-    return set;
 }
 
 std::vector<DIDEVICEINSTANCEA> offered;
@@ -99,14 +87,18 @@ protected:
         return device;
     }
 
-    // The keys the keyboard device reports down; then, when `vk` is given, that GetAsyncKeyState
-    // says `async` for it.
+    // The keys the keyboard device reports down (a value other than 0x80 shows as a negative
+    // key); then, when `vk` is given, that GetAsyncKeyState says `async` for it.
     static void expect_views(IDirectInputDevice *keyboard, std::vector<int> want, int vk = 0,
                              bool async = false) {
         BYTE keys[256];
         std::memset(keys, 0x55, sizeof keys); // a read overwrites every byte
         EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
-        EXPECT_EQ(bytes_set(keys), want);
+        std::vector<int> set;
+        for (int i = 0; i < 256; ++i)
+            if (keys[i] != 0)
+                set.push_back(keys[i] == 0x80 ? i : -i);
+        EXPECT_EQ(set, want);
         if (vk != 0)
             EXPECT_EQ(async_down(vk), async) << "virtual key " << vk;
     }
@@ -252,7 +244,7 @@ TEST_F(Input, MisuseGetsItsResultAndWritesNothingUnasked) {
     testing_key(SDL_SCANCODE_A, true);
     EXPECT_EQ(device->Unacquire(), DI_OK);
     EXPECT_EQ(device->GetDeviceState(sizeof keys, keys), DIERR_NOTACQUIRED);
-    EXPECT_TRUE(bytes_set(keys).empty()); // a failed read shows nothing held
+    EXPECT_EQ(std::count(keys, keys + 256, 0), 256); // a failed read shows nothing held
 }
 
 // Two joysticks offered in order, the second's long name cut to fit; the second, opened by its
@@ -350,9 +342,7 @@ TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
 // close request is dispatched as WM_CLOSE, then WM_DESTROY and the quit message; the keys that
 // let every screen through are then held, Escape not.
 TEST(Window, ClassesAndTheCloseRequest) {
-    WNDCLASS window_class{};
-    window_class.lpfnWndProc = recording_proc;
-    window_class.lpszClassName = "ONCE";
+    WNDCLASS window_class{.lpfnWndProc = recording_proc, .lpszClassName = "ONCE"};
     EXPECT_NE(RegisterClassA(&window_class), 0);
     EXPECT_EQ(RegisterClassA(&window_class), 0);
     window_class.lpszClassName = nullptr;
