@@ -48,11 +48,10 @@ bool async_down(int virtual_key) {
 }
 
 std::vector<DIDEVICEINSTANCEA> offered;
-BOOL enum_result = DIENUM_CONTINUE;
 
 BOOL remember_offered(const DIDEVICEINSTANCEA *instance, void *) {
     offered.push_back(*instance);
-    return enum_result;
+    return DIENUM_CONTINUE;
 }
 
 class Input : public ::testing::Test {
@@ -115,34 +114,32 @@ protected:
     std::vector<int> pads;
 };
 
+// Every key of the table alone: SDL scancodes (USB usage numbers) 4 to 106 in order, then the
+// others, and the DirectInput key code each must light.
 TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
-    // SDL scancodes (USB usage numbers) and the DirectInput key code each must light.
-    const std::pair<int, BYTE> pc_keyboard[] = {
-        // clang-format off
-        {41, 0x01}, {30, 0x02}, {31, 0x03}, {32, 0x04}, {33, 0x05}, {34, 0x06}, {35, 0x07},
-        {36, 0x08}, {37, 0x09}, {38, 0x0A}, {39, 0x0B}, {45, 0x0C}, {46, 0x0D}, {42, 0x0E},
-        {43, 0x0F}, {20, 0x10}, {26, 0x11}, {8, 0x12}, {21, 0x13}, {23, 0x14}, {28, 0x15},
-        {24, 0x16}, {12, 0x17}, {18, 0x18}, {19, 0x19}, {47, 0x1A}, {48, 0x1B}, {40, 0x1C},
-        {224, 0x1D}, {4, 0x1E}, {22, 0x1F}, {7, 0x20}, {9, 0x21}, {10, 0x22}, {11, 0x23},
-        {13, 0x24}, {14, 0x25}, {15, 0x26}, {51, 0x27}, {52, 0x28}, {53, 0x29}, {225, 0x2A},
-        {49, 0x2B}, {50, 0x2B}, {29, 0x2C}, {27, 0x2D}, {6, 0x2E}, {25, 0x2F}, {5, 0x30},
-        {17, 0x31}, {16, 0x32}, {54, 0x33}, {55, 0x34}, {56, 0x35}, {229, 0x36}, {85, 0x37},
-        {226, 0x38}, {44, 0x39}, {57, 0x3A}, {58, 0x3B}, {59, 0x3C}, {60, 0x3D}, {61, 0x3E},
-        {62, 0x3F}, {63, 0x40}, {64, 0x41}, {65, 0x42}, {66, 0x43}, {67, 0x44}, {68, 0x57},
-        {69, 0x58}, {104, 0x64}, {105, 0x65}, {106, 0x66}, {83, 0x45}, {71, 0x46}, {95, 0x47},
-        {96, 0x48}, {97, 0x49}, {86, 0x4A}, {92, 0x4B}, {93, 0x4C}, {94, 0x4D}, {87, 0x4E},
-        {89, 0x4F}, {90, 0x50}, {91, 0x51}, {98, 0x52}, {99, 0x53}, {88, 0x9C}, {84, 0xB5},
-        {103, 0x8D}, {100, 0x56}, {136, 0x70}, {135, 0x73}, {138, 0x79}, {139, 0x7B}, {137, 0x7D},
-        {133, 0x7E}, {228, 0x9D}, {70, 0xB7}, {230, 0xB8}, {72, 0xC5}, {74, 0xC7}, {82, 0xC8},
-        {75, 0xC9}, {80, 0xCB}, {79, 0xCD}, {77, 0xCF}, {81, 0xD0}, {78, 0xD1}, {73, 0xD2},
-        {76, 0xD3}, {227, 0xDB}, {231, 0xDC}, {101, 0xDD}, {102, 0xDE}, {282, 0xDF}, {259, 0x90},
-        {258, 0x99}, {262, 0xA0}, {127, 0xA0}, {266, 0xA1}, {261, 0xA2}, {260, 0xA4}, {129, 0xAE},
-        {128, 0xB0}, {269, 0xB2}, {268, 0xE5}, {274, 0xE6}, {273, 0xE7}, {272, 0xE8}, {271, 0xE9},
-        {270, 0xEA}, {267, 0xEB}, {265, 0xEC}, {263, 0xED},
-        // clang-format on
+    // clang-format off
+    const BYTE from_4[] = {
+        0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32, 0x31, 0x18,
+        0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C, 0x02, 0x03, 0x04, 0x05,
+        0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x1C, 0x01, 0x0E, 0x0F, 0x39, 0x0C, 0x0D, 0x1A, 0x1B,
+        0x2B, 0x2B, 0x27, 0x28, 0x29, 0x33, 0x34, 0x35, 0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40,
+        0x41, 0x42, 0x43, 0x44, 0x57, 0x58, 0xB7, 0x46, 0xC5, 0xD2, 0xC7, 0xC9, 0xD3, 0xCF, 0xD1,
+        0xCD, 0xCB, 0xD0, 0xC8, 0x45, 0xB5, 0x37, 0x4A, 0x4E, 0x9C, 0x4F, 0x50, 0x51, 0x4B, 0x4C,
+        0x4D, 0x47, 0x48, 0x49, 0x52, 0x53, 0x56, 0xDD, 0xDE, 0x8D, 0x64, 0x65, 0x66,
     };
+    const std::pair<int, BYTE> others[] = {
+        {127, 0xA0}, {128, 0xB0}, {129, 0xAE}, {133, 0x7E}, {135, 0x73}, {136, 0x70}, {137, 0x7D},
+        {138, 0x79}, {139, 0x7B}, {224, 0x1D}, {225, 0x2A}, {226, 0x38}, {227, 0xDB}, {228, 0x9D},
+        {229, 0x36}, {230, 0xB8}, {231, 0xDC}, {258, 0x99}, {259, 0x90}, {260, 0xA4}, {261, 0xA2},
+        {262, 0xA0}, {263, 0xED}, {265, 0xEC}, {266, 0xA1}, {267, 0xEB}, {268, 0xE5}, {269, 0xB2},
+        {270, 0xEA}, {271, 0xE9}, {272, 0xE8}, {273, 0xE7}, {274, 0xE6}, {282, 0xDF},
+    };
+    // clang-format on
+    std::vector<std::pair<int, BYTE>> keys(std::begin(others), std::end(others));
+    for (int i = 0; i < 103; ++i)
+        keys.push_back({4 + i, from_4[i]});
     IDirectInputDevice *device = keyboard();
-    for (const auto &[scancode, key] : pc_keyboard) {
+    for (const auto &[scancode, key] : keys) {
         SCOPED_TRACE("scancode " + std::to_string(scancode));
         testing_key(scancode, true);
         expect_views(device, {key});
@@ -249,10 +246,8 @@ TEST_F(Input, MisuseGetsItsResultAndWritesNothingUnasked) {
 
 // Two joysticks offered in order, the second's long name cut to fit; the second, opened by its
 // instance GUID, with its axes scaled into their ranges, its hats and buttons; unplugged, it is
-// lost for good.
+// lost for good. (No joystick, and an enumeration stopped early: the input layer's tests.)
 TEST_F(Input, JoysticksAreOfferedOpenedReadAndLost) {
-    object->EnumDevices(DIDEVTYPE_JOYSTICK, remember_offered, nullptr, DIEDFL_ATTACHEDONLY);
-    EXPECT_TRUE(offered.empty());
     pads.push_back(testing_attach_joystick("First Pad", 2, 2, 0));
     const int pad = testing_attach_joystick(std::string(300, 'n').c_str(), 3, 40, 2); // X, Y, Z
     pads.push_back(pad);
@@ -261,10 +256,6 @@ TEST_F(Input, JoysticksAreOfferedOpenedReadAndLost) {
     EXPECT_STREQ(offered[0].tszProductName, "First Pad");
     EXPECT_EQ(std::string(offered[1].tszProductName), std::string(259, 'n'));
     IDirectInputDevice2 *joystick = create(offered[1].guidInstance, c_dfDIJoystick);
-    offered.clear();
-    enum_result = DIENUM_STOP;
-    object->EnumDevices(DIDEVTYPE_JOYSTICK, remember_offered, nullptr, DIEDFL_ATTACHEDONLY);
-    EXPECT_EQ(offered.size(), 1u);
 
     auto set_range = [&](DWORD offset, LONG min, LONG max, DWORD header = sizeof(DIPROPHEADER)) {
         DIPROPRANGE range{{sizeof(DIPROPRANGE), header, offset, DIPH_BYOFFSET}, min, max};
