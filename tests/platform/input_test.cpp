@@ -1,7 +1,5 @@
-// The window and the input devices: classes, the message queue and its quit message, the close
-// request; every key of the keyboard table through the real SDL key path, Alt+Enter, taps and
-// keys held by other sources as both keyboard views see them, misuse results, and joysticks
-// (enumeration, ranges, hats, buttons, unplugging) on SDL's virtual joysticks.
+// The input devices through the real SDL event path and SDL's virtual joysticks, and the window:
+// its message queue, the close request, Alt+Enter and the cursor.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -68,7 +66,6 @@ protected:
         object->Release();
     }
 
-    // A device with its data format set, as the second interface.
     IDirectInputDevice2 *create(const GUID &guid, const DIDATAFORMAT &format) {
         IDirectInputDevice *device = nullptr;
         IDirectInputDevice2 *second = nullptr;
@@ -79,7 +76,6 @@ protected:
         return second;
     }
 
-    // The system keyboard, acquired.
     IDirectInputDevice *keyboard() {
         IDirectInputDevice *device = create(GUID_SysKeyboard, c_dfDIKeyboard);
         EXPECT_EQ(device->Acquire(), DI_OK);
@@ -114,8 +110,7 @@ protected:
     std::vector<int> pads;
 };
 
-// Every key of the table alone: SDL scancodes (USB usage numbers) 4 to 106 in order, then the
-// others, and the DirectInput key code each must light.
+// The DirectInput key each SDL scancode (USB usage number) lights: 4 to 106 in order, the rest.
 TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
     // clang-format off
     const BYTE from_4[] = {
@@ -148,19 +143,17 @@ TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
     }
 }
 
-// The keyboard's own short presses: a key pressed and let go between two reads is seen once by
-// the device and once by GetAsyncKeyState, each on its own; a held key stays down for both.
+// A key pressed and let go between two reads is seen once by each view; a held key stays down.
 TEST_F(Input, AKeyTappedBetweenTwoReadsIsSeenOnceByEachView) {
     IDirectInputDevice *device = keyboard();
     auto tap = [](int scancode) {
         testing_key(scancode, true);
         testing_key(scancode, false);
     };
-    // Before a view has read a key there is no "between two reads": a tap taken from the event
-    // queue before then is not kept (the device's read takes the taps in the queue here).
+    // A tap before a view has read its key is not kept (the device's read takes it here).
     tap(SDL_SCANCODE_RETURN);
     expect_views(device, {}, VK_RETURN, false);
-    // A tap still in the queue when GetAsyncKeyState first asks for its key is seen.
+    // One still in the queue when GetAsyncKeyState first asks is seen.
     tap(SDL_SCANCODE_TAB);
     EXPECT_TRUE(async_down(VK_TAB));
     EXPECT_FALSE(async_down(VK_TAB));
@@ -177,7 +170,7 @@ TEST_F(Input, AKeyTappedBetweenTwoReadsIsSeenOnceByEachView) {
     testing_key(SDL_SCANCODE_SPACE, false);
     expect_views(device, {}, VK_SPACE, false);
 
-    // A tap, and a held key, before the window loses the focus are let go with everything else.
+    // Losing the focus lets go of taps and held keys.
     EXPECT_FALSE(async_down('Q'));
     tap(SDL_SCANCODE_Q);
     testing_key(SDL_SCANCODE_LEFT, true);
@@ -189,8 +182,7 @@ TEST_F(Input, AKeyTappedBetweenTwoReadsIsSeenOnceByEachView) {
     EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_LEFT], 0);
 }
 
-// Gamepads, the computer driver and replays hold keys by code; both keyboard views see them, a
-// short press once, and in replay-only mode nothing but the replay is heard.
+// Keys held by gamepads, the computer driver and replays, as both views see them.
 TEST_F(Input, KeysHeldBySourcesReachBothViews) {
     IDirectInputDevice *device = keyboard();
     key_source_hold(KeySource::pad2, DIK_W, true);
@@ -198,17 +190,15 @@ TEST_F(Input, KeysHeldBySourcesReachBothViews) {
     expect_views(device, {DIK_W}); // held, not latched
     key_source_hold(KeySource::pad2, DIK_W, false);
     expect_views(device, {}, 'W', false);
-    // A tap between two reads: seen once by each view, then up.
     key_source_hold(KeySource::computer1, DIK_RETURN, true);
     key_source_hold(KeySource::computer1, DIK_RETURN, false);
     expect_views(device, {DIK_RETURN});
     expect_views(device, {}, VK_RETURN, true);
     EXPECT_FALSE(async_down(VK_RETURN));
-    // Letting go of everything forgets unseen taps too.
     key_source_hold(KeySource::pad1, DIK_SPACE, true);
     key_source_release_all(KeySource::pad1);
     expect_views(device, {}, VK_SPACE, false);
-    // Replay-only: the keyboard's own Right and a gamepad's A are not heard; the replay's are.
+    // Replay-only: only the replay's keys are heard.
     testing_key(SDL_SCANCODE_RIGHT, true);
     key_source_hold(KeySource::pad1, DIK_A, true);
     key_source_hold(KeySource::replay, DIK_ESCAPE, true);
@@ -244,9 +234,8 @@ TEST_F(Input, MisuseGetsItsResultAndWritesNothingUnasked) {
     EXPECT_EQ(std::count(keys, keys + 256, 0), 256); // a failed read shows nothing held
 }
 
-// Two joysticks offered in order, the second's long name cut to fit; the second, opened by its
-// instance GUID, with its axes scaled into their ranges, its hats and buttons; unplugged, it is
-// lost for good. (No joystick, and an enumeration stopped early: the input layer's tests.)
+// The second of two joysticks, name cut to fit, through to unplugging. (No joystick, and an
+// enumeration stopped early: the input layer's tests.)
 TEST_F(Input, JoysticksAreOfferedOpenedReadAndLost) {
     pads.push_back(testing_attach_joystick("First Pad", 2, 2, 0));
     const int pad = testing_attach_joystick(std::string(300, 'n').c_str(), 3, 40, 2); // X, Y, Z
@@ -309,8 +298,7 @@ TEST_F(Input, JoysticksAreOfferedOpenedReadAndLost) {
 
 } // namespace
 
-// A destroyed window's waiting messages go with it; the quit message its procedure posted comes
-// out only when no other message waits, also one posted after it.
+// A destroyed window's messages go with it; its quit message waits for all others.
 TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
     HWND kept = make_window(), destroyed = make_window();
     for (auto [window, number] : {std::pair{destroyed, 1}, {kept, 2}, {destroyed, 3}})
@@ -329,9 +317,8 @@ TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
-// A class is registered once, and a window needs one; its procedure gets WM_CREATE first. The
-// close request is dispatched as WM_CLOSE, then WM_DESTROY and the quit message; the keys that
-// let every screen through are then held, Escape not.
+// The close request becomes WM_CLOSE, WM_DESTROY and the quit message, and holds the keys that
+// let every screen through.
 TEST(Window, ClassesAndTheCloseRequest) {
     WNDCLASS window_class{.lpfnWndProc = recording_proc, .lpszClassName = "ONCE"};
     EXPECT_NE(RegisterClassA(&window_class), 0);
@@ -356,8 +343,7 @@ TEST(Window, ClassesAndTheCloseRequest) {
     EXPECT_FALSE(async_down(VK_ESCAPE));
 }
 
-// The Enter of Alt+Enter never reaches the game, also once Alt is let go; the cursor's counter
-// shows it from zero up.
+// The Enter of Alt+Enter never reaches the game; the cursor shows from a count of zero up.
 TEST(Window, AltEnterAndTheCursor) {
     make_window();
     testing_key(SDL_SCANCODE_LALT, true);

@@ -1,6 +1,5 @@
-// The sound layer's platform side: sound buffers on the null audio device (their duplicates, and
-// locks from the write cursor of a new buffer, are in the sound table's and loaders' tests), RIFF
-// chunk reading, and the pan law, which is OpenAL Soft's own as measured on its loopback device.
+// Sound buffers on the null device (duplicates and loading locks: the engine's sound tests), RIFF
+// chunk reading, and the pan law as OpenAL mixes it.
 #include <gtest/gtest.h>
 
 #include <AL/al.h>
@@ -27,7 +26,6 @@ struct SoundBufferTest : ::testing::Test {
     WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
     void *region1 = nullptr, *region2 = nullptr;
     DWORD bytes1 = 0, bytes2 = 0;
-    using Regions = std::tuple<void *, DWORD, void *, DWORD>;
 
     void SetUp() override { ASSERT_EQ(DirectSoundCreate(nullptr, &sound, nullptr), DS_OK); }
     void TearDown() override {
@@ -47,7 +45,6 @@ struct SoundBufferTest : ::testing::Test {
     HRESULT lock(IDirectSoundBuffer *buffer, DWORD offset, DWORD bytes, DWORD flags = 0) {
         return buffer->Lock(offset, bytes, &region1, &bytes1, &region2, &bytes2, flags);
     }
-    Regions regions() const { return {region1, bytes1, region2, bytes2}; }
     static DWORD status(IDirectSoundBuffer *buffer) {
         DWORD value = 99;
         EXPECT_EQ(buffer->GetStatus(&value), DS_OK);
@@ -89,7 +86,6 @@ TEST_F(SoundBufferTest, TheSoundObjectAndItsBuffersCheckWhatTheyAreGiven) {
     EXPECT_EQ(buffer->data->bytes, std::vector<BYTE>(100, 0x80));
     EXPECT_EQ(status(buffer), 0u);
 
-    // Released, the device can be opened again; a failing device is not opened.
     sound->Release();
     testing_fail("DirectSoundCreate");
     EXPECT_EQ(DirectSoundCreate(nullptr, &sound, nullptr), DSERR_NODRIVER);
@@ -101,7 +97,8 @@ TEST_F(SoundBufferTest, LocksHandOutTwoRegionsThatWrap) {
     IDirectSoundBuffer *buffer = make(100);
     BYTE *start = buffer->data->bytes.data();
     ASSERT_EQ(lock(buffer, 90, 20), DS_OK);
-    EXPECT_EQ(regions(), Regions(start + 90, 10, start, 10));
+    EXPECT_EQ(std::tuple(region1, bytes1, region2, bytes2),
+              (std::tuple<void *, DWORD, void *, DWORD>(start + 90, 10, start, 10)));
     void *again;
     DWORD again_bytes;
     EXPECT_EQ(buffer->Lock(0, 4, &again, &again_bytes, nullptr, nullptr, 0), DSERR_INVALIDCALL);
@@ -127,7 +124,7 @@ TEST_F(SoundBufferTest, StopKeepsThePositionAndRewindRestarts) {
     EXPECT_GT(paused_at, 1000u);
     sleep_ms(50);
     EXPECT_EQ(write_cursor(buffer), paused_at);
-    // Play goes on from there; playing again while playing does not rewind.
+    // Play goes on from there, also when asked again.
     ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
     sleep_ms(100);
     ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
@@ -138,14 +135,6 @@ TEST_F(SoundBufferTest, StopKeepsThePositionAndRewindRestarts) {
     EXPECT_LT(write_cursor(buffer), paused_at / 2);
     EXPECT_EQ(buffer->SetCurrentPosition(11025 * 4), DSERR_INVALIDPARAM);
     EXPECT_EQ(buffer->Play(1, 0, 0), DSERR_INVALIDPARAM);
-    // A sound that ended plays again from its start.
-    IDirectSoundBuffer *click = make(110);
-    ASSERT_EQ(click->Play(0, 0, 0), DS_OK);
-    sleep_ms(200);
-    EXPECT_EQ(status(click), 0u);
-    ASSERT_EQ(click->SetCurrentPosition(0), DS_OK);
-    ASSERT_EQ(click->Play(0, 0, 0), DS_OK);
-    EXPECT_EQ(status(click), DSBSTATUS_PLAYING);
 }
 
 void put_chunk(std::string &out, const char *id, const std::string &body) {
@@ -235,7 +224,6 @@ TEST(RiffTest, WalksAFormChunkByChunk) {
     ASSERT_EQ(again.descend("LIST", &again.form), MMSYSERR_NOERROR);
     EXPECT_EQ(again.chunk.fccType, fcc("INFO"));
     EXPECT_EQ(again.read(4), "junk");
-    EXPECT_EQ(again.descend("cue ", &again.form), MMIOERR_CHUNKNOTFOUND);
     EXPECT_EQ(MemoryFile(sample_file()).find_wave_form("AVI "), MMIOERR_CHUNKNOTFOUND);
 }
 
@@ -257,31 +245,30 @@ TEST(RiffTest, ChunksCutShortOrTooLargeAreNotEntered) {
     EXPECT_EQ(file.chunk.cksize, 0x7FFFFFFFu);
     EXPECT_EQ(mmioAscend(file.handle, &file.chunk, 0), MMIOERR_CANNOTSEEK);
     EXPECT_EQ(file.read(8), "ab");
-}
-
-// By name a file opens for reading only, and a missing one is told apart; a memory block of a
-// negative size is refused.
-TEST(RiffTest, OpensFilesByNameForReadingOnly) {
-    std::string name = ::testing::TempDir() + "dw_riff_" + std::to_string(::getpid()) + ".wav";
-    std::ofstream(name, std::ios::binary) << sample_file();
-    EXPECT_EQ(mmioOpenA(name.data(), nullptr, 0x0002 /* read and write */), nullptr);
-    HMMIO handle = mmioOpenA(name.data(), nullptr, MMIO_ALLOCBUF | MMIO_READ);
-    char riff[4] = {};
-    EXPECT_EQ(mmioRead(handle, riff, 4), 4);
-    EXPECT_EQ(std::string(riff, 4), "RIFF");
-    EXPECT_EQ(mmioClose(handle, 0), MMSYSERR_NOERROR);
-    std::filesystem::remove(name);
-    MMIOINFO info{};
-    EXPECT_EQ(mmioOpenA(name.data(), &info, MMIO_READ), nullptr);
-    EXPECT_EQ(info.wErrorRet, MMIOERR_FILENOTFOUND);
-    info = MMIOINFO{.fccIOProc = FOURCC_MEM, .cchBuffer = -1};
+    // Opening for writing, and a memory block of a negative size, are refused.
+    EXPECT_EQ(mmioOpenA(nullptr, nullptr, 0x0002 /* read and write */), nullptr);
+    MMIOINFO info{.fccIOProc = FOURCC_MEM, .cchBuffer = -1};
     EXPECT_EQ(mmioOpenA(nullptr, &info, MMIO_READ), nullptr);
     EXPECT_EQ(info.wErrorRet, MMSYSERR_INVALPARAM);
 }
 
-// The pan law the sound layer carries is OpenAL Soft's own: the levels of both sides of a looping
-// 1 kHz tone at each whole degree 0..90 to the right, relative to the centre, as OpenAL mixes it
-// on the sound object's loopback device once the gains have settled.
+// A file opened by name is read whole; a missing one is told apart.
+TEST(RiffTest, OpensFilesByName) {
+    std::string name = ::testing::TempDir() + "dw_riff_" + std::to_string(::getpid()) + ".wav";
+    std::ofstream(name, std::ios::binary) << "RIFF";
+    HMMIO handle = mmioOpenA(name.data(), nullptr, MMIO_ALLOCBUF | MMIO_READ);
+    std::filesystem::remove(name);
+    char riff[5] = {};
+    EXPECT_EQ(mmioRead(handle, riff, 5), 4);
+    EXPECT_STREQ(riff, "RIFF");
+    EXPECT_EQ(mmioClose(handle, 0), MMSYSERR_NOERROR);
+    MMIOINFO info{};
+    EXPECT_EQ(mmioOpenA(name.data(), &info, MMIO_READ), nullptr);
+    EXPECT_EQ(info.wErrorRet, MMIOERR_FILENOTFOUND);
+}
+
+// The carried pan law is OpenAL's own: both sides of a 1 kHz tone at each degree 0..90 to the
+// right, relative to the centre, on the sound object's loopback device once gains have settled.
 TEST(PanLaw, TheCarriedLawIsOpenALsOwn) {
     testing_use_loopback_sound(44100);
     IDirectSound *sound = nullptr;
