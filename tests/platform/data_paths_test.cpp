@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <string>
 
 #include "platform/data_paths.h"
 
@@ -46,7 +45,7 @@ TEST_F(DataPaths, CandidatesComeInOrderAbsoluteAndNormalised) {
     EXPECT_EQ(data_folder_candidates("").size(), 2u);
 }
 
-TEST_F(DataPaths, OnlyAFolderWithAllThreeSubfoldersHoldsTheData) {
+TEST_F(DataPaths, OnlyAFolderWithAllThreeSubfoldersHoldsTheDataAndFilesTellTheirProblems) {
     for (const char *sub : {"partial/images", "partial/cars", "file/images", "file/cars",
                             "full/images", "full/cars", "full/sounds"})
         make(sub);
@@ -62,9 +61,8 @@ TEST_F(DataPaths, OnlyAFolderWithAllThreeSubfoldersHoldsTheData) {
     EXPECT_EQ(found, (root / "full").string());
     candidates.pop_back();
     EXPECT_FALSE(find_data_folder(candidates, found));
-}
 
-TEST_F(DataPaths, FileProblemsAreNamedWithoutOpeningPipes) {
+    // The reasons a file cannot be read, found without opening a pipe.
     const std::string fifo = make("pipe") + "/fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::pair<std::string, std::string> cases[] = {

@@ -12,7 +12,6 @@
 
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
-#include "platform/display.h"
 #include "platform/events.h"
 #include "platform/testing.h"
 #include "platform/text.h"
@@ -68,17 +67,18 @@ TEST(Blit, EachDestinationPixelTakesItsSourcePixelInsideTheClipOnly) {
         {"far away", 4, 4, 16, 14, clip, {200, 200, 204, 204}, {0, 0, 4, 4}},
         {"clip past the surface", 8, 8, 16, 8, {0, 0, 640, 480}, {12, 4, 20, 12}, {0, 0, 8, 8}},
     };
+    auto in = [](const RECT &r, int x, int y) {
+        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+    };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         IDirectDrawSurface from, dest;
         IDirectDrawClipper clipper;
+        clipper.rects = {c.clip};
         shape_source(from, c.sw, c.sh);
         shape(dest, c.dw, c.dh);
         const bool clipped = c.clip.right > 0;
-        if (clipped) {
-            clipper.rects = {c.clip};
-            dest.clipper = &clipper;
-        }
+        dest.clipper = clipped ? &clipper : nullptr;
         ASSERT_EQ(dest.Blt(&c.to, &from, &c.from, c.flags, nullptr), DD_OK);
         dest.clipper = nullptr;
         const RECT seen = clipped ? c.clip : RECT{0, 0, c.dw, c.dh};
@@ -86,9 +86,7 @@ TEST(Blit, EachDestinationPixelTakesItsSourcePixelInsideTheClipOnly) {
         const int fw = c.from.right - c.from.left, fh = c.from.bottom - c.from.top;
         for (int y = 0; y < c.dh; ++y)
             for (int x = 0; x < c.dw; ++x) {
-                const bool inside = x >= c.to.left && x < c.to.right && y >= c.to.top &&
-                                    y < c.to.bottom && x >= seen.left && x < seen.right &&
-                                    y >= seen.top && y < seen.bottom;
+                const bool inside = in(c.to, x, y) && in(seen, x, y);
                 const int sx = c.from.left + (x - c.to.left) * fw / tw;
                 const int sy = c.from.top + (y - c.to.top) * fh / th;
                 const BYTE value = inside ? from.pixels[sy * c.sw + sx] : background;

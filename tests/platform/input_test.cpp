@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "platform/events.h"
 #include "platform/input.h"
@@ -313,13 +312,12 @@ TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
     const MSG quit = next();
     EXPECT_EQ(quit.message, WM_QUIT);
     EXPECT_EQ(quit.wParam, 7u);
-    MSG msg;
-    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
-// The close request becomes WM_CLOSE, WM_DESTROY and the quit message, and holds the keys that
-// let every screen through.
-TEST(Window, ClassesAndTheCloseRequest) {
+// Classes; the Enter of Alt+Enter never reaches the game; the cursor shows from a count of zero
+// up; the close request becomes WM_CLOSE, WM_DESTROY and the quit message, and holds the keys
+// that let every screen through.
+TEST(Window, ClassesAltEnterTheCursorAndTheCloseRequest) {
     WNDCLASS window_class{.lpfnWndProc = recording_proc, .lpszClassName = "ONCE"};
     EXPECT_NE(RegisterClassA(&window_class), 0);
     EXPECT_EQ(RegisterClassA(&window_class), 0);
@@ -329,6 +327,23 @@ TEST(Window, ClassesAndTheCloseRequest) {
     HWND window = make_window();
     EXPECT_EQ(seen.at(0), WM_CREATE);
     EXPECT_NE(platform::sdl_window(window), nullptr);
+
+    testing_key(SDL_SCANCODE_LALT, true);
+    testing_key(SDL_SCANCODE_RETURN, true, true);
+    EXPECT_FALSE(async_down(VK_RETURN));
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 0);
+    testing_key(SDL_SCANCODE_LALT, false);
+    EXPECT_FALSE(async_down(VK_RETURN));
+    testing_key(SDL_SCANCODE_RETURN, false);
+    testing_key(SDL_SCANCODE_RETURN, true);
+    EXPECT_TRUE(async_down(VK_RETURN));
+    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 1);
+    testing_key(SDL_SCANCODE_RETURN, false);
+    EXPECT_EQ(ShowCursor(FALSE), -1);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    EXPECT_EQ(ShowCursor(TRUE), 0);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+
     seen.clear();
     testing_close_window();
     MSG msg = next();
@@ -341,24 +356,4 @@ TEST(Window, ClassesAndTheCloseRequest) {
     for (int vk : {VK_RETURN, VK_SPACE, int('Q')})
         EXPECT_TRUE(async_down(vk)) << vk;
     EXPECT_FALSE(async_down(VK_ESCAPE));
-}
-
-// The Enter of Alt+Enter never reaches the game; the cursor shows from a count of zero up.
-TEST(Window, AltEnterAndTheCursor) {
-    make_window();
-    testing_key(SDL_SCANCODE_LALT, true);
-    testing_key(SDL_SCANCODE_RETURN, true, true);
-    EXPECT_FALSE(async_down(VK_RETURN));
-    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 0);
-    testing_key(SDL_SCANCODE_LALT, false);
-    EXPECT_FALSE(async_down(VK_RETURN));
-    testing_key(SDL_SCANCODE_RETURN, false);
-    testing_key(SDL_SCANCODE_RETURN, true);
-    EXPECT_TRUE(async_down(VK_RETURN));
-    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 1);
-
-    EXPECT_EQ(ShowCursor(FALSE), -1);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-    EXPECT_EQ(ShowCursor(TRUE), 0);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
 }
