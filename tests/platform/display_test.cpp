@@ -282,6 +282,5 @@ TEST(Presentation, TheScreenShowsEveryPixelThroughThePaletteAndEveryChange) {
     flip_filled(2);
     EXPECT_EQ(on_screen(639, 479), argb(blue));
     EXPECT_EQ(on_screen(320, 240), argb(palette[1]));
-    testing_use_real_clock();
     display_shutdown();
 }
