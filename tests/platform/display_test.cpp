@@ -185,7 +185,7 @@ TEST_F(TextSurface, InkPaperLengthAndTheFontsSize) {
 }
 
 // Across each edge of a small surface text shows exactly its part drawn whole on a large one.
-TEST_F(TextSurface, TextIsClippedAtEveryEdgeWithoutShifting) {
+TEST_F(TextSurface, TextIsClippedAtEveryEdgeAndContextsAreRefusedWhenTheyCannotBeGiven) {
     clear(300, 300);
     ASSERT_EQ(text_out("WWW", 100, 100, red), TRUE);
     const std::vector<BYTE> whole = surface.pixels;
@@ -206,18 +206,16 @@ TEST_F(TextSurface, TextIsClippedAtEveryEdgeWithoutShifting) {
         EXPECT_EQ(text_out("WWW", x, y, red), TRUE) << x << "," << y;
         EXPECT_EQ(count(background), 30 * 12);
     }
-}
 
-TEST_F(TextSurface, ContextsAreRefusedWhereTheSurfaceCannotGiveOne) {
+    // One context at a time; a released context draws nothing; no palette, no context.
     HDC dc = nullptr, second = nullptr;
     ASSERT_EQ(surface.GetDC(&dc), DD_OK);
-    EXPECT_NE(surface.GetDC(&second), DD_OK); // one context per surface at a time
+    EXPECT_NE(surface.GetDC(&second), DD_OK);
     EXPECT_EQ(surface.ReleaseDC(dc), DD_OK);
     EXPECT_NE(surface.ReleaseDC(dc), DD_OK);
     EXPECT_EQ(SetTextColor(dc, 0), CLR_INVALID);
     EXPECT_EQ(TextOutA(dc, 0, 0, "x", 1), FALSE);
-    EXPECT_EQ(count(background), 200 * 40);
-    // Without any palette to draw through, no context.
+    EXPECT_EQ(count(background), 30 * 12);
     surface.palette = nullptr;
     EXPECT_NE(surface.GetDC(&dc), DD_OK);
 }

@@ -163,18 +163,17 @@ struct MemoryFile {
     HMMIO handle = nullptr;
     MMCKINFO form{}, chunk{};
     explicit MemoryFile(std::string file) : bytes(std::move(file)) {
-        MMIOINFO info{
-            .fccIOProc = FOURCC_MEM, .cchBuffer = LONG(bytes.size()), .pchBuffer = bytes.data()};
+        MMIOINFO info{0, FOURCC_MEM, 0, static_cast<LONG>(bytes.size()), bytes.data()};
         handle = mmioOpenA(nullptr, &info, MMIO_READ | MMIO_ALLOCBUF);
     }
     ~MemoryFile() { mmioClose(handle, 0); }
     MMRESULT find_wave_form(const char *type = "WAVE") {
-        form = MMCKINFO{.fccType = fcc(type)};
+        form = MMCKINFO{0, 0, fcc(type), 0, 0};
         return mmioDescend(handle, &form, nullptr, MMIO_FINDRIFF);
     }
     // Descends into the chunk `id` (any first chunk when null) inside `parent`.
     MMRESULT descend(const char *id, const MMCKINFO *parent) {
-        chunk = MMCKINFO{.ckid = id != nullptr ? fcc(id) : 0};
+        chunk = MMCKINFO{id != nullptr ? fcc(id) : 0, 0, 0, 0, 0};
         return mmioDescend(handle, &chunk, parent, id != nullptr ? MMIO_FINDCHUNK : 0);
     }
     std::string read(LONG length) {
@@ -232,7 +231,7 @@ TEST(RiffTest, WalksAFormChunkByChunkAndRefusesChunksCutShortOrTooLarge) {
     EXPECT_EQ(huge.read(8), "ab");
     // Opening for writing, and a memory block of a negative size, are refused.
     EXPECT_EQ(mmioOpenA(nullptr, nullptr, 0x0002 /* read and write */), nullptr);
-    MMIOINFO info{.fccIOProc = FOURCC_MEM, .cchBuffer = -1};
+    MMIOINFO info{0, FOURCC_MEM, 0, -1, nullptr};
     EXPECT_EQ(mmioOpenA(nullptr, &info, MMIO_READ), nullptr);
     EXPECT_EQ(info.wErrorRet, MMSYSERR_INVALPARAM);
 }
