@@ -21,7 +21,6 @@ struct DataPaths : ::testing::Test {
         fs::remove_all(root);
         unsetenv("DIRTWHIRL_DATA");
     }
-    // Makes the folder, or the file (with its folder), under the root; returns its path.
     std::string make(const std::string &name, bool folder = true) {
         fs::create_directories(folder ? root / name : (root / name).parent_path());
         if (!folder)
@@ -40,8 +39,7 @@ TEST_F(DataPaths, CandidatesComeInOrderAbsoluteAndNormalised) {
     EXPECT_TRUE(candidates[2].path.ends_with("/share/dirtwhirl")) << candidates[2].path;
     EXPECT_FALSE(candidates[2].named_by_user);
     EXPECT_EQ(candidates[3].path, fs::current_path().string());
-    // Neither an empty option nor an empty variable names a folder.
-    setenv("DIRTWHIRL_DATA", "", 1);
+    setenv("DIRTWHIRL_DATA", "", 1); // neither it nor an empty option names a folder
     EXPECT_EQ(data_folder_candidates("").size(), 2u);
 }
 

@@ -79,8 +79,7 @@ protected:
         return device;
     }
 
-    // The keys the keyboard device reports down (a value other than 0x80 shows as a negative
-    // key); then, when `vk` is given, that GetAsyncKeyState says `async` for it.
+    // The keys the device reports down (other than 0x80: negative), and GetAsyncKeyState's `vk`.
     static void expect_views(IDirectInputDevice *keyboard, std::vector<int> want, int vk = 0,
                              bool async = false) {
         BYTE keys[256];
@@ -108,7 +107,6 @@ protected:
 
 // The DirectInput key each SDL scancode (USB usage number) lights: 4 to 106 in order, the rest.
 TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
-    // clang-format off
     const BYTE from_4[] = {
         0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32, 0x31, 0x18,
         0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C, 0x02, 0x03, 0x04, 0x05,
@@ -125,7 +123,6 @@ TEST_F(Input, EveryKeyGoesDownAndUpAlone) {
         {262, 0xA0}, {263, 0xED}, {265, 0xEC}, {266, 0xA1}, {267, 0xEB}, {268, 0xE5}, {269, 0xB2},
         {270, 0xEA}, {271, 0xE9}, {272, 0xE8}, {273, 0xE7}, {274, 0xE6}, {282, 0xDF},
     };
-    // clang-format on
     std::vector<std::pair<int, BYTE>> keys(std::begin(others), std::end(others));
     for (int i = 0; i < 103; ++i)
         keys.push_back({4 + i, from_4[i]});
@@ -303,12 +300,10 @@ TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
     PostMessageA(kept, WM_PAINT, 4, 0);
     for (WPARAM number : {2u, 4u}) {
         const MSG msg = next();
-        EXPECT_EQ(msg.hwnd, kept);
-        EXPECT_EQ(msg.wParam, number);
+        EXPECT_EQ(std::pair(msg.hwnd, msg.wParam), std::pair(kept, number));
     }
     const MSG quit = next();
-    EXPECT_EQ(quit.message, WM_QUIT);
-    EXPECT_EQ(quit.wParam, 7u);
+    EXPECT_EQ(std::pair(quit.message, quit.wParam), (std::pair<UINT, WPARAM>(WM_QUIT, 7)));
 }
 
 // Classes; the Enter of Alt+Enter never reaches the game; the cursor shows from a count of zero

@@ -46,7 +46,6 @@ struct SoundBufferTest : ::testing::Test {
         EXPECT_EQ(buffer->GetStatus(&value), DS_OK);
         return value;
     }
-    // The write cursor, told by where a lock from it begins.
     DWORD write_cursor(IDirectSoundBuffer *buffer) {
         EXPECT_EQ(lock(buffer, 0, 1, DSBLOCK_FROMWRITECURSOR), DS_OK);
         EXPECT_EQ(buffer->Unlock(region1, bytes1, region2, bytes2), DS_OK);
@@ -72,8 +71,7 @@ TEST_F(SoundBufferTest, TheSoundObjectAndItsBuffersCheckWhatTheyAreGivenAndLockI
     format.wBitsPerSample = 8;
     testing_fail("CreateSoundBuffer");
     EXPECT_TRUE(FAILED(create(100, &buffer)));
-    EXPECT_EQ(buffer, nullptr);
-    EXPECT_TRUE(sound->buffers.empty());
+    EXPECT_TRUE(buffer == nullptr && sound->buffers.empty());
     EXPECT_EQ(sound->DuplicateSoundBuffer(nullptr, &buffer), DSERR_INVALIDPARAM);
     EXPECT_EQ(make(4)->data->bytes.size(), 4u); // the smallest
     buffer = make(100);
@@ -171,7 +169,7 @@ struct MemoryFile {
         form = MMCKINFO{0, 0, fcc(type), 0, 0};
         return mmioDescend(handle, &form, nullptr, MMIO_FINDRIFF);
     }
-    // Descends into the chunk `id` (any first chunk when null) inside `parent`.
+    // Into the chunk `id` (any first chunk when null) inside `parent`.
     MMRESULT descend(const char *id, const MMCKINFO *parent) {
         chunk = MMCKINFO{id != nullptr ? fcc(id) : 0, 0, 0, 0, 0};
         return mmioDescend(handle, &chunk, parent, id != nullptr ? MMIO_FINDCHUNK : 0);
