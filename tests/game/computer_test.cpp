@@ -1,8 +1,4 @@
-// The computer at the wheel, through the real race frame on the virtual clock. Per track: each
-// level's laps alone lie in the level's band (the tracks alternate the two start places), each
-// level is quicker than the one below, and the normal driver gets round the other kart parked on
-// its line and out of a corner. The autopilot: the computer races itself through the real race
-// loop to 10 laps and the winner's picture.
+// The computer at the wheel through the real race frame on the virtual clock, on every track.
 #include "tests/game/race_support.h"
 
 #include <algorithm>
@@ -27,8 +23,7 @@ struct Outcome {
 struct ComputerTest : GameTest, ::testing::WithParamInterface<int> {
     TrackSight sight;
 
-    // The computer alone in the player's kart (the other kart off the screen, or parked), from
-    // the player's start place unless told otherwise.
+    // The computer alone in the player's kart (the other off the screen or parked).
     Outcome race(int player, ComputerLevel level, int laps_wanted, int limit,
                  std::pair<int, int> parked = {-300, -300}, std::pair<int, int> from = {0, 0}) {
         BOB &own = player == 1 ? kart1 : kart2;
@@ -68,10 +63,8 @@ void count_frames(const PresentedFrame &, void *user) {
 
 } // namespace
 
-// Bands, with F the player's fewest possible frames (its lap timer's limit, 151 or 251 frames a
-// lap) and R the quickest way over terrain without turbo: hard within 2 % of F; normal from 0.97
-// to 1.12 times the larger of F and R; easy at least 1.25 times that and at most twice it. Five
-// laps show each level's pace as well as ten.
+// F: the fewest frames the lap timer allows; R: the quickest way without turbo. Hard within 2 % of
+// F; normal 0.97 to 1.12 times the larger of F and R; easy 1.25 to 2 times that.
 TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
     const int track = GetParam(), player = track % 2 + 1;
     use_track(track);
@@ -85,13 +78,12 @@ TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
                                                {0, 1.02 * floor}};
     Outcome outcomes[3];
     for (int level = 0; level < 3; ++level) {
-        SCOPED_TRACE(level);
+        SCOPED_TRACE(testing::Message()
+                     << "level " << level << ", F " << floor << ", R " << reference);
         const Outcome &outcome = outcomes[level] =
             race(player, static_cast<ComputerLevel>(level), laps, 6000);
         ASSERT_EQ(outcome.laps, laps);
         EXPECT_TRUE(outcome.went_round) << "a lap counted without going round the track";
-        std::printf("track %d, level %d, player %d: %d frames (F %.0f, larger of F and R %.0f)\n",
-                    track, level, player, outcome.frames, floor, reference);
         EXPECT_GE(outcome.frames, bands[level].first);
         EXPECT_LE(outcome.frames, bands[level].second);
         // Turbo is hard's alone; it always pays in kart 1, whose laps may count every 150 frames.
@@ -105,9 +97,8 @@ TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
         EXPECT_LT(outcomes[2].frames, outcomes[1].frames);
     }
 
-    // The other kart on normal's own line at a quarter, a half and three quarters of its first
-    // lap: it still completes the lap within half as long again; pushed into the corner nearest
-    // the screen's top-left, it comes out and completes a lap as fast.
+    // Normal gets round the other kart parked on its line at 1/4, 1/2, 3/4 of its first lap, and
+    // out of the corner nearest the top left, within half as long again.
     const Outcome &alone = outcomes[1];
     const int budget = alone.first_lap * 3 / 2;
     for (int quarter = 1; quarter <= 3; ++quarter) {
@@ -137,8 +128,7 @@ TEST_P(ComputerTest, TheComputerRacesItselfToTenLapsAndTheWinnerScreen) {
     computer_race_end();
     testing_on_present(nullptr, nullptr);
     EXPECT_LT(frames, frame_limit);
-    // At the same level kart 1 wins, and kart 2, held up by its lap timer alone (laps every 250
-    // frames against kart 1's 150), is a lap behind at most.
+    // Kart 1 wins; kart 2, held up by its lap timer alone, is a lap behind at most.
     EXPECT_EQ(player1_laps, 10);
     EXPECT_GE(player2_laps, 9);
     testing_key(SDL_SCANCODE_Q, true);

@@ -1,8 +1,5 @@
-// The engine sound of a steady drive, as a sound device mixes it: OpenAL Soft on the loopback
-// device, in 5 ms updates (a device asked for 200 updates a second), the engine restarted every
-// race frame as the race frame restarts it. A restart that cut the wave while it sounds would
-// show as a jump between two neighbouring samples of the mix larger than any the sound makes when
-// it plays through.
+// The engine restarted every race frame, mixed on OpenAL's loopback device in 5 ms updates: a
+// restart that cut the wave while it sounds shows as a jump between neighbouring mixed samples.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -23,9 +20,7 @@ struct Drive {
     std::vector<int> intervals; // between restarts as mixed, in updates
 };
 
-// Plays the engine at `offset` ms and restarts it at the given intervals (ms) after that, mixing
-// update by update until it has played out; a restart reaches the mix at the first update that
-// begins after its call.
+// Plays the engine at `offset` ms, restarts it after each interval (ms), mixes until played out.
 Drive drive(int slot, const std::vector<double> &frame_ms, double offset) {
     std::vector<double> calls{offset};
     for (double ms : frame_ms)
@@ -73,8 +68,7 @@ TEST(EngineSound, ASteadyDriveRestartsItWithoutAClick) {
     for (int updates : {5, 6, 7})
         EXPECT_NE(std::count(heard.intervals.begin(), heard.intervals.end(), updates), 0)
             << updates;
-    // Restarts in silence add no step of their own. The margin allows for the resampler starting
-    // afresh at each restart; a cut firing steps several times further.
+    // Restarts in silence add no step (the margin is the resampler's); a cut firing steps further.
     const float limit = 1.1f * own_step;
     EXPECT_LE(heard.largest_jump, limit) << "the sound's own largest step is " << own_step;
 

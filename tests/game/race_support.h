@@ -1,6 +1,5 @@
-// Test support for the game: the program's window and set-up with the committed assets, headless
-// (SDL's dummy video driver, OpenAL's null device) and on the virtual clock; keys pushed through
-// the SDL event path; sound plays counted per slot from the record of platform calls.
+// The program's window and set-up, headless on the virtual clock; keys as SDL events; plays
+// counted.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -70,8 +69,7 @@ struct GameTest : ::testing::Test {
             key(k, false);
     }
 
-    // Race frames first to last with both karts driving right and left by turns, `period` frames
-    // each way.
+    // Race frames first to last, both karts driving right and left by turns of `period` frames.
     static void back_and_forth(int first, int last, int period) {
         for (int frame = first; frame <= last; ++frame) {
             const bool left = (frame / period) % 2 == 1;

@@ -1,5 +1,4 @@
-// The race frame through its real path: keys pushed as SDL events, the back buffer probed, sounds
-// started, frames shown. Most tests paint their own features on a blank map.
+// The race frame through its real path; most tests paint their own features on a blank map.
 #include "tests/game/race_support.h"
 
 #include <array>
@@ -20,8 +19,7 @@ Position at(const BOB &kart) {
 } // namespace
 
 TEST_F(GameTest, FirstMoveRightProbesTheDocumentedRectangle) {
-    // The probe after moving to (240, 70) spans (256, 86) to (280, 126), both corners included:
-    // a wall pixel on a corner undoes the move, one just outside does not.
+    // The probe after moving to (240, 70) spans (256, 86) to (280, 126), corners included.
     const std::pair<Position, bool> walls[] = {{{280, 126}, true},  {{256, 86}, true},
                                                {{281, 126}, false}, {{256, 85}, false},
                                                {{255, 100}, false}, {{270, 127}, false}};
@@ -44,8 +42,7 @@ TEST_F(GameTest, FirstMoveRightProbesTheDocumentedRectangle) {
     EXPECT_EQ(kart1.x, 240);
 }
 
-// The first row whose keys are all held applies; the step table by turbo and terrain flag; each
-// player's keys move only their own kart.
+// The first row whose keys are all held applies; steps by turbo and terrain; each to its own kart.
 TEST_F(GameTest, KeysTakeTheFirstMatchingRowAndTurboOverridesTerrain) {
     use_blank_track();
     bob_set_position(&kart1, 100, 300);
@@ -111,8 +108,7 @@ TEST_F(GameTest, LapsCountOnlyPastTheirTimerLimitInEitherDirection) {
     use_blank_track(0); // finish line everywhere
     bob_set_position(&kart1, 300, 300);
     bob_set_position(&kart2, 300, 100);
-    // Back and forth: the direction of travel does not matter. Player 1's laps count in frames
-    // 151 and 302, player 2's in frame 251.
+    // Either direction counts: player 1's laps in frames 151 and 302, player 2's in frame 251.
     const std::array<int, 3> checks[] = {
         {150, 0, 0}, {151, 1, 0}, {250, 1, 0}, {251, 1, 1}, {320, 2, 1}};
     int done = 0;
@@ -156,9 +152,8 @@ TEST_F(GameTest, ContactUndoesOnXThenOnYAndAfterTheWallUndo) {
     }
 }
 
-// Both karts: sequence i shows frames 4i, 4i + 1, 4i, 4i + 2; each key row chooses its sequence
-// off terrain and another on it; off terrain a running sequence goes on, on terrain it restarts
-// every frame and shows entry 1 once the delay has run out.
+// Sequence i shows frames 4i, 4i+1, 4i, 4i+2 (both karts); each key row picks one off terrain and
+// one on it; on terrain it restarts every frame and shows entry 1 once the delay has run out.
 TEST_F(GameTest, SequencesFollowTheHeadingAndRestartOnTerrain) {
     for (const BOB *kart : {&kart1, &kart2})
         for (int i = 0; i < 8; ++i)
@@ -205,8 +200,7 @@ TEST_F(GameTest, SequencesFollowTheHeadingAndRestartOnTerrain) {
     }
 }
 
-// A still frame plays nothing and animates nothing; then the engine sounds in every frame a
-// kart moves, and the terrain sounds by their timers.
+// A still frame plays and animates nothing; the engine sounds every moving frame, mud by timers.
 TEST_F(GameTest, SoundsFollowMovesAndTheirTimers) {
     use_blank_track(24); // mud everywhere
     bob_set_position(&kart2, 100, 300);
@@ -221,8 +215,7 @@ TEST_F(GameTest, SoundsFollowMovesAndTheirTimers) {
     for (int frame = 1; frame <= 40; ++frame)
         race_frame();
     EXPECT_EQ(plays(engine_sound), 40);
-    // Player 1's timer starts at 59 (sounds at once, then after 31 more frames); player 2's at
-    // 0 (sounds once it is above 30).
+    // Player 1's timer starts at 59 (at once, then 31 frames on), player 2's at 0 (once above 30).
     EXPECT_EQ(plays(mud_sound), 3);
     EXPECT_EQ(plays(turn_sound), 0);
     EXPECT_EQ(player1_on_terrain + player2_on_terrain, 2);
@@ -254,7 +247,7 @@ TEST_F(GameTest, EscapePostsADestroyEveryFrameAndTheRaceEndsWhenTheQueueEmpties)
         EXPECT_EQ(race_frame(), 1);
     EXPECT_EQ(flips, 3u);
     key(SDL_SCANCODE_ESCAPE, false);
-    // Three destroy messages wait: one per pass, each frame still shown, then the quit message.
+    // Three destroy messages wait, one per pass with its frame shown, then the quit message.
     EXPECT_EQ(race_loop(), 0);
     EXPECT_EQ(flips, 6u);
     testing_on_present(nullptr, nullptr);
