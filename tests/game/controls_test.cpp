@@ -6,7 +6,6 @@
 
 #include "game/fair_laps.h"
 #include "game/pause.h"
-#include "game/settings.h"
 #include "platform/controls.h"
 #include "platform/gamepads.h"
 #include "platform/screenshot.h"
@@ -32,19 +31,6 @@ void tap(SDL_Scancode scancode) {
 
 } // namespace
 
-TEST_F(GameTest, AKeyBoundInTheSettingsMovesTheKartAsTheDefaultKeyDoes) {
-    use_blank_track();
-    bob_set_position(&kart1, 300, 300);
-    Settings settings;
-    settings_parse("[player1]\nright = L\n", "test.ini", settings, stderr);
-    settings_apply(settings);
-    key(SDL_SCANCODE_L, true);
-    EXPECT_EQ(frame_move(kart1), (Move{5, 0}));
-    key(SDL_SCANCODE_L, false);
-    key(SDL_SCANCODE_RIGHT, true);
-    EXPECT_EQ(frame_move(kart1), (Move{0, 0}));
-}
-
 TEST_F(GameTest, AGamepadDrivesKart2AndLetsGoWhenUnplugged) {
     use_blank_track();
     GamepadChoice choices[2];
@@ -56,32 +42,25 @@ TEST_F(GameTest, AGamepadDrivesKart2AndLetsGoWhenUnplugged) {
     auto button = [pad](SDL_GameControllerButton b, bool down) {
         testing_joystick_button(pad, b, down);
     };
-    using Axes = std::vector<std::pair<SDL_GameControllerAxis, int>>;
     constexpr auto x = SDL_CONTROLLER_AXIS_LEFTX, y = SDL_CONTROLLER_AXIS_LEFTY,
                    trigger = SDL_CONTROLLER_AXIS_TRIGGERRIGHT;
     struct Case {
-        const char *what;
         std::vector<SDL_GameControllerButton> buttons;
-        Axes axes;
+        std::vector<std::pair<SDL_GameControllerAxis, int>> axes;
         Move move;
     };
+    // The stick: up-left, down a little to the right, inside the dead zone. A virtual trigger
+    // spans the whole axis: at rest it is at its lowest.
     const Case cases[] = {
-        {"d-pad right", {SDL_CONTROLLER_BUTTON_DPAD_RIGHT}, {}, {5, 0}},
-        {"stick up-left", {}, {{x, -20000}, {y, -20000}}, {-4, -4}},
-        {"stick down, a little to the right", {}, {{x, 6000}, {y, 30000}}, {0, 5}},
-        {"stick inside the dead zone", {}, {{x, 5000}}, {0, 0}},
-        {"A with the d-pad",
-         {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_DPAD_DOWN},
-         {},
-         {0, 10}},
-        // A virtual trigger spans the whole axis: at rest it is at its lowest.
-        {"right trigger with the d-pad",
-         {SDL_CONTROLLER_BUTTON_DPAD_LEFT},
-         {{trigger, 30000}},
-         {-10, 0}},
+        {{SDL_CONTROLLER_BUTTON_DPAD_RIGHT}, {}, {5, 0}},
+        {{}, {{x, -20000}, {y, -20000}}, {-4, -4}},
+        {{}, {{x, 6000}, {y, 30000}}, {0, 5}},
+        {{}, {{x, 5000}}, {0, 0}},
+        {{SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_DPAD_DOWN}, {}, {0, 10}},
+        {{SDL_CONTROLLER_BUTTON_DPAD_LEFT}, {{trigger, 30000}}, {-10, 0}},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(&c - cases);
         bob_set_position(&kart2, 300, 100);
         for (int on : {1, 0}) {
             for (SDL_GameControllerButton b : c.buttons)
@@ -143,7 +122,7 @@ TEST_F(GameTest, PauseFreezesTheRaceUntilPressedAgainAndEscapeStillEndsIt) {
     EXPECT_EQ(msg.message, WM_DESTROY);
 }
 
-TEST_F(GameTest, TheScreenshotKeySavesTheScreenAsAnEightBitBmpAndNeverOverwrites) {
+TEST_F(GameTest, TheScreenshotKeySavesTheScreenAndItsPaletteAndNeverOverwrites) {
     const std::filesystem::path folder = test_output_dir() + "/shots-" + std::to_string(getpid());
     std::filesystem::remove_all(folder);
     screenshot_folder(folder.c_str());
@@ -157,9 +136,6 @@ TEST_F(GameTest, TheScreenshotKeySavesTheScreenAsAnEightBitBmpAndNeverOverwrites
     for (const auto &entry : std::filesystem::directory_iterator(folder)) {
         BitmapFile saved{};
         ASSERT_EQ(bitmap_file_load(&saved, entry.path().c_str()), 1);
-        const BITMAPINFOHEADER info = saved.info_header; // packed: no references to its fields
-        EXPECT_EQ(std::make_tuple(int{info.biWidth}, int{info.biHeight}, int{info.biBitCount}),
-                  std::make_tuple(640, 480, 8));
         EXPECT_EQ(std::memcmp(saved.pixels, frame.pixels.data(), 640 * 480), 0);
         for (int i = 0; i < 256; ++i)
             EXPECT_EQ(saved.palette[i].peRed, frame.palette[i].peRed);

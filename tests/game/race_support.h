@@ -1,12 +1,11 @@
-// The program's window and set-up, headless on the virtual clock; keys as SDL events; plays
-// counted.
+// The program's window and set-up, headless on the virtual clock; keys as SDL events.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,9 +29,7 @@ struct GameTest : ::testing::Test {
         ASSERT_NE(main_window, nullptr);
         testing_use_virtual_clock(1000, 1);
         ASSERT_EQ(game_init(), 1);
-        // As the intro leaves them.
-        player1_laps = player2_laps = 0;
-        player1_lap_timer = player2_lap_timer = 0;
+        player1_laps = player2_laps = player1_lap_timer = player2_lap_timer = 0; // as the intro
         testing_record_calls(true);
     }
     void TearDown() override {
@@ -42,9 +39,8 @@ struct GameTest : ::testing::Test {
 
     // Puts track i in place of the random one, in the intro's palette as the game has it.
     static void use_track(int index) {
-        char name[32];
-        std::snprintf(name, sizeof name, "images/track%d.bmp", index);
-        ASSERT_EQ(load_full_screen_picture(name, &track_image), 1);
+        const std::string name = "images/track" + std::to_string(index) + ".bmp";
+        ASSERT_EQ(load_full_screen_picture(name.c_str(), &track_image), 1);
         ASSERT_EQ(load_full_screen_picture("images/intro.bmp", &intro_image), 1);
     }
 
@@ -60,13 +56,14 @@ struct GameTest : ::testing::Test {
 
     static void key(SDL_Scancode scancode, bool down) { testing_key(scancode, down); }
 
-    // One race frame with the keys held, released after it.
-    static void frame_holding(const std::vector<SDL_Scancode> &keys) {
+    // One race frame with the keys held, released after it; what the frame returned.
+    static int frame_holding(const std::vector<SDL_Scancode> &keys) {
         for (SDL_Scancode k : keys)
             key(k, true);
-        race_frame();
+        const int result = race_frame();
         for (SDL_Scancode k : keys)
             key(k, false);
+        return result;
     }
 
     // Race frames first to last, both karts driving right and left by turns of `period` frames.
@@ -87,9 +84,8 @@ struct GameTest : ::testing::Test {
             return 0;
         const std::string prefix =
             "IDirectSoundBuffer::Play #" + std::to_string(sound_slots[slot].buffer->serial) + " ";
-        int count = 0;
-        for (const std::string &line : testing_recorded_calls())
-            count += line.rfind(prefix, 0) == 0 ? 1 : 0;
-        return count;
+        const auto &calls = testing_recorded_calls();
+        return std::count_if(calls.begin(), calls.end(),
+                             [&](const std::string &line) { return line.rfind(prefix, 0) == 0; });
     }
 };
