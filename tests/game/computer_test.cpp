@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int start_y[2] = {70, 23};
 constexpr int bottom_straight = 300; // every track's far side lies below this line
 
 struct Outcome {
@@ -27,8 +26,8 @@ struct ComputerTest : GameTest, ::testing::WithParamInterface<int> {
     Outcome race(int player, ComputerLevel level, int laps_wanted, int limit,
                  std::pair<int, int> parked = {-300, -300}, std::pair<int, int> from = {0, 0}) {
         BOB &own = player == 1 ? kart1 : kart2;
-        bob_set_position(&own, from.first ? from.first : 235,
-                         from.first ? from.second : start_y[player - 1]);
+        from = from.first ? from : std::pair{235, player == 1 ? 70 : 23}; // the start place
+        bob_set_position(&own, from.first, from.second);
         bob_set_position(player == 1 ? &kart2 : &kart1, parked.first, parked.second);
         player1_laps = player2_laps = player1_lap_timer = player2_lap_timer = 0;
         const int &laps = player == 1 ? player1_laps : player2_laps;
@@ -73,9 +72,8 @@ TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
     constexpr int laps = 5;
     const double floor = laps * ((player == 1 ? player1_lap_limit : player2_lap_limit) + 1);
     const double reference = std::max(floor, laps * double(sight.racing.lap) / sight_frame);
-    const std::pair<double, double> bands[] = {{1.25 * reference, 2.0 * reference},
-                                               {0.97 * reference, 1.12 * reference},
-                                               {0, 1.02 * floor}};
+    const double bands[3][2] = {
+        {1.25 * reference, 2 * reference}, {0.97 * reference, 1.12 * reference}, {0, 1.02 * floor}};
     Outcome outcomes[3];
     for (int level = 0; level < 3; ++level) {
         SCOPED_TRACE(testing::Message()
@@ -84,18 +82,14 @@ TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
             race(player, static_cast<ComputerLevel>(level), laps, 6000);
         ASSERT_EQ(outcome.laps, laps);
         EXPECT_TRUE(outcome.went_round) << "a lap counted without going round the track";
-        EXPECT_GE(outcome.frames, bands[level].first);
-        EXPECT_LE(outcome.frames, bands[level].second);
+        EXPECT_TRUE(outcome.frames >= bands[level][0] && outcome.frames <= bands[level][1])
+            << outcome.frames << " frames";
         // Turbo is hard's alone; it always pays in kart 1, whose laps may count every 150 frames.
-        if (level != 2 || player == 1) {
-            EXPECT_EQ(outcome.turbo_frames > 0, level == 2);
-        }
+        EXPECT_TRUE(outcome.turbo_frames > 0 ? level == 2 : level != 2 || player == 2);
     }
     // Each level is quicker than the one below (in kart 2, hard and normal both meet its timer).
     EXPECT_LT(outcomes[1].frames, outcomes[0].frames);
-    if (player == 1) {
-        EXPECT_LT(outcomes[2].frames, outcomes[1].frames);
-    }
+    EXPECT_TRUE(player == 2 || outcomes[2].frames < outcomes[1].frames);
 
     // Normal gets round the other kart parked on its line at 1/4, 1/2, 3/4 of its first lap, and
     // out of the corner nearest the top left, within half as long again.

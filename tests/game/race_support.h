@@ -19,14 +19,8 @@
 
 struct GameTest : ::testing::Test {
     void SetUp() override {
-        WNDCLASS window_class{};
-        window_class.lpfnWndProc = window_proc;
-        window_class.lpszClassName = "WINXCLASS";
-        ASSERT_NE(RegisterClassA(&window_class), 0);
-        main_instance = GetModuleHandleA(nullptr);
-        main_window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0,
-                                      64, 48, nullptr, nullptr, main_instance, nullptr);
-        ASSERT_NE(main_window, nullptr);
+        std::string why;
+        ASSERT_NE(open_game_window(GetModuleHandleA(nullptr), &why), nullptr) << why;
         testing_use_virtual_clock(1000, 1);
         ASSERT_EQ(game_init(), 1);
         player1_laps = player2_laps = player1_lap_timer = player2_lap_timer = 0; // as the intro

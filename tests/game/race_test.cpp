@@ -78,11 +78,12 @@ TEST_F(GameTest, KeysTakeTheFirstMatchingRowAndTurboOverridesTerrain) {
         SCOPED_TRACE(&c - cases);
         player1_on_terrain = c.terrain1;
         player2_on_terrain = c.terrain2;
-        const Position before1 = at(kart1), before2 = at(kart2);
+        const Position from1 = at(kart1), from2 = at(kart2);
         frame_holding(c.keys);
-        EXPECT_EQ(at(kart1), (Position{before1.x + c.move1.x, before1.y + c.move1.y}));
-        EXPECT_EQ(at(kart2), (Position{before2.x + c.move2.x, before2.y + c.move2.y}));
-        EXPECT_EQ(player1_moved, c.move1.x || c.move1.y);
+        EXPECT_EQ(std::tuple(at(kart1), at(kart2), player1_moved),
+                  std::tuple(Position{from1.x + c.move1.x, from1.y + c.move1.y},
+                             Position{from2.x + c.move2.x, from2.y + c.move2.y},
+                             c.move1.x || c.move1.y));
     }
 }
 
@@ -129,14 +130,10 @@ TEST_F(GameTest, ContactUndoesOnXThenOnYAndAfterTheWallUndo) {
         Position after;
     };
     const Case cases[] = {
-        // Moving right into kart2: the undo on x separates them, y is left alone.
-        {{263, 70}, {300, 80}, {SDL_SCANCODE_RIGHT}, false, {263, 70}},
-        // Moving straight down into it: the undo on x changes nothing, the one on y takes it back.
-        {{235, 93}, {235, 130}, {SDL_SCANCODE_DOWN}, false, {235, 93}},
-        // A diagonal move that still touches after the x undo is taken back on both axes.
+        {{263, 70}, {300, 80}, {SDL_SCANCODE_RIGHT}, false, {263, 70}}, // the x undo is enough
+        {{235, 93}, {235, 130}, {SDL_SCANCODE_DOWN}, false, {235, 93}}, // the y undo takes it back
         {{270, 100}, {300, 130}, {SDL_SCANCODE_RIGHT, SDL_SCANCODE_DOWN}, false, {270, 100}},
-        // Wall undo back to 240, then contact undo on x once more: behind where it started.
-        {{240, 70}, {270, 40}, {SDL_SCANCODE_RIGHT}, true, {235, 70}},
+        {{240, 70}, {270, 40}, {SDL_SCANCODE_RIGHT}, true, {235, 70}}, // wall, then x: behind
     };
     for (const Case &c : cases) {
         use_blank_track();
