@@ -147,9 +147,8 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
     for (const auto &[arguments, expected] : cases) {
         const Parsed parsed = parse(arguments);
         SCOPED_TRACE(arguments.empty() ? "(none)" : arguments[0]);
-        EXPECT_EQ(parsed.result, OptionsResult::run);
-        EXPECT_EQ(parsed.options, expected);
-        EXPECT_EQ(parsed.out + parsed.err, "");
+        EXPECT_EQ(std::tie(parsed.result, parsed.options, parsed.out, parsed.err),
+                  std::make_tuple(OptionsResult::run, expected, "", ""));
     }
 }
 

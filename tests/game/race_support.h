@@ -72,14 +72,14 @@ struct GameTest : ::testing::Test {
         }
     }
 
-    // How often the slot's sound was started since the record was last cleared.
-    static int plays(int slot) {
-        if (slot < 0 || sound_slots[slot].buffer == nullptr)
-            return 0;
-        const std::string prefix =
-            "IDirectSoundBuffer::Play #" + std::to_string(sound_slots[slot].buffer->serial) + " ";
+    // Recorded platform calls that begin so, since the record was last cleared.
+    static int calls_starting(const std::string &prefix) {
         const auto &calls = testing_recorded_calls();
         return std::count_if(calls.begin(), calls.end(),
                              [&](const std::string &line) { return line.rfind(prefix, 0) == 0; });
+    }
+    static std::string serial(int slot) { return std::to_string(sound_slots[slot].buffer->serial); }
+    static int plays(int slot) {
+        return calls_starting("IDirectSoundBuffer::Play #" + serial(slot) + " ");
     }
 };
