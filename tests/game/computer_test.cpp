@@ -2,7 +2,6 @@
 #include "tests/game/race_support.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "game/computer_driver.h"
 
@@ -11,11 +10,9 @@ namespace {
 constexpr int bottom_straight = 300; // every track's far side lies below this line
 
 struct Outcome {
-    int frames = 0; // until the laps wanted, or the limit
-    int laps = 0;
-    int first_lap = 0;      // frames to the first counted lap
+    int frames = 0, laps = 0, turbo_frames = 0; // frames: until the laps wanted, or the limit
+    int first_lap = 0;                          // frames to the first counted lap
     bool went_round = true; // below the bottom straight between every two counted laps
-    int turbo_frames = 0;
     std::vector<std::pair<int, int>> places;
 };
 
@@ -53,10 +50,9 @@ struct ComputerTest : GameTest, ::testing::WithParamInterface<int> {
     }
 };
 
-// Runs after every shown frame; gives up at the limit, and the test then fails on the laps.
-constexpr int frame_limit = 6000;
+// Runs after every shown frame; gives up at 6000, and the test then fails on the laps.
 void count_frames(const PresentedFrame &, void *user) {
-    if (++*static_cast<int *>(user) == frame_limit)
+    if (++*static_cast<int *>(user) == 6000)
         testing_key(SDL_SCANCODE_ESCAPE, true);
 }
 
@@ -121,14 +117,23 @@ TEST_P(ComputerTest, TheComputerRacesItselfToTenLapsAndTheWinnerScreen) {
     EXPECT_EQ(race_loop(), 0);
     computer_race_end();
     testing_on_present(nullptr, nullptr);
-    EXPECT_LT(frames, frame_limit);
+    EXPECT_LT(frames, 6000);
     // Kart 1 wins; kart 2, held up by its lap timer alone, is a lap behind at most.
     EXPECT_EQ(player1_laps, 10);
     EXPECT_GE(player2_laps, 9);
-    testing_key(SDL_SCANCODE_Q, true);
-    winner_screen_for_laps();
-    EXPECT_NE(winner1_image.pixels, nullptr);
-    EXPECT_EQ(winner2_image.pixels, nullptr);
+    // The winner's picture, for these laps and others: the player with more laps, else kart 2's.
+    testing_key(SDL_SCANCODE_Q, true); // the screens end at their first key test
+    for (const auto &[laps1, laps2] :
+         {std::pair{player1_laps, player2_laps}, {9, 10}, {10, 10}, {3, 5}, {0, 0}, {4, 2}}) {
+        player1_laps = laps1;
+        player2_laps = laps2;
+        winner_screen_for_laps();
+        EXPECT_EQ(std::pair(winner1_image.pixels != nullptr, winner2_image.pixels != nullptr),
+                  std::pair(laps1 > laps2, laps1 <= laps2))
+            << laps1 << ":" << laps2;
+        image_destroy(&winner1_image);
+        image_destroy(&winner2_image);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tracks, ComputerTest, ::testing::Values(0, 1, 2));

@@ -13,7 +13,6 @@ namespace {
 
 constexpr int mix_rate = 48000;
 constexpr int update_frames = mix_rate / 200; // 5 ms
-constexpr int sound_controls = DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;
 
 // The largest jump between neighbouring samples of either side of the mix, the engine played at
 // 2.5 ms and restarted after each interval (ms), mixed in 5 ms updates until it has played out; a
@@ -43,7 +42,8 @@ TEST(EngineSound, ASteadyDriveRestartsItWithoutAClick) {
     testing_use_loopback_sound(mix_rate);
     sound_first_call = 1;
     ASSERT_EQ(sound_init(), 1);
-    const int engine = sound_load_wav(DW_SOURCE_DIR "/sounds/engine.wav", sound_controls);
+    const int engine = sound_load_wav(DW_SOURCE_DIR "/sounds/engine.wav",
+                                      DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME);
     ASSERT_GE(engine, 0);
 
     // The sound's own largest step, as the device mixes it: played once, uncut.

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "engine/display/display.h"

@@ -1,8 +1,6 @@
 // Replays through the real program: a changed frame is named, every kind of damaged file refused.
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -74,7 +72,7 @@ TEST(ReplayFiles, EachKindOfDamageIsRefusedWithItsReasonAndExitCode2) {
     const std::size_t frames_at = 8 + 11;
     auto changed = [&](std::size_t at, std::uint8_t value, std::size_t count = 1) {
         std::vector<std::uint8_t> bytes = good;
-        std::fill_n(bytes.begin() + at, count, value);
+        std::fill_n(&bytes.at(at), count, value);
         return bytes;
     };
     auto cut = [&](std::size_t size) {
