@@ -1,39 +1,30 @@
-// The computer at the wheel, through the real race frame on the virtual clock. Per track: each
-// level's laps alone lie in the level's band (the tracks alternate the two start places), each
-// level is quicker than the one below, and the normal driver gets round the other kart parked on
-// its line and out of a corner. The autopilot: the computer races itself through the real race
-// loop to 10 laps and the winner's picture.
+// The computer at the wheel through the real race frame on the virtual clock, on every track.
 #include "tests/game/race_support.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "game/computer_driver.h"
 
 namespace {
 
-constexpr int start_y[2] = {70, 23};
 constexpr int bottom_straight = 300; // every track's far side lies below this line
 
 struct Outcome {
-    int frames = 0; // until the laps wanted, or the limit
-    int laps = 0;
-    int first_lap = 0;      // frames to the first counted lap
+    int frames = 0, laps = 0, turbo_frames = 0; // frames: until the laps wanted, or the limit
+    int first_lap = 0;                          // frames to the first counted lap
     bool went_round = true; // below the bottom straight between every two counted laps
-    int turbo_frames = 0;
     std::vector<std::pair<int, int>> places;
 };
 
 struct ComputerTest : GameTest, ::testing::WithParamInterface<int> {
     TrackSight sight;
 
-    // The computer alone in the player's kart (the other kart off the screen, or parked), from
-    // the player's start place unless told otherwise.
+    // The computer alone in the player's kart (the other off the screen or parked).
     Outcome race(int player, ComputerLevel level, int laps_wanted, int limit,
                  std::pair<int, int> parked = {-300, -300}, std::pair<int, int> from = {0, 0}) {
         BOB &own = player == 1 ? kart1 : kart2;
-        bob_set_position(&own, from.first ? from.first : 235,
-                         from.first ? from.second : start_y[player - 1]);
+        from = from.first ? from : std::pair{235, player == 1 ? 70 : 23}; // the start place
+        bob_set_position(&own, from.first, from.second);
         bob_set_position(player == 1 ? &kart2 : &kart1, parked.first, parked.second);
         player1_laps = player2_laps = player1_lap_timer = player2_lap_timer = 0;
         const int &laps = player == 1 ? player1_laps : player2_laps;
@@ -59,19 +50,16 @@ struct ComputerTest : GameTest, ::testing::WithParamInterface<int> {
     }
 };
 
-// Runs after every shown frame; gives up at the limit, and the test then fails on the laps.
-constexpr int frame_limit = 6000;
+// Runs after every shown frame; gives up at 6000, and the test then fails on the laps.
 void count_frames(const PresentedFrame &, void *user) {
-    if (++*static_cast<int *>(user) == frame_limit)
+    if (++*static_cast<int *>(user) == 6000)
         testing_key(SDL_SCANCODE_ESCAPE, true);
 }
 
 } // namespace
 
-// Bands, with F the player's fewest possible frames (its lap timer's limit, 151 or 251 frames a
-// lap) and R the quickest way over terrain without turbo: hard within 2 % of F; normal from 0.97
-// to 1.12 times the larger of F and R; easy at least 1.25 times that and at most twice it. Five
-// laps show each level's pace as well as ten.
+// F: the fewest frames the lap timer allows; R: the quickest way without turbo. Hard within 2 % of
+// F; normal 0.97 to 1.12 times the larger of F and R; easy 1.25 to 2 times that.
 TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
     const int track = GetParam(), player = track % 2 + 1;
     use_track(track);
@@ -80,34 +68,27 @@ TEST_P(ComputerTest, EachLevelLapsAloneInItsBandAndNormalGetsRoundTrouble) {
     constexpr int laps = 5;
     const double floor = laps * ((player == 1 ? player1_lap_limit : player2_lap_limit) + 1);
     const double reference = std::max(floor, laps * double(sight.racing.lap) / sight_frame);
-    const std::pair<double, double> bands[] = {{1.25 * reference, 2.0 * reference},
-                                               {0.97 * reference, 1.12 * reference},
-                                               {0, 1.02 * floor}};
+    const double bands[3][2] = {
+        {1.25 * reference, 2 * reference}, {0.97 * reference, 1.12 * reference}, {0, 1.02 * floor}};
     Outcome outcomes[3];
     for (int level = 0; level < 3; ++level) {
-        SCOPED_TRACE(level);
+        SCOPED_TRACE(testing::Message()
+                     << "level " << level << ", F " << floor << ", R " << reference);
         const Outcome &outcome = outcomes[level] =
             race(player, static_cast<ComputerLevel>(level), laps, 6000);
         ASSERT_EQ(outcome.laps, laps);
         EXPECT_TRUE(outcome.went_round) << "a lap counted without going round the track";
-        std::printf("track %d, level %d, player %d: %d frames (F %.0f, larger of F and R %.0f)\n",
-                    track, level, player, outcome.frames, floor, reference);
-        EXPECT_GE(outcome.frames, bands[level].first);
-        EXPECT_LE(outcome.frames, bands[level].second);
+        EXPECT_TRUE(outcome.frames >= bands[level][0] && outcome.frames <= bands[level][1])
+            << outcome.frames << " frames";
         // Turbo is hard's alone; it always pays in kart 1, whose laps may count every 150 frames.
-        if (level != 2 || player == 1) {
-            EXPECT_EQ(outcome.turbo_frames > 0, level == 2);
-        }
+        EXPECT_TRUE(outcome.turbo_frames > 0 ? level == 2 : level != 2 || player == 2);
     }
     // Each level is quicker than the one below (in kart 2, hard and normal both meet its timer).
     EXPECT_LT(outcomes[1].frames, outcomes[0].frames);
-    if (player == 1) {
-        EXPECT_LT(outcomes[2].frames, outcomes[1].frames);
-    }
+    EXPECT_TRUE(player == 2 || outcomes[2].frames < outcomes[1].frames);
 
-    // The other kart on normal's own line at a quarter, a half and three quarters of its first
-    // lap: it still completes the lap within half as long again; pushed into the corner nearest
-    // the screen's top-left, it comes out and completes a lap as fast.
+    // Normal gets round the other kart parked on its line at 1/4, 1/2, 3/4 of its first lap, and
+    // out of the corner nearest the top left, within half as long again.
     const Outcome &alone = outcomes[1];
     const int budget = alone.first_lap * 3 / 2;
     for (int quarter = 1; quarter <= 3; ++quarter) {
@@ -136,15 +117,23 @@ TEST_P(ComputerTest, TheComputerRacesItselfToTenLapsAndTheWinnerScreen) {
     EXPECT_EQ(race_loop(), 0);
     computer_race_end();
     testing_on_present(nullptr, nullptr);
-    EXPECT_LT(frames, frame_limit);
-    // At the same level kart 1 wins, and kart 2, held up by its lap timer alone (laps every 250
-    // frames against kart 1's 150), is a lap behind at most.
+    EXPECT_LT(frames, 6000);
+    // Kart 1 wins; kart 2, held up by its lap timer alone, is a lap behind at most.
     EXPECT_EQ(player1_laps, 10);
     EXPECT_GE(player2_laps, 9);
-    testing_key(SDL_SCANCODE_Q, true);
-    winner_screen_for_laps();
-    EXPECT_NE(winner1_image.pixels, nullptr);
-    EXPECT_EQ(winner2_image.pixels, nullptr);
+    // The winner's picture, for these laps and others: the player with more laps, else kart 2's.
+    testing_key(SDL_SCANCODE_Q, true); // the screens end at their first key test
+    for (const auto &[laps1, laps2] :
+         {std::pair{player1_laps, player2_laps}, {9, 10}, {10, 10}, {3, 5}, {0, 0}, {4, 2}}) {
+        player1_laps = laps1;
+        player2_laps = laps2;
+        winner_screen_for_laps();
+        EXPECT_EQ(std::pair(winner1_image.pixels != nullptr, winner2_image.pixels != nullptr),
+                  std::pair(laps1 > laps2, laps1 <= laps2))
+            << laps1 << ":" << laps2;
+        image_destroy(&winner1_image);
+        image_destroy(&winner2_image);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tracks, ComputerTest, ::testing::Values(0, 1, 2));

@@ -1,15 +1,12 @@
-// Test support for the game: the program's window and set-up with the committed assets, headless
-// (SDL's dummy video driver, OpenAL's null device) and on the virtual clock; keys pushed through
-// the SDL event path; sound plays counted per slot from the record of platform calls.
+// The program's window and set-up, headless on the virtual clock; keys as SDL events.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "engine/display/display.h"
@@ -21,19 +18,11 @@
 
 struct GameTest : ::testing::Test {
     void SetUp() override {
-        WNDCLASS window_class{};
-        window_class.lpfnWndProc = window_proc;
-        window_class.lpszClassName = "WINXCLASS";
-        ASSERT_NE(RegisterClassA(&window_class), 0);
-        main_instance = GetModuleHandleA(nullptr);
-        main_window = CreateWindowExA(0, "WINXCLASS", "Dirtwhirl v1.0", WS_POPUP | WS_VISIBLE, 0, 0,
-                                      64, 48, nullptr, nullptr, main_instance, nullptr);
-        ASSERT_NE(main_window, nullptr);
+        std::string why;
+        ASSERT_NE(open_game_window(GetModuleHandleA(nullptr), &why), nullptr) << why;
         testing_use_virtual_clock(1000, 1);
         ASSERT_EQ(game_init(), 1);
-        // As the intro leaves them.
-        player1_laps = player2_laps = 0;
-        player1_lap_timer = player2_lap_timer = 0;
+        player1_laps = player2_laps = player1_lap_timer = player2_lap_timer = 0; // as the intro
         testing_record_calls(true);
     }
     void TearDown() override {
@@ -43,9 +32,8 @@ struct GameTest : ::testing::Test {
 
     // Puts track i in place of the random one, in the intro's palette as the game has it.
     static void use_track(int index) {
-        char name[32];
-        std::snprintf(name, sizeof name, "images/track%d.bmp", index);
-        ASSERT_EQ(load_full_screen_picture(name, &track_image), 1);
+        const std::string name = "images/track" + std::to_string(index) + ".bmp";
+        ASSERT_EQ(load_full_screen_picture(name.c_str(), &track_image), 1);
         ASSERT_EQ(load_full_screen_picture("images/intro.bmp", &intro_image), 1);
     }
 
@@ -61,17 +49,17 @@ struct GameTest : ::testing::Test {
 
     static void key(SDL_Scancode scancode, bool down) { testing_key(scancode, down); }
 
-    // One race frame with the keys held, released after it.
-    static void frame_holding(const std::vector<SDL_Scancode> &keys) {
+    // One race frame with the keys held, released after it; what the frame returned.
+    static int frame_holding(const std::vector<SDL_Scancode> &keys) {
         for (SDL_Scancode k : keys)
             key(k, true);
-        race_frame();
+        const int result = race_frame();
         for (SDL_Scancode k : keys)
             key(k, false);
+        return result;
     }
 
-    // Race frames first to last with both karts driving right and left by turns, `period` frames
-    // each way.
+    // Race frames first to last, both karts driving right and left by turns of `period` frames.
     static void back_and_forth(int first, int last, int period) {
         for (int frame = first; frame <= last; ++frame) {
             const bool left = (frame / period) % 2 == 1;
@@ -83,15 +71,14 @@ struct GameTest : ::testing::Test {
         }
     }
 
-    // How often the slot's sound was started since the record was last cleared.
+    // Recorded platform calls that begin so, since the record was last cleared.
+    static int calls_starting(const std::string &prefix) {
+        const auto &calls = testing_recorded_calls();
+        return std::count_if(calls.begin(), calls.end(),
+                             [&](const std::string &line) { return line.rfind(prefix, 0) == 0; });
+    }
+    static std::string serial(int slot) { return std::to_string(sound_slots[slot].buffer->serial); }
     static int plays(int slot) {
-        if (slot < 0 || sound_slots[slot].buffer == nullptr)
-            return 0;
-        const std::string prefix =
-            "IDirectSoundBuffer::Play #" + std::to_string(sound_slots[slot].buffer->serial) + " ";
-        int count = 0;
-        for (const std::string &line : testing_recorded_calls())
-            count += line.rfind(prefix, 0) == 0 ? 1 : 0;
-        return count;
+        return calls_starting("IDirectSoundBuffer::Play #" + serial(slot) + " ");
     }
 };
