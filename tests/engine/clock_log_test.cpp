@@ -1,4 +1,6 @@
 // The frame clock (on the virtual clock: no real waiting) and the error log's exact contents.
+#include <array>
+
 #include "engine/display/clock.h"
 #include "engine/display/log.h"
 #include "engine_test_support.h"
@@ -10,26 +12,18 @@ TEST(Clock, WaitReturnsTheReadAfterTheTimeHasPassed) {
     EXPECT_EQ(clock_start(), 4294967290u);
     EXPECT_EQ(clock_start_tick, 4294967290u);
     testing_set_ticks(24); // wrapped: 30 ms have passed
-    EXPECT_EQ(clock_wait(30), 24u);
-    EXPECT_EQ(clock_wait(0), 24u);
-
-    // Each read of the virtual clock adds 1 ms: the wait returns the read after the first one
-    // that sees the time gone, also across the wrap, and a second wait from the same start at
-    // once.
-    const struct {
-        std::uint32_t start, wait, returned;
-    } cases[] = {{1000, 30, 1031}, {4294967280u, 30, 15}, {4294967295u, 1, 1}, {7, 0, 9}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.start);
-        testing_use_virtual_clock(c.start, 1);
-        EXPECT_EQ(clock_start(), c.start);
-        EXPECT_EQ(clock_wait(c.wait), c.returned);
-        EXPECT_EQ(clock_wait(c.wait), c.returned + 2);
+    EXPECT_EQ(clock_wait(30) + clock_wait(0), 48u);
+    // At 1 ms a read, a wait returns the read after the first that sees the time gone (also across
+    // the wrap), and a second wait from the same start at once: start, wait, returned.
+    for (auto [start, wait, returned] : {std::array<std::uint32_t, 3>{1000, 30, 1031}, {4294967280u, 30, 15},
+                                         {4294967295u, 1, 1}, {7, 0, 9}}) {
+        testing_use_virtual_clock(start, 1);
+        EXPECT_EQ((std::array{clock_start(), clock_wait(wait), clock_wait(wait)}),
+                  (std::array{start, returned, returned + 2})) << start;
     }
     testing_use_real_clock();
 }
 
-// On the real clock the wait sleeps most of the time, and still never returns early.
 TEST(Clock, RealWaitNeverReturnsEarly) {
     testing_use_real_clock();
     for (std::uint32_t ms : {1u, 2u, 17u}) {
@@ -46,11 +40,8 @@ std::string log_text(const std::string &name, const std::string &written) {
 }
 
 TEST(Log, FileHoldsOpeningLineMessagesAndClosingLine) {
-    TempDir dir;
-    // Without a log nothing is written, and no file made.
-    EXPECT_EQ(log_write("\nCreate BOB %d", 3), 0);
-    EXPECT_EQ(log_write(nullptr), 0);
-    EXPECT_EQ(log_close(), 0);
+    TempDir dir; // without a log nothing is written, and no file made
+    EXPECT_EQ(log_write("\nCreate BOB %d", 3) + log_write(nullptr) + log_close(), 0);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path));
 
     const std::string first = dir / "first.txt", second = dir / "50%d%s.txt";
@@ -60,8 +51,7 @@ TEST(Log, FileHoldsOpeningLineMessagesAndClosingLine) {
     ASSERT_EQ(log_open(second.c_str()), 1);
     EXPECT_EQ(log_open((dir / "missing/x.txt").c_str()), 0);
     EXPECT_EQ(log_write("%s", "100% sure"), 1); // percent signs stand unchanged
-    // A message longer than the buffer is written whole.
-    const std::string long_text(500, 'x');
+    const std::string long_text(500, 'x'); // longer than the buffer, written whole
     EXPECT_EQ(log_write("\n%s|%d", long_text.c_str(), 42), 1);
     EXPECT_EQ(log_buffer[79], '\0');
     EXPECT_EQ(log_close(), 1);

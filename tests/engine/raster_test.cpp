@@ -1,6 +1,5 @@
-// Raster primitives on plain 640 x 480 memory with the fixed clip rectangle (0, 0)-(639, 479):
-// clipped spans, the one-pass line clipper and its rounding, both branches of the line drawer,
-// colour-filled rectangles and the colour scan.
+// Raster primitives on plain 640 x 480 memory clipped to (0, 0)-(639, 479): spans, line clipping
+// and drawing, filled rectangles and the colour scan.
 #include "engine/display/raster.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +11,7 @@
 
 namespace {
 
-// A screen of exactly 640 x 480 bytes (a pitch with no slack), so that any write or read outside
-// it is caught by the address sanitizer; a second layout with slack checks clipping by eye.
+// 640 x 480 bytes with no slack (the sanitizer sees any access outside), or a wider pitch.
 struct Screen {
     int pitch;
     std::vector<BYTE> bytes;
@@ -31,24 +29,17 @@ struct Screen {
 };
 
 TEST(Spans, SpansAreSwappedAndClipped) {
-    Screen wide(648);
+    Screen wide(648), screen, tall;
     draw_hline(700, -20, 5, 9, wide.data(), wide.pitch);
     auto pixels = wide.set_pixels();
-    EXPECT_EQ(pixels.size(), 640u);
-    EXPECT_TRUE(pixels.count({0, 5}) && pixels.count({639, 5}));
-    EXPECT_FALSE(pixels.count({640, 5}));
-
-    Screen screen;
+    EXPECT_TRUE(pixels.size() == 640 && pixels.count({0, 5}) && pixels.count({639, 5}));
     draw_vline(7, 7, 3, 4, screen.data(), screen.pitch);
     EXPECT_EQ(screen.set_pixels(), (std::set<std::pair<int, int>>{{3, 7}}));
-    Screen tall;
     draw_vline(600, -30, 639, 4, tall.data(), tall.pitch);
     pixels = tall.set_pixels();
-    EXPECT_EQ(pixels.size(), 480u);
-    EXPECT_TRUE(pixels.count({639, 0}) && pixels.count({639, 479}));
+    EXPECT_TRUE(pixels.size() == 480 && pixels.count({639, 0}) && pixels.count({639, 479}));
 
-    // Spans wholly outside the rectangle draw nothing: from, to, at.
-    Screen untouched;
+    Screen untouched; // spans wholly outside (from, to, at) draw nothing
     for (const auto &[from, to, at] : {std::array{700, -20, 480}, {-5, -1, 10}, {640, 900, 10}})
         draw_hline(from, to, at, 9, untouched.data(), untouched.pitch);
     for (const auto &[from, to, at] : {std::array{0, 10, 640}, {0, 10, -1}, {480, 500, 5}})
@@ -96,14 +87,13 @@ TEST(DrawLine, BothBranchesSetTheirDocumentedPixelsAndClippedLinesStayInside) {
         }
         return out;
     };
-    // Mostly horizontal: the last pixel lies a row short of y2, in both directions.
+    // Mostly horizontal: the last pixel a row short of y2, both ways.
     EXPECT_EQ(line(0, 0, 10, 5), columns(0, 1, {0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4}));
     EXPECT_EQ(line(10, 5, 0, 0), columns(10, -1, {5, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1}));
     EXPECT_EQ(line(0, 0, 10, 1), columns(0, 1, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     // Mostly vertical (and equal steps): sideways at once, ending on (x2, y2).
-    Pixels steep{{0, 0}};
-    for (int y = 1; y <= 10; ++y)
-        steep.insert({1, y});
+    Pixels steep = columns(1, 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    steep.insert({0, 0});
     EXPECT_EQ(line(0, 0, 1, 10), steep);
     EXPECT_EQ(line(0, 0, 3, 3), columns(0, 1, {0, 1, 2, 3}));
     EXPECT_EQ(line(5, 5, 5, 5), (Pixels{{5, 5}}));
@@ -117,9 +107,8 @@ TEST(DrawLine, BothBranchesSetTheirDocumentedPixelsAndClippedLinesStayInside) {
 
 TEST(DrawRectangle, FillsWithRightAndBottomExclusive) {
     IDirectDrawSurface surface;
-    surface.width = 32;
+    surface.width = surface.pitch = 32;
     surface.height = 24;
-    surface.pitch = 32;
     surface.pixels.assign(32 * 24, 0);
     EXPECT_EQ(draw_rectangle(10, 10, 20, 15, 0x1C7, &surface), 1);
     for (int p = 0; p < 32 * 24; ++p) {
@@ -130,18 +119,16 @@ TEST(DrawRectangle, FillsWithRightAndBottomExclusive) {
 }
 
 TEST(ScanColorRange, ClampsToTheScreenAndFindsInclusiveUnsignedRanges) {
-    Screen screen;
-    // Clamped to columns 600..639 and rows 400..479; the buffer has no byte past the screen.
-    EXPECT_EQ(scan_color_range(600, 400, 700, 500, 1, 255, screen.data(), screen.pitch), 0);
+    Screen screen; // no byte past the screen
     screen.bytes[479 * 640 + 639] = 200;
-    EXPECT_EQ(scan_color_range(600, 400, 700, 500, 150, 0x1FF, screen.data(), screen.pitch), 1);
-    EXPECT_EQ(scan_color_range(600, 400, 700, 500, 200, 200, screen.data(), screen.pitch), 1);
-    EXPECT_EQ(scan_color_range(600, 400, 700, 500, 201, 255, screen.data(), screen.pitch), 0);
-    EXPECT_EQ(scan_color_range(700, 500, 600, 400, 150, 255, screen.data(), screen.pitch), 0);
-
     screen.bytes[450 * 640 + 599] = 29;
-    EXPECT_EQ(scan_color_range(600, 400, 700, 500, 29, 29, screen.data(), screen.pitch), 0);
-    EXPECT_EQ(scan_color_range(-50, -50, 599, 450, 29, 29, screen.data(), screen.pitch), 1);
+    // Corners, the range and the result: (600, 400)-(700, 500) is clamped to columns 600..639.
+    for (auto [x1, y1, x2, y2, low, high, found] :
+         {std::array{600, 400, 700, 500, 150, 0x1FF, 1}, {600, 400, 700, 500, 200, 200, 1},
+          {600, 400, 700, 500, 201, 255, 0}, {700, 500, 600, 400, 150, 255, 0},
+          {600, 400, 700, 500, 29, 29, 0}, {-50, -50, 599, 450, 29, 29, 1}})
+        EXPECT_EQ(scan_color_range(x1, y1, x2, y2, low, high, screen.data(), screen.pitch), found)
+            << x1 << "," << y1 << " " << low << ".." << high;
 }
 
 } // namespace

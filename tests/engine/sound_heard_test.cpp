@@ -1,6 +1,5 @@
-// What is heard: the sound layer mixes on OpenAL Soft's loopback device, and the levels of its
-// mix show sounds starting, ending, looping, stopping, and their volume and pan. Time passes only
-// as the test mixes it, in 10 ms windows.
+// What is heard: the levels of OpenAL Soft's loopback mix, in 10 ms windows mixed by the test, show
+// sounds starting, ending, looping, stopping, and their volume and pan.
 #include <cmath>
 
 #include "engine_test_support.h"
@@ -28,12 +27,10 @@ struct SoundHeardTest : SoundTest {
         std::vector<float> frames(2 * window_frames);
         for (int w = 0; w < ms / 10; ++w) {
             ASSERT_TRUE(testing_render_sound(frames.data(), window_frames));
-            Level sum;
-            for (int i = 0; i < window_frames; ++i) {
-                sum.left += frames[2 * i] * frames[2 * i];
-                sum.right += frames[2 * i + 1] * frames[2 * i + 1];
-            }
-            windows.push_back({std::sqrt(sum.left / window_frames), std::sqrt(sum.right / window_frames)});
+            double sum[2] = {};
+            for (int i = 0; i < 2 * window_frames; ++i)
+                sum[i % 2] += frames[i] * frames[i];
+            windows.push_back({std::sqrt(sum[0] / window_frames), std::sqrt(sum[1] / window_frames)});
         }
     }
     // Over windows [from, to): the least and the most of left + right, and the mean level.
@@ -57,7 +54,6 @@ double decibels(double level, double reference) {
     return 20.0 * std::log10(std::max(level, 1e-9) / reference);
 }
 
-// Played once the sound ends; looped it goes on until stopped, at the volume and pan it is given.
 TEST_F(SoundHeardTest, PlayedOnceEndsLoopedGoesOnStoppedFallsSilentAtItsVolumeAndPan) {
     const std::string path = sox("-r 11025 -b 8 -c 1 -e unsigned", "tone.wav", "0.2 sine 1000");
     const int tone = sound_load_wav(path.c_str(), 224);
@@ -89,10 +85,9 @@ TEST_F(SoundHeardTest, PlayedOnceEndsLoopedGoesOnStoppedFallsSilentAtItsVolumeAn
     EXPECT_NEAR(decibels(centre.left, centre.right), 0.0, 0.5);
     EXPECT_NEAR(decibels(half.left, centre.left), -15.0, 1.0);
     EXPECT_NEAR(decibels(half.right, centre.right), -15.0, 1.0);
-    // Full left: the left side stays at its level, the right falls silent.
+    // Full left: the left side stays, the right falls silent; 2000 right: the left falls by 20 dB.
     EXPECT_NEAR(decibels(left.left, centre.left), 0.0, 1.0);
     EXPECT_LT(decibels(left.right, centre.right), -60.0);
-    // 2000 to the right: the right side stays, the left falls by 20 dB.
     EXPECT_NEAR(decibels(right.right, centre.right), 0.0, 1.0);
     EXPECT_NEAR(decibels(right.left, right.right), -20.0, 1.5);
 }

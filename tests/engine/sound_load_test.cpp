@@ -1,6 +1,5 @@
-// The WAV and VOC loaders on files written by sox and by hand: the fixed buffer format, rates
-// and sizes from the file, bytes copied unchanged, and malformed, truncated and hostile files
-// (random damage is left to the loaders' fuzz targets, whose corpus every test run replays).
+// The WAV and VOC loaders on sox's files and hand-built ones: the fixed buffer format, rates, sizes,
+// bytes, and malformed, truncated and hostile files (random damage is the fuzz corpus's).
 #include "engine_test_support.h"
 
 namespace {
@@ -10,37 +9,32 @@ using SoundLoadTest = SoundTest;
 void expect_fixed_format(const IDirectSoundBuffer *buffer) {
     ASSERT_NE(buffer, nullptr);
     const WAVEFORMATEX &f = buffer->format;
-    EXPECT_EQ((std::vector<long>{f.wFormatTag, f.nChannels, long(f.nSamplesPerSec),
-                                 f.wBitsPerSample, long(buffer->frequency), long(buffer->flags)}),
-              (std::vector<long>{WAVE_FORMAT_PCM, 1, 11025, 8, 11025, 234}));
-    EXPECT_EQ(sound_buffer_desc.dwSize, 20u);
+    EXPECT_EQ((std::vector<long>{f.wFormatTag, f.nChannels, long(f.nSamplesPerSec), f.wBitsPerSample,
+                                 long(buffer->frequency), long(buffer->flags), long(sound_buffer_desc.dwSize),
+                                 long(sound_format.nAvgBytesPerSec), sound_format.nBlockAlign}),
+              (std::vector<long>{WAVE_FORMAT_PCM, 1, 11025, 8, 11025, 234, 20, 11025, 1}));
     EXPECT_EQ(sound_buffer_desc.lpwfxFormat, &sound_format);
-    EXPECT_EQ(sound_format.nAvgBytesPerSec, 11025u);
-    EXPECT_EQ(sound_format.nBlockAlign, 1);
 }
 
 TEST_F(SoundLoadTest, SoxWavFilesLoadTheirBytesUnchangedIntoTheFixedFormat) {
     for (auto [format, rate] : {std::pair{"-r 22050 -b 8 -c 1 -e unsigned", 22050},
                                 {"-r 44100 -b 16 -c 2 -e signed", 44100}}) {
         SCOPED_TRACE(format);
-        std::string path = sox(format, std::to_string(rate) + ".wav");
-        std::vector<BYTE> data = sox_samples(read_bytes(path));
+        const std::string path = sox(format, std::to_string(rate) + ".wav");
+        const std::vector<BYTE> data = sox_samples(read_bytes(path));
         ASSERT_FALSE(data.empty());
-        int slot = sound_load_wav(path.c_str(), 224);
+        const int slot = sound_load_wav(path.c_str(), 224);
         ASSERT_GE(slot, 0);
-        EXPECT_EQ(sound_slots[slot].rate, rate);
-        EXPECT_EQ(sound_slots[slot].size, static_cast<int>(data.size()));
+        EXPECT_EQ((std::pair{sound_slots[slot].rate, sound_slots[slot].size}), (std::pair{rate, int(data.size())}));
         expect_fixed_format(sound_slots[slot].buffer);
         EXPECT_EQ(sound_slots[slot].buffer->data->bytes, data);
     }
-    std::string path = sox("-r 11025 -b 8 -c 1", "flags.wav");
-    ASSERT_EQ(sound_load_wav(path.c_str(), 0), 2);
+    ASSERT_EQ(sound_load_wav(sox("-r 11025 -b 8 -c 1", "flags.wav").c_str(), 0), 2);
     EXPECT_EQ(sound_slots[2].buffer->flags, 10u);
-    EXPECT_EQ(sound_load_wav((dir / "missing.wav").c_str(), 224), -1);
-    EXPECT_EQ(sound_slots[3].state, 0);
+    EXPECT_EQ(sound_load_wav((dir / "missing.wav").c_str(), 224) + sound_slots[3].state, -1);
 }
 
-// The file as bytes with `width` bytes at `at` replaced by those of value.
+// The file with `width` bytes at `at` replaced by those of value.
 std::vector<BYTE> patched(std::vector<BYTE> file, std::size_t at, DWORD value, int width) {
     for (int i = 0; i < width; ++i)
         file[at + i] = static_cast<BYTE>(value >> (8 * i));
@@ -49,19 +43,15 @@ std::vector<BYTE> patched(std::vector<BYTE> file, std::size_t at, DWORD value, i
 
 TEST_F(SoundLoadTest, TheDataChunkIsFoundAndOnlyTheFirstChunksFormatTagIsTested) {
     const std::vector<BYTE> data(33, 0x90), fmt = pcm_format(1, 1, 11025, 8);
-    auto load = [&](const std::vector<BYTE> &file) {
-        return sound_load_wav_memory(file.data(), file.size(), 224);
-    };
+    auto load = [](const std::vector<BYTE> &file) { return sound_load_wav_memory(file.data(), file.size(), 224); };
     // A LIST chunk of odd size (with its pad byte) and a fact chunk between format and data.
     const std::vector<BYTE> list{'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T', 3, 0, 0, 0, 's', 'x', 0};
     ASSERT_EQ(load(riff_wave({{"fmt ", fmt}, {"LIST", list}, {"fact", {1, 0, 0, 0}}, {"data", data}})), 0);
     EXPECT_EQ(sound_slots[0].size, 33);
     EXPECT_EQ(sound_slots[0].buffer->data->bytes, data);
-
     EXPECT_EQ(load(riff_wave({{"fmt ", pcm_format(2, 1, 11025, 4)}, {"data", data}})), -1);
     EXPECT_EQ(sound_slots[1].state, 0);
-    // Whatever stands first is taken for the format: a junk chunk that happens to begin with
-    // 1, 0 passes, its bytes 4 to 7 become the rate.
+    // The first chunk is taken for the format: junk beginning 1, 0 passes, its bytes 4-7 the rate.
     std::vector<BYTE> junk{1, 0, 0, 0, 0x40, 0x1F, 0, 0, 9, 9, 9, 9, 9, 9, 9, 9};
     EXPECT_EQ(load(riff_wave({{"junk", junk}, {"fmt ", fmt}, {"data", data}})), 1);
     EXPECT_EQ(sound_slots[1].rate, 8000);
@@ -77,17 +67,14 @@ TEST_F(SoundLoadTest, TheDataChunkIsFoundAndOnlyTheFirstChunksFormatTagIsTested)
 }
 
 TEST_F(SoundLoadTest, VocTimeConstantsGiveTheirRatesAndBuffersLeaveOutTheBlocksLastFourBytes) {
-    // sox writes the time constant for the rate it is given; its buffer is the block's samples
-    // but the last four.
+    // sox writes the time constant for the rate; the buffer is the block's samples but the last four.
     for (int rate : {8000, 11111, 10989}) {
-        const std::vector<BYTE> file = read_bytes(sox(
-            "-r " + std::to_string(rate) + " -b 8 -c 1 -e unsigned", std::to_string(rate) + ".voc"));
-        const std::size_t block = file[20], length = file[block + 1] | file[block + 2] << 8 |
-                                                     file[block + 3] << 16;
-        const int slot = sound_load_voc(dir.write("copy.voc", file).c_str());
+        const std::string name = std::to_string(rate) + ".voc";
+        const std::vector<BYTE> file = read_bytes(sox("-r " + std::to_string(rate) + " -b 8 -c 1 -e unsigned", name));
+        const std::size_t block = file[20], length = file[block + 1] | file[block + 2] << 8 | file[block + 3] << 16;
+        const int slot = sound_load_voc((dir / name).c_str());
         ASSERT_GE(slot, 0) << rate;
-        EXPECT_EQ(sound_slots[slot].rate, rate);
-        EXPECT_EQ(sound_slots[slot].size, static_cast<int>(length));
+        EXPECT_EQ((std::pair{sound_slots[slot].rate, sound_slots[slot].size}), (std::pair{rate, int(length)}));
         expect_fixed_format(sound_slots[slot].buffer);
         EXPECT_EQ(sound_slots[slot].buffer->data->bytes,
                   std::vector<BYTE>(file.begin() + block + 6, file.begin() + block + length));
@@ -96,12 +83,9 @@ TEST_F(SoundLoadTest, VocTimeConstantsGiveTheirRatesAndBuffersLeaveOutTheBlocksL
     ASSERT_EQ(sound_load_voc_memory(zero.data(), zero.size()), 3);
     EXPECT_EQ(sound_slots[3].rate, 3906);
     ASSERT_EQ(sound_load_voc_memory(block.data(), block.size()), 4);
-    EXPECT_EQ(sound_slots[4].size, 1006);
-    EXPECT_EQ(sound_slots[4].rate, 11111);
-    EXPECT_EQ(sound_slots[4].buffer->data->bytes,
-              std::vector<BYTE>(block.begin() + 26 + 6, block.begin() + 26 + 1006));
-    EXPECT_EQ(sound_load_voc((dir / "missing.voc").c_str()), -1);
-    EXPECT_EQ(sound_slots[5].state, 0);
+    EXPECT_EQ((std::pair{sound_slots[4].size, sound_slots[4].rate}), (std::pair{1006, 11111}));
+    EXPECT_EQ(sound_slots[4].buffer->data->bytes, std::vector<BYTE>(block.begin() + 32, block.begin() + 1032));
+    EXPECT_EQ(sound_load_voc((dir / "missing.voc").c_str()) + sound_slots[5].state, -1);
 }
 
 TEST_F(SoundLoadTest, TruncatedFilesAreRefusedAndLeaveTheSlotFree) {
@@ -121,11 +105,8 @@ TEST_F(SoundLoadTest, TruncatedFilesAreRefusedAndLeaveTheSlotFree) {
 }
 
 TEST_F(SoundLoadTest, HostileSizesAndOffsetsAreRefused) {
-    const std::vector<BYTE> wav =
-        riff_wave({{"fmt ", pcm_format(1, 1, 11025, 8)}, {"data", std::vector<BYTE>(16, 0x80)}});
-    auto wav_load = [&](const std::vector<BYTE> &file) {
-        return sound_load_wav_memory(file.data(), file.size(), 224);
-    };
+    const std::vector<BYTE> wav = small_wav(16);
+    auto wav_load = [](const std::vector<BYTE> &file) { return sound_load_wav_memory(file.data(), file.size(), 224); };
     // Data sizes past the file or of nothing, and a format chunk past the file.
     for (DWORD size : {0xFFFFFFFFu, 0x80000000u, 0x0FFFFFFFu, 17u, 0u})
         EXPECT_EQ(wav_load(patched(wav, 40, size, 4)), -1) << size;
@@ -134,9 +115,7 @@ TEST_F(SoundLoadTest, HostileSizesAndOffsetsAreRefused) {
     EXPECT_EQ(sound_load_wav_memory(nullptr, 0, 224), -1);
 
     const std::vector<BYTE> voc = voc_file(200, 166);
-    auto voc_load = [&](const std::vector<BYTE> &file) {
-        return sound_load_voc_memory(file.data(), file.size());
-    };
+    auto voc_load = [](const std::vector<BYTE> &file) { return sound_load_voc_memory(file.data(), file.size()); };
     for (DWORD length : {0u, 1u, 5u, 6u, 0xFFFFFFu, 210u})
         EXPECT_EQ(voc_load(patched(voc, 27, length, 3)), -1) << length;
     EXPECT_EQ(voc_load(patched(voc, 20, 255, 1)), -1); // the block past the file

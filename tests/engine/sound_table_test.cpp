@@ -1,5 +1,5 @@
-// The sound table: slot order, full tables, slots without buffers, duplication, resets, the
-// volume mapping, status, and every failure path of the layer and its loaders.
+// The sound table: slots, duplication, resets, volume, status and the failure paths.
+#include <array>
 #include <climits>
 #include <cstring>
 
@@ -7,26 +7,32 @@
 
 namespace {
 
+int count_calls(const std::string &prefix) {
+    const auto &calls = testing_recorded_calls();
+    return int(std::count_if(calls.begin(), calls.end(),
+                             [&](const std::string &c) { return c.rfind(prefix, 0) == 0; }));
+}
+
 struct SoundTableTest : SoundTest {
     // Loads small_wav(samples, rate) from memory; the slot or -1.
     static int load(std::size_t samples = 64, DWORD rate = 11025, DWORD flags = 224) {
         const std::vector<BYTE> wav = small_wav(samples, rate);
         return sound_load_wav_memory(wav.data(), wav.size(), flags);
     }
-    static std::vector<int> fields(const SoundSlot &s) { return {s.state, s.id, s.rate, s.size}; }
+    static std::vector<int> fields(const SoundSlot &s) {
+        return {s.state, s.id, s.rate, s.size, s.buffer != nullptr};
+    }
 };
 
 TEST_F(SoundTableTest, LoadsFillSlotsInOrderUntilTheTableIsFull) {
     for (int expected = 0; expected < SOUND_SLOT_COUNT; ++expected) {
         ASSERT_EQ(load(40, 8000), expected);
-        EXPECT_EQ(fields(sound_slots[expected]), (std::vector{1, expected, 8000, 40}));
-        EXPECT_NE(sound_slots[expected].buffer, nullptr);
+        EXPECT_EQ(fields(sound_slots[expected]), (std::vector{1, expected, 8000, 40, 1}));
     }
     const std::string wav_path = dir.write("full.wav", small_wav());
     const std::string voc_path = dir.write("full.voc", voc_file(100, 166));
-    EXPECT_EQ(sound_load_wav(wav_path.c_str(), 224), -1);
-    EXPECT_EQ(sound_load_voc(voc_path.c_str()), -1);
-    EXPECT_EQ(sound_replicate(0), -1);
+    EXPECT_EQ(sound_load_wav(wav_path.c_str(), 224) + sound_load_voc(voc_path.c_str()) +
+                  sound_replicate(0), -3);
     // A deleted slot stays claimed: nothing can be loaded until the table is reset.
     sound_delete(10);
     EXPECT_TRUE(sound_slots[10].buffer == nullptr && sound_slots[10].state == 1);
@@ -42,19 +48,16 @@ TEST_F(SoundTableTest, SlotsWithoutABufferPlayNothing) {
     SoundSlot before[SOUND_SLOT_COUNT];
     std::memcpy(before, sound_slots, sizeof before);
     testing_record_calls(true);
-    // -1 (a sound that failed to load), a deleted slot, a never-loaded slot and numbers outside
-    // the table all behave as slots without a buffer.
+    // A failed load's -1, deleted, never-loaded and outside slots all have no buffer.
     for (int slot : {-1, 1, 5, 64, 1000, -2, INT_MIN, INT_MAX}) {
-        SCOPED_TRACE(slot);
-        EXPECT_EQ(sound_play(slot, 0) + sound_play(slot, DSBPLAY_LOOPING), 2);
-        EXPECT_EQ(sound_status(slot), -1);
-        EXPECT_EQ(sound_set_volume(slot, 50) + sound_set_frequency(slot, 22050) +
-                      sound_set_pan(slot, 1000), 0);
-        EXPECT_EQ(sound_stop(slot) + sound_delete(slot), 2);
+        EXPECT_EQ((std::array{sound_play(slot, 0) + sound_play(slot, DSBPLAY_LOOPING), sound_status(slot),
+                              sound_set_volume(slot, 50) + sound_set_frequency(slot, 22050) +
+                                  sound_set_pan(slot, 1000), sound_stop(slot) + sound_delete(slot)}),
+                  (std::array{2, -1, 0, 2})) << slot;
     }
-    EXPECT_EQ(count_calls("IDirectSoundBuffer::"), 0);
-    EXPECT_EQ(std::memcmp(before, sound_slots, sizeof before), 0);
-    EXPECT_EQ(sound_status(0), 0);
+    EXPECT_EQ((std::array{count_calls("IDirectSoundBuffer::"),
+                          std::memcmp(before, sound_slots, sizeof before), sound_status(0)}),
+              (std::array{0, 0, 0}));
 }
 
 TEST_F(SoundTableTest, ReplicateFillsTheFirstFreeSlotWithItsOwnBuffer) {
@@ -69,16 +72,13 @@ TEST_F(SoundTableTest, ReplicateFillsTheFirstFreeSlotWithItsOwnBuffer) {
 
     ASSERT_EQ(sound_replicate(3), 7);
     const SoundSlot &copy = sound_slots[7];
-    EXPECT_EQ(fields(copy), (std::vector{1, 7, 12345, 300}));
-    ASSERT_NE(copy.buffer, nullptr);
-    EXPECT_NE(copy.buffer, sound_slots[3].buffer);
-    EXPECT_EQ(copy.buffer->data, sound_slots[3].buffer->data);
+    ASSERT_EQ(fields(copy), (std::vector{1, 7, 12345, 300, 1}));
+    EXPECT_TRUE(copy.buffer != sound_slots[3].buffer && copy.buffer->data == sound_slots[3].buffer->data);
     EXPECT_EQ(copy.buffer->volume, -1500);
     // Each plays on its own, and deleting the original leaves the copy playable.
     const int looping = static_cast<int>(DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
     ASSERT_EQ(sound_play(7, DSBPLAY_LOOPING), 1);
-    EXPECT_EQ(sound_status(7), looping);
-    EXPECT_EQ(sound_status(3), 0);
+    EXPECT_EQ((std::pair{sound_status(7), sound_status(3)}), (std::pair{looping, 0}));
     sound_delete(3);
     EXPECT_EQ(sound_status(7), looping);
     const std::vector<BYTE> wav = small_wav(300, 22050);
@@ -103,14 +103,11 @@ TEST_F(SoundTableTest, ASecondInitReleasesEverySoundAndKeepsTheSoundObject) {
     IDirectSound *object = ds_object;
     testing_record_calls(true);
     EXPECT_EQ(sound_init(), 1);
-    EXPECT_EQ(count_calls("IDirectSoundBuffer::Release"), 6);
-    EXPECT_EQ(count_calls("DirectSoundCreate"), 0);
-    EXPECT_EQ(ds_object, object);
-    EXPECT_TRUE(ds_object->buffers.empty());
-    for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot) {
-        EXPECT_EQ(fields(sound_slots[slot]), (std::vector{0, slot, 0, 0})) << slot;
-        EXPECT_EQ(sound_slots[slot].buffer, nullptr) << slot;
-    }
+    EXPECT_EQ((std::pair{count_calls("IDirectSoundBuffer::Release"), count_calls("DirectSoundCreate")}),
+              (std::pair{6, 0}));
+    EXPECT_TRUE(ds_object == object && ds_object->buffers.empty());
+    for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot)
+        EXPECT_EQ(fields(sound_slots[slot]), (std::vector{0, slot, 0, 0, 0})) << slot;
     EXPECT_EQ(load(), 0);
 }
 
@@ -122,15 +119,13 @@ TEST_F(SoundTableTest, VolumeStepsAreThreeTenthsOfADecibelAndStatusFollowsPlayin
         EXPECT_EQ(buffer->volume, passed) << volume;
     }
     // Out of the buffer's range: refused, and the buffer keeps its setting.
-    for (int volume : {101, -234, INT_MAX, INT_MIN}) {
-        EXPECT_EQ(sound_set_volume(0, volume), 0) << volume;
-        EXPECT_EQ(buffer->volume, -9990);
-    }
+    for (int volume : {101, -234, INT_MAX, INT_MIN})
+        EXPECT_EQ((std::array{sound_set_volume(0, volume), int(buffer->volume)}), (std::array{0, -9990}))
+            << volume;
     EXPECT_EQ(sound_set_pan(0, -10000) + sound_set_frequency(0, 44100), 2);
     EXPECT_EQ(sound_set_pan(0, 10001) + sound_set_frequency(0, 99) + sound_set_frequency(0, -1), 0);
     EXPECT_EQ(buffer->frequency, 44100u);
-    EXPECT_EQ(sound_set_frequency(0, 0), 1); // back to the buffer's own 11025
-    EXPECT_EQ(buffer->frequency, 11025u);
+    EXPECT_EQ((std::array{sound_set_frequency(0, 0), int(buffer->frequency)}), (std::array{1, 11025}));
     // A WAV loaded without control flags has buffers that refuse every setting.
     ASSERT_EQ(load(64, 11025, 0), 1);
     EXPECT_EQ(sound_slots[1].buffer->flags, DSBCAPS_STATIC | DSBCAPS_LOCSOFTWARE);
@@ -146,36 +141,30 @@ TEST_F(SoundTableTest, VolumeStepsAreThreeTenthsOfADecibelAndStatusFollowsPlayin
     EXPECT_EQ(sound_status(0), 0);
     const auto &calls = testing_recorded_calls(); // a stop, then a rewind to 0
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].rfind("IDirectSoundBuffer::Stop", 0), 0u);
-    EXPECT_EQ(calls[1].rfind("IDirectSoundBuffer::SetCurrentPosition", 0), 0u);
-    EXPECT_EQ(calls[1].substr(calls[1].rfind(' ')), " 0");
+    EXPECT_TRUE(calls[0].rfind("IDirectSoundBuffer::Stop", 0) == 0 &&
+                calls[1].rfind("IDirectSoundBuffer::SetCurrentPosition", 0) == 0 &&
+                calls[1].substr(calls[1].rfind(' ')) == " 0") << calls[0] << "; " << calls[1];
     ASSERT_EQ(sound_play(0, 0), 1);
     EXPECT_EQ(sound_status(0), static_cast<int>(DSBSTATUS_PLAYING));
     sound_stop(0);
     testing_fail("Play");
-    EXPECT_EQ(sound_play(0, 0), 0);
-    EXPECT_EQ(sound_status(0), 0);
+    EXPECT_EQ((std::array{sound_play(0, 0), sound_status(0)}), (std::array{0, 0}));
 }
 
 TEST_F(SoundTableTest, WithoutASoundObjectTheLayerIsSilent) {
     sound_shutdown();
     sound_first_call = 1;
     testing_fail("DirectSoundCreate");
-    EXPECT_EQ(sound_init(), 0);
-    EXPECT_EQ(sound_first_call, 0);
+    EXPECT_EQ((std::array{sound_init(), sound_first_call, sound_slots[5].id}), (std::array{0, 0, 0}));
     EXPECT_EQ(ds_object, nullptr);
-    EXPECT_EQ(sound_slots[5].id, 0); // the table is zeroed, not yet numbered
     const std::vector<BYTE> voc = voc_file(100, 166);
-    EXPECT_EQ(sound_load_wav(dir.write("a.wav", small_wav()).c_str(), 224), -1);
-    EXPECT_EQ(load(), -1);
-    EXPECT_EQ(sound_load_voc_memory(voc.data(), voc.size()), -1);
-    EXPECT_EQ(sound_play(0, 0), 1);
-    EXPECT_EQ(sound_replicate(0), -1);
-    EXPECT_EQ(sound_slots[0].state, 0);
+    EXPECT_EQ((std::array{sound_load_wav(dir.write("a.wav", small_wav()).c_str(), 224), load(),
+                          sound_load_voc_memory(voc.data(), voc.size()), sound_play(0, 0),
+                          sound_replicate(0), sound_slots[0].state}),
+              (std::array{-1, -1, -1, 1, -1, 0}));
     // A later init does not try again; it numbers the slots and succeeds.
-    EXPECT_EQ(sound_init(), 1);
+    EXPECT_EQ((std::array{sound_init(), sound_slots[5].id}), (std::array{1, 5}));
     EXPECT_EQ(ds_object, nullptr);
-    EXPECT_EQ(sound_slots[5].id, 5);
     EXPECT_EQ(sound_shutdown(), 1);
     sound_first_call = 1;
     testing_fail("SetCooperativeLevel");
@@ -187,12 +176,10 @@ TEST_F(SoundTableTest, FailedBuffersLeaveTheSlotClaimed) {
     const std::vector<BYTE> voc = voc_file(106, 131);
     testing_fail("CreateSoundBuffer");
     EXPECT_EQ(load(64, 8000), -1);
-    EXPECT_EQ((std::vector{sound_slots[0].state, sound_slots[0].rate, sound_slots[0].size}),
-              (std::vector{1, 8000, 64}));
-    EXPECT_EQ(sound_slots[0].buffer, nullptr);
+    EXPECT_EQ(fields(sound_slots[0]), (std::vector{1, 0, 8000, 64, 0}));
     testing_fail("CreateSoundBuffer");
     EXPECT_EQ(sound_load_voc_memory(voc.data(), voc.size()), -1);
-    EXPECT_TRUE(sound_slots[1].state == 1 && sound_slots[1].buffer == nullptr);
+    EXPECT_EQ(fields(sound_slots[1]), (std::vector{1, 1, 8000, 106, 0}));
     // A failed lock or unlock keeps the buffer.
     for (const char *operation : {"Lock", "Unlock"}) {
         testing_fail(operation);

@@ -1,5 +1,4 @@
-// Text on the display's surfaces. (The title screen with its texts, as a person sees it, is the
-// program checks' screenshot.)
+// Text on the display's surfaces (the title screen as seen is the program checks' screenshot).
 #include "engine/display/bob.h"
 #include "engine/display/raster.h"
 #include "engine_test_support.h"
@@ -8,8 +7,7 @@ namespace {
 
 using DisplayText = DisplayTest;
 
-// Surfaces without a palette of their own (an off-screen surface, a BOB frame) draw with the
-// palette on the screen, as the back surface does.
+// Surfaces without a palette of their own (off-screen, a BOB frame) draw with the screen's palette.
 TEST_F(DisplayText, RgbAndIndexedTextDrawThroughThePrimarySurfacesPalette) {
     IDirectDrawSurface *off_screen = display_create_surface(120, 30, DDSCAPS_SYSTEMMEMORY);
     ASSERT_NE(off_screen, nullptr);
@@ -21,11 +19,10 @@ TEST_F(DisplayText, RgbAndIndexedTextDrawThroughThePrimarySurfacesPalette) {
         };
         // The default palette's entry 100 is green (0, 144, 0), found nowhere else in it.
         ASSERT_EQ(draw_text_indexed("Lap 1", 2, 2, 100, surface), 1);
-        const int indexed_ink = count(100);
-        EXPECT_GT(indexed_ink, 20);
+        const int ink = count(100);
+        EXPECT_GT(ink, 20);
         ASSERT_EQ(draw_text_rgb("Lap 1", 60, 2, RGB(0, 143, 1), surface), 1);
-        EXPECT_EQ(count(100), 2 * indexed_ink);
-        EXPECT_EQ(count(0), int(surface->pixels.size()) - 2 * indexed_ink);
+        EXPECT_EQ((std::pair{count(100), count(0)}), (std::pair{2 * ink, int(surface->pixels.size()) - 2 * ink}));
     }
     bob_destroy(&kart);
     off_screen->Release();
@@ -38,8 +35,7 @@ TEST_F(DisplayText, NoDeviceContextMeansNothingDrawn) {
     EXPECT_EQ(draw_text_rgb("Lap 1", 30, 40, RGB(255, 255, 255), back_surface), 0);
     display_unlock_back();
     EXPECT_TRUE(all_bytes(back_surface->pixels, 0));
-    EXPECT_EQ(draw_text_rgb(nullptr, 30, 40, RGB(255, 255, 255), back_surface), 0);
-    EXPECT_EQ(draw_text_rgb("Lap 1", 30, 40, RGB(255, 255, 255), nullptr), 0);
+    EXPECT_EQ(draw_text_rgb(nullptr, 30, 40, 0xFFFFFF, back_surface) + draw_text_rgb("Lap 1", 30, 40, 0xFFFFFF, nullptr), 0);
 }
 
 } // namespace

@@ -1,8 +1,7 @@
-// Screen transitions on the virtual clock: the palette each step leaves on the screen, how many
-// 12 ms steps each kind takes, which rows and columns the wipes erase and in what order, and the
-// dissolve's exact number of random pixels.
+// Screen transitions on the virtual clock: palettes shown, step counts, wipe order, dissolve pixels.
 #include "engine/display/transition.h"
 
+#include <array>
 #include <cstring>
 #include <tuple>
 
@@ -11,12 +10,10 @@
 
 namespace {
 
-constexpr int width = 640, height = 480;
-constexpr int pitch = 656; // wider than a row, so that writes past column 639 show
+constexpr int width = 640, height = 480, pitch = 656; // writes past column 639 show
 constexpr BYTE picture = 7;
 constexpr DWORD start_tick = 1000;
-// With the clock stepping 12 ms per read, a step reads it three times: clock_start, the one
-// read of clock_wait that sees 12 ms gone, and the read it returns.
+// At 12 ms a read, a step reads the clock thrice: clock_start, the wait's one read, the one returned.
 constexpr DWORD ms_per_step = 3 * 12;
 
 struct TransitionTest : DisplayTest {
@@ -37,18 +34,14 @@ struct TransitionTest : DisplayTest {
         return static_cast<int>((GetTickCount() - start_tick) / ms_per_step);
     }
 
-    // Sets the palette, runs a palette transition of `steps` steps and returns the palette shown
-    // by every frame presented meanwhile.
-    static std::vector<std::vector<PALETTEENTRY>> run_palette(int kind, PALETTEENTRY *start,
-                                                              int steps) {
+    // Runs a palette transition of `steps` steps from `start`; the palette of each frame presented.
+    using Palettes = std::vector<std::vector<PALETTEENTRY>>;
+    static Palettes run_palette(int kind, PALETTEENTRY *start, int steps) {
         palette_set_all(start);
-        std::vector<std::vector<PALETTEENTRY>> shown;
-        testing_on_present(
-            [](const PresentedFrame &frame, void *user) {
-                static_cast<std::vector<std::vector<PALETTEENTRY>> *>(user)->emplace_back(
-                    frame.palette, frame.palette + 256);
-            },
-            &shown);
+        Palettes shown;
+        testing_on_present([](const PresentedFrame &f, void *user) {
+            static_cast<Palettes *>(user)->emplace_back(f.palette, f.palette + 256);
+        }, &shown);
         EXPECT_EQ(run(kind, nullptr, 0), steps);
         EXPECT_EQ(shown.size(), std::size_t(steps));
         testing_on_present(nullptr, nullptr);
@@ -61,8 +54,8 @@ struct TransitionTest : DisplayTest {
     }
 };
 
-bool is_colour(const PALETTEENTRY &e, int r, int g, int b) {
-    return e.peRed == r && e.peGreen == g && e.peBlue == b;
+std::array<int, 3> rgb(const PALETTEENTRY &e) {
+    return {e.peRed, e.peGreen, e.peBlue};
 }
 
 TEST_F(TransitionTest, FadeToBlackKeepsEntryZeroAndFallsByThree) {
@@ -72,12 +65,11 @@ TEST_F(TransitionTest, FadeToBlackKeepsEntryZeroAndFallsByThree) {
     start[1] = PALETTEENTRY{255, 4, 1, 4};
     start[2] = PALETTEENTRY{5, 6, 7, 9};
     const auto shown = run_palette(FADE_TO_BLACK, start, 80);
-    EXPECT_TRUE(is_colour(shown[0][1], 252, 0, 0)); // 1 to 4 become 0 in one step
-    EXPECT_TRUE(is_colour(shown[0][2], 2, 3, 4));
-    EXPECT_TRUE(is_colour(shown[1][2], 0, 0, 0));
-    EXPECT_TRUE(is_colour(shown[78][1], 18, 0, 0));
-    EXPECT_TRUE(is_colour(palette_table[1], 15, 0, 0));
-    EXPECT_TRUE(is_colour(palette_table[0], 200, 100, 50));
+    // 1 to 4 become 0 in one step; entry 0 and the flags stay.
+    EXPECT_EQ((std::vector{rgb(shown[0][1]), rgb(shown[0][2]), rgb(shown[1][2]), rgb(shown[78][1]),
+                           rgb(palette_table[1]), rgb(palette_table[0])}),
+              (std::vector<std::array<int, 3>>{{252, 0, 0}, {2, 3, 4}, {0, 0, 0}, {18, 0, 0},
+                                               {15, 0, 0}, {200, 100, 50}}));
     EXPECT_EQ(palette_table[2].peFlags, 9);
     EXPECT_EQ(std::memcmp(main_palette->entries, palette_table, sizeof palette_table), 0);
 }
@@ -86,10 +78,9 @@ TEST_F(TransitionTest, FadeToWhiteAndTintsTakeSixtyFourSteps) {
     PALETTEENTRY start[256] = {};
     start[9] = PALETTEENTRY{0, 100, 255, 4};
     auto shown = run_palette(FADE_TO_WHITE, start, 64);
-    EXPECT_TRUE(is_colour(shown[62][9], 252, 255, 255));
-    EXPECT_TRUE(is_colour(shown[63][9], 255, 255, 255));
-    EXPECT_TRUE(is_colour(shown[63][0], 255, 255, 255));
-    // Each presented frame is brighter than the one before: the fade is seen as it runs.
+    EXPECT_EQ((std::vector{rgb(shown[62][9]), rgb(shown[63][9]), rgb(shown[63][0])}),
+              (std::vector<std::array<int, 3>>{{252, 255, 255}, {255, 255, 255}, {255, 255, 255}}));
+    // Each frame presented is brighter than the one before: the fade is seen as it runs.
     for (std::size_t i = 1; i < shown.size(); ++i)
         EXPECT_GT(shown[i][0].peRed, shown[i - 1][0].peRed) << i;
 
@@ -101,15 +92,14 @@ TEST_F(TransitionTest, FadeToWhiteAndTintsTakeSixtyFourSteps) {
             start[i] = PALETTEENTRY{BYTE(i), BYTE(255 - i), BYTE(i * 7), 4};
         shown = run_palette(kind, start, 64);
         // Entry 0 (0, 255, 0) after one step: the rising component gains 6, the others lose 4.
-        EXPECT_TRUE(is_colour(shown.front()[0], r ? 6 : 0, g ? 255 : 251, b ? 6 : 0));
+        EXPECT_EQ(rgb(shown.front()[0]), (std::array{r ? 6 : 0, g ? 255 : 251, b ? 6 : 0}));
         for (int i = 0; i < 256; ++i)
-            ASSERT_TRUE(is_colour(palette_table[i], r, g, b)) << "entry " << i;
+            ASSERT_EQ(rgb(palette_table[i]), (std::array{r, g, b})) << "entry " << i;
     }
 }
 
-// The wipes work from both edges towards the middle, two lines a side per step: each presented
-// frame has the first and last e columns (rows; with both, rows and columns alike) erased for one
-// even e, read along the middle row (the first column), and everything else untouched.
+// Wipes erase two lines a side per step: each frame has the first and last e columns (or rows, or
+// both) erased for one even e, read along the middle row (or the first column), the rest untouched.
 void check_wipe(const PresentedFrame &f, void *user) {
     auto &[kind, frames, wrong] = *static_cast<std::tuple<int, int, int> *>(user);
     ++frames;
@@ -155,7 +145,7 @@ TEST_F(TransitionTest, DissolveDrawsRowThenColumnForEveryOneOfItsPixelsAndOtherK
     EXPECT_EQ(run(DISSOLVE_PIXELS, memory.data(), pitch), 0); // no waiting between pixels
     const int after = std::rand();
 
-    // Replays 640 x 480 x 4 + 1 pixels, each a row draw before a column draw.
+    // 640 x 480 x 4 + 1 pixels, each drawing its row before its column.
     std::vector<BYTE> expected = screen_memory();
     std::srand(77);
     for (long n = 0; n <= 640L * 480 * 4; ++n) {
