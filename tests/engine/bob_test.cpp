@@ -1,30 +1,12 @@
 // BOBs: frames and cells, animation, wrap and rebound, overlap, copies, keyed and scaled drawing.
-#include "engine/display/bob.h"
 
-#include <climits>
-#include <cstring>
 #include <deque>
-#include <array>
-#include <tuple>
 
 #include "engine_test_support.h"
 
 namespace {
 
 constexpr BYTE background = 0xEE;
-
-// An 8-bit bitmap in memory whose pixel (x, y) is never 0 and differs from its neighbours.
-struct TestBitmap {
-    TestBitmap(int width, int height) : storage(static_cast<std::size_t>(width) * height) {
-        for (int i = 0; i < width * height; ++i)
-            storage[i] = value(i % width, i / width);
-        file.info_header = {40, width, height, 1, 8, 0, 0, 0, 0, 0, 0};
-        file.pixels = storage.data();
-    }
-    static BYTE value(int x, int y) { return static_cast<BYTE>(1 + (x + 7 * y) % 250); }
-    std::vector<BYTE> storage;
-    BitmapFile file{};
-};
 
 BYTE &at(IDirectDrawSurface *surface, int x, int y) {
     return surface->pixels[static_cast<std::size_t>(y) * surface->pitch + x];
@@ -72,46 +54,48 @@ TEST_F(BobTest, CreateMakesKeyedSurfacesAMultipleOfEightWide) {
          {std::tuple{8, 8, 65}, {8, 8, -1}, {0, 8, 1}, {8, -3, 1}, {INT_MAX, 8, 1}}) {
         std::memset(&bob, 0x5A, sizeof bob);
         EXPECT_EQ(bob_create(&bob, 0, 0, width, height, frames, 0, 0), 0);
-        EXPECT_TRUE(all_bytes(bob.frames, sizeof bob.frames, 0));
-        EXPECT_TRUE(all_bytes(bob.anims, sizeof bob.anims, 0));
+        EXPECT_TRUE(all_bytes(bob.frames, sizeof bob.frames, 0) && all_bytes(bob.anims, sizeof bob.anims, 0));
         EXPECT_EQ(bob_destroy(&bob), 1);
     }
     // A failing surface keeps those made before it for bob_destroy; the user words stay untouched.
     std::memset(&bob, 0x5A, sizeof bob);
     testing_fail("CreateSurface", 1, 1);
     EXPECT_EQ(bob_create(&bob, 3, 4, 13, 5, 4, 0, DDSCAPS_SYSTEMMEMORY), 0);
-    EXPECT_TRUE(bob.frames[0] != nullptr && bob.frames[1] == nullptr);
-    EXPECT_EQ(bob.user_words[31], 0x5A5A5A5Au);
+    EXPECT_TRUE(bob.frames[0] != nullptr && bob.frames[1] == nullptr && bob.user_words[31] == 0x5A5A5A5Au);
     bob_destroy(&bob);
 }
 
 TEST_F(BobTest, LoadFrameCopiesCellsLeavesTheFillBytesAndRefusesWhatDoesNotExist) {
-    TestBitmap bitmap(3 * 51 + 1, 2 * 73 + 1);
+    // 3 x 2 cells of 50 x 72 between 1-pixel borders, 154 x 147 pixels never 0 nor like a neighbour.
+    const auto value = [](int x, int y) { return BYTE(1 + (x + 7 * y) % 250); };
+    std::vector<BYTE> pixels(154 * 147);
+    for (int i = 0; i < 154 * 147; ++i)
+        pixels[i] = value(i % 154, i / 154);
+    BitmapFile bitmap{};
+    bitmap.info_header = {40, 154, 147, 1, 8, 0, 0, 0, 0, 0, 0};
+    bitmap.pixels = pixels.data();
     BOB &bob = create(50, 72, 2);
     IDirectDrawSurface *frame = bob.frames[1];
     std::memset(frame->pixels.data(), background, frame->pixels.size());
-    // 3 x 2 cells of 50 x 72 between 1-pixel borders; refused: frames 2 and -1, column 3, row 2, and
-    // in pixels (any mode but 0) left of the bitmap or one column past it.
+    // Refused: frames 2 and -1, column 3, row 2, and in pixels (any mode but 0) left of the bitmap
+    // or one column past it; no bitmap, or one of 16 bits.
     for (const auto &[f, cx, cy, mode] : {std::array{2, 0, 0, 0}, {-1, 0, 0, 0}, {1, 3, 0, 0},
                                           {1, 0, 2, 0}, {1, -1, 0, 1}, {1, 105, 75, 1}})
-        EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, f, cx, cy, mode), 0) << f << cx << cy << mode;
+        EXPECT_EQ(bob_load_frame(&bob, &bitmap, f, cx, cy, mode), 0) << f << cx << cy << mode;
     EXPECT_EQ(bob_load_frame(&bob, nullptr, 1, 0, 0, 0), 0);
-    bitmap.file.info_header.biBitCount = 16;
-    EXPECT_EQ(bob_load_frame(&bob, &bitmap.file, 1, 0, 0, 0), 0);
-    bitmap.file.info_header.biBitCount = 8;
-    EXPECT_TRUE(all_bytes(frame->pixels, background));
-    EXPECT_FALSE(bob.attr & BOB_HAS_FRAMES);
-
-    ASSERT_EQ(bob_load_frame(&bob, &bitmap.file, 1, 2, 1, 0), 1);
+    bitmap.info_header.biBitCount = 16;
+    EXPECT_EQ(bob_load_frame(&bob, &bitmap, 1, 0, 0, 0), 0);
+    bitmap.info_header.biBitCount = 8;
+    EXPECT_TRUE(all_bytes(frame->pixels, background) && !(bob.attr & BOB_HAS_FRAMES));
+    ASSERT_EQ(bob_load_frame(&bob, &bitmap, 1, 2, 1, 0), 1);
     EXPECT_TRUE(bob.attr & BOB_HAS_FRAMES);
     for (int y = 0; y < 72; ++y)
         for (int x = 0; x < 56; ++x)
-            ASSERT_EQ(at(bob.frames[1], x, y),
-                      x < 50 ? TestBitmap::value(103 + x, 74 + y) : background) << x << "," << y;
+            ASSERT_EQ(at(frame, x, y), x < 50 ? value(103 + x, 74 + y) : background) << x << "," << y;
     // Pixel coordinates reach up to the last pixel of the bitmap.
-    ASSERT_EQ(bob_load_frame(&bob, &bitmap.file, 0, 104, 75, 5), 1);
+    ASSERT_EQ(bob_load_frame(&bob, &bitmap, 0, 104, 75, 5), 1);
     EXPECT_EQ((std::pair{at(bob.frames[0], 0, 0), at(bob.frames[0], 49, 71)}),
-              (std::pair{TestBitmap::value(104, 75), TestBitmap::value(153, 146)}));
+              (std::pair{value(104, 75), value(153, 146)}));
 }
 
 std::vector<int> frames_shown(BOB &bob, int calls) {
@@ -130,21 +114,16 @@ TEST_F(BobTest, AnimationModesStepInTheirOrder) {
     bob_set_animation(&bob, 3);
     bob_set_anim_speed(&bob, 4);
     // Nothing changes for three calls; then entry 1 first, each entry for 4 calls.
-    const std::vector<int> walked = {0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 2, 2, 0,
-                                     0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 2, 2};
-    EXPECT_EQ(frames_shown(bob, 31), walked);
-
+    EXPECT_EQ(frames_shown(bob, 31), (std::vector{0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 2, 2, 0,
+                                                  0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 2, 2}));
     // Play-once ends on the last entry and stays there.
     const int once[] = {5, 6, 7};
     ASSERT_EQ(bob_load_animation(&bob, 0, 3, once), 1);
     bob_set_animation(&bob, 0);
     bob_set_anim_speed(&bob, 0);
     bob.attr |= BOB_PLAY_ONCE;
-    EXPECT_EQ(frames_shown(bob, 2), (std::vector<int>{6, 7}));
-    EXPECT_EQ(bob.anim_state, 0);
-    EXPECT_EQ(frames_shown(bob, 3), (std::vector<int>{7, 7, 7}));
-    EXPECT_EQ(bob.anim_state, 1);
-
+    EXPECT_EQ((std::pair{frames_shown(bob, 2), bob.anim_state}), (std::pair{std::vector{6, 7}, 0}));
+    EXPECT_EQ((std::pair{frames_shown(bob, 3), bob.anim_state}), (std::pair{std::vector{7, 7, 7}, 1}));
     // Cycling wins over sequences, and still over both.
     bob.attr = BOB_CYCLE_FRAMES | BOB_SEQUENCES;
     bob.curr_frame = 0;
@@ -160,20 +139,16 @@ TEST_F(BobTest, SequencesThatAreMissingOrShortAreNeverReadPastTheirEnd) {
     EXPECT_EQ(bob_animate(&bob), 0); // no sequence in slot 0, then one without entries
     ASSERT_EQ(bob_load_animation(&bob, 0, 0, nullptr), 1);
     EXPECT_EQ((std::array{bob_animate(&bob), bob.anim_tick}), (std::array{0, 0}));
-
     // A shorter sequence loaded while the position is further on counts as ended.
     const int longer[] = {0, 1, 2, 3}, shorter[] = {3};
     ASSERT_EQ(bob_load_animation(&bob, 1, 4, longer), 1);
     bob_set_animation(&bob, 1);
     frames_shown(bob, 2);
     ASSERT_EQ(bob_load_animation(&bob, 1, 1, shorter), 1);
-    EXPECT_EQ((std::pair{frames_shown(bob, 1), bob.anim_pos}), (std::pair{std::vector<int>{3}, 0}));
-
+    EXPECT_EQ((std::pair{frames_shown(bob, 1), bob.anim_pos}), (std::pair{std::vector{3}, 0}));
     // Counters at the end of the int range wrap to the sequence's start.
     bob.anim_pos = bob.anim_tick = bob.anim_delay = INT_MAX;
-    ASSERT_EQ(bob_animate(&bob), 1);
-    EXPECT_EQ(bob.anim_pos, 0);
-
+    EXPECT_EQ((std::array{bob_animate(&bob), bob.anim_pos}), (std::array{1, 0}));
     EXPECT_EQ(bob_load_animation(&bob, 16, 1, shorter) + bob_load_animation(&bob, 2, -1, shorter) +
                   bob_set_animation(&bob, -1), 0);
     EXPECT_EQ(bob.curr_anim, 1);
@@ -230,7 +205,6 @@ TEST_F(BobTest, CloneAndDetachLeaveTheSourceWhole) {
     const int walk[] = {1, 0};
     ASSERT_EQ(bob_load_animation(&source, 0, 2, walk), 1);
     paint_frame(source, 1);
-
     BOB copy;
     ASSERT_EQ(bob_clone(&source, &copy), 1);
     EXPECT_TRUE(copy.attr == (source.attr | BOB_IS_COPY) && copy.user_words[7] == 1234u &&
@@ -245,7 +219,6 @@ TEST_F(BobTest, CloneAndDetachLeaveTheSourceWhole) {
     EXPECT_EQ(bob_load_animation(&copy, 0, 1, walk), 0);
     ASSERT_EQ(bob_destroy_or_detach(&copy), 1);
     EXPECT_EQ(copy.frames[1], nullptr);
-
     ASSERT_EQ(bob_load_animation(&source, 0, 2, walk), 1);
     EXPECT_EQ(frames_shown(source, 2), (std::vector<int>{0, 1}));
     bob_set_position(&source, 20, 30);
@@ -264,16 +237,12 @@ TEST_F(BobTest, DrawSkipsKeyPixelsShowsOnlyTheVisiblePartAndScalesLessTheLastRow
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 8; ++x) {
                 const int sx = left + x, sy = top + y;
-                if (sx >= 0 && sx < 640 && sy >= 0 && sy < 480) {
-                    ASSERT_EQ(at(screen, sx, sy),
-                              x == 0 ? background : static_cast<BYTE>(1 + x + 8 * y))
-                        << sx << ", " << sy;
-                }
+                ASSERT_TRUE(sx < 0 || sx >= 640 || sy < 0 || sy >= 480 ||
+                            at(screen, sx, sy) == (x == 0 ? background : BYTE(1 + x + 8 * y))) << sx << ", " << sy;
             }
     }
-    EXPECT_EQ(at(screen, 18, 20), background);
-    EXPECT_EQ(at(screen, 0, 1), background); // nothing spilled into the next row
-
+    // Nothing right of the BOB nor spilled into the next row.
+    EXPECT_EQ((std::pair{at(screen, 18, 20), at(screen, 0, 1)}), (std::pair{background, background}));
     // Off the screen, hidden or with no such frame: nothing drawn; edges past 32 bits: a failed blit.
     const std::vector<BYTE> before = screen->pixels;
     for (auto [x, drawn, scaled] :

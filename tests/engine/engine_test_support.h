@@ -1,19 +1,27 @@
-// Test support for the engine's tests: byte writers, a temporary folder, the display on the test
-// window, and for the sound layer a fresh table per test with WAV and VOC files by sox or by hand.
+// Test support for the engine's tests: the headers they share, byte writers, a temporary folder, the
+// display on the test window, and a fresh sound table per test with WAV and VOC files.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "engine/display/bitmap.h"
+#include "engine/display/bob.h"
 #include "engine/display/display.h"
+#include "engine/display/palette.h"
+#include "engine/display/raster.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_load.h"
 #include "platform/testing.h"

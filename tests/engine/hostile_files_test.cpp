@@ -6,11 +6,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <cstring>
 #include <functional>
 
-#include "engine/display/bitmap.h"
-#include "engine/display/palette.h"
 #include "engine_test_support.h"
 
 namespace {

@@ -1,9 +1,6 @@
 // The input layer: reads before init and after release, keys, mouse, joysticks, failing inits.
 #include "engine/input/input.h"
 
-#include <array>
-#include <cstring>
-
 #include "engine_test_support.h"
 
 namespace {

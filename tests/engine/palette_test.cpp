@@ -1,10 +1,6 @@
 // Palette utilities: the text file, rotation, palette_table and the device kept equal, the 256 bound.
-#include "engine/display/palette.h"
 
 #include <SDL.h>
-
-#include <climits>
-#include <cstring>
 
 #include "engine_test_support.h"
 

@@ -1,13 +1,9 @@
 // Raster primitives on plain 640 x 480 memory clipped to (0, 0)-(639, 479): spans, line clipping
 // and drawing, filled rectangles and the colour scan.
-#include "engine/display/raster.h"
 
-#include <gtest/gtest.h>
-
-#include <array>
 #include <set>
-#include <utility>
-#include <vector>
+
+#include "engine_test_support.h"
 
 namespace {
 

@@ -1,7 +1,4 @@
 // The sound table: slots, duplication, resets, volume, status and the failure paths.
-#include <array>
-#include <climits>
-#include <cstring>
 
 #include "engine_test_support.h"
 

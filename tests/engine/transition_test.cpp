@@ -1,11 +1,6 @@
 // Screen transitions on the virtual clock: palettes shown, step counts, wipe order, dissolve pixels.
 #include "engine/display/transition.h"
 
-#include <array>
-#include <cstring>
-#include <tuple>
-
-#include "engine/display/palette.h"
 #include "engine_test_support.h"
 
 namespace {
