@@ -37,11 +37,6 @@ inline std::vector<BYTE> read_bytes(const std::filesystem::path &path) {
     return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
 }
 
-inline std::string read_text(const std::filesystem::path &path) {
-    const std::vector<BYTE> bytes = read_bytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 inline bool all_bytes(const void *data, std::size_t size, BYTE value) {
     const auto *bytes = static_cast<const BYTE *>(data);
     return std::all_of(bytes, bytes + size, [value](BYTE b) { return b == value; });
@@ -49,6 +44,13 @@ inline bool all_bytes(const void *data, std::size_t size, BYTE value) {
 
 inline bool all_bytes(const std::vector<BYTE> &bytes, BYTE value) {
     return all_bytes(bytes.data(), bytes.size(), value);
+}
+
+// How many of the platform calls recorded begin with prefix.
+inline int count_calls(const std::string &prefix) {
+    const auto &calls = testing_recorded_calls();
+    return int(std::count_if(calls.begin(), calls.end(),
+                             [&](const std::string &c) { return c.rfind(prefix, 0) == 0; }));
 }
 
 // A fresh folder, removed with everything in it.

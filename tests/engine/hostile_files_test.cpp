@@ -53,10 +53,9 @@ const std::pair<const char *, std::function<bool(const char *)>> loaders[] = {
     waitpid(child, &status, 0);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return ::testing::AssertionSuccess();
-    if (WIFSIGNALED(status))
-        return ::testing::AssertionFailure() << "ended by " << strsignal(WTERMSIG(status));
-    return ::testing::AssertionFailure()
-           << (WEXITSTATUS(status) == 2 ? "let an exception out" : "did not give its failure");
+    return ::testing::AssertionFailure() << (WIFSIGNALED(status) ? strsignal(WTERMSIG(status))
+                                             : WEXITSTATUS(status) == 2 ? "let an exception out"
+                                                                        : "did not give its failure");
 }
 
 TEST(HostileFiles, EveryLoaderRefusesWhatIsNotARegularFileOfItsSizeAtOnce) {

@@ -21,7 +21,8 @@ TEST(PaletteFile, SaveLoadAndShortFilesInTheDocumentedFormat) {
     fill_pattern(saved);
     const std::string path = dir / "palette.txt";
     ASSERT_EQ(palette_save_file(path.c_str(), saved), 1);
-    const std::string text = read_text(path);
+    const std::vector<BYTE> bytes = read_bytes(path);
+    const std::string text(bytes.begin(), bytes.end());
     EXPECT_TRUE(text.rfind("\n0 255 0 0\n1 254 7 1\n", 0) == 0 && text.back() != '\n');
     ASSERT_EQ(palette_load_file(path.c_str(), loaded), 1);
     EXPECT_EQ(0, std::memcmp(saved, loaded, sizeof saved));

@@ -4,12 +4,6 @@
 
 namespace {
 
-int count_calls(const std::string &prefix) {
-    const auto &calls = testing_recorded_calls();
-    return int(std::count_if(calls.begin(), calls.end(),
-                             [&](const std::string &c) { return c.rfind(prefix, 0) == 0; }));
-}
-
 struct SoundTableTest : SoundTest {
     // Loads small_wav(samples, rate) from memory; the slot or -1.
     static int load(std::size_t samples = 64, DWORD rate = 11025, DWORD flags = 224) {
@@ -21,7 +15,7 @@ struct SoundTableTest : SoundTest {
     }
 };
 
-TEST_F(SoundTableTest, LoadsFillSlotsInOrderUntilTheTableIsFull) {
+TEST_F(SoundTableTest, LoadsFillSlotsInOrderUntilTheTableIsFullAndASecondInitEmptiesIt) {
     for (int expected = 0; expected < SOUND_SLOT_COUNT; ++expected) {
         ASSERT_EQ(load(40, 8000), expected);
         EXPECT_EQ(fields(sound_slots[expected]), (std::vector{1, expected, 8000, 40, 1}));
@@ -31,8 +25,20 @@ TEST_F(SoundTableTest, LoadsFillSlotsInOrderUntilTheTableIsFull) {
                   sound_load_voc(voc_path.c_str()) + sound_replicate(0), -3);
     // A deleted slot stays claimed: nothing can be loaded until the table is reset.
     sound_delete(10);
-    EXPECT_EQ((std::array{fields(sound_slots[10])[4], sound_slots[10].state, load(), sound_init(),
-                          sound_load_voc(voc_path.c_str())}), (std::array{0, 1, -1, 1, 0}));
+    EXPECT_EQ(fields(sound_slots[10]), (std::vector{1, 10, 8000, 40, 0}));
+    EXPECT_EQ(load(), -1);
+    ASSERT_EQ(sound_play(1, DSBPLAY_LOOPING), 1);
+    sound_slots[10].id = 99;
+    // A second init releases every sound, keeps the sound object, and numbers the slots again.
+    IDirectSound *object = ds_object;
+    testing_record_calls(true);
+    EXPECT_EQ(sound_init(), 1);
+    EXPECT_EQ((std::pair{count_calls("IDirectSoundBuffer::Release"), count_calls("DirectSoundCreate")}),
+              (std::pair{SOUND_SLOT_COUNT - 1, 0}));
+    EXPECT_TRUE(ds_object == object && ds_object->buffers.empty());
+    for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot)
+        EXPECT_EQ(fields(sound_slots[slot]), (std::vector{0, slot, 0, 0, 0})) << slot;
+    EXPECT_EQ(sound_load_voc(voc_path.c_str()), 0);
 }
 
 TEST_F(SoundTableTest, SlotsWithoutABufferPlayNothing) {
@@ -79,23 +85,6 @@ TEST_F(SoundTableTest, ReplicateFillsTheFirstFreeSlotWithItsOwnBuffer) {
     EXPECT_EQ((std::array{sound_replicate(0), fields(sound_slots[8])[0], fields(sound_slots[8])[4],
                           sound_replicate(3), sound_slots[8].state, sound_replicate(0)}),
               (std::array{-1, 0, 0, -1, 0, 8}));
-}
-
-TEST_F(SoundTableTest, ASecondInitReleasesEverySoundAndKeepsTheSoundObject) {
-    for (int i = 0; i < 5; ++i)
-        ASSERT_EQ(load(500), i);
-    ASSERT_EQ(sound_replicate(2), 5);
-    ASSERT_EQ(sound_play(1, DSBPLAY_LOOPING), 1);
-    sound_slots[40].state = 1, sound_slots[40].id = 99;
-    IDirectSound *object = ds_object;
-    testing_record_calls(true);
-    EXPECT_EQ(sound_init(), 1);
-    EXPECT_EQ((std::pair{count_calls("IDirectSoundBuffer::Release"), count_calls("DirectSoundCreate")}),
-              (std::pair{6, 0}));
-    EXPECT_TRUE(ds_object == object && ds_object->buffers.empty());
-    for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot)
-        EXPECT_EQ(fields(sound_slots[slot]), (std::vector{0, slot, 0, 0, 0})) << slot;
-    EXPECT_EQ(load(), 0);
 }
 
 TEST_F(SoundTableTest, VolumeStepsAreThreeTenthsOfADecibelAndStatusFollowsPlaying) {
