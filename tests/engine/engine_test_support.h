@@ -152,6 +152,10 @@ struct SoundTest : ::testing::Test {
         testing_record_calls(false);
         testing_clear_recorded_calls();
     }
+    static int wav(const std::vector<BYTE> &file, DWORD flags = 224) {
+        return sound_load_wav_memory(file.data(), file.size(), flags);
+    }
+    static int voc(const std::vector<BYTE> &file) { return sound_load_voc_memory(file.data(), file.size()); }
     // Runs `sox -n <format> dir/name synth <synth>`; the path of the file.
     std::string sox(const std::string &format, const std::string &name,
                     const std::string &synth = "0.1 sine 440") {
