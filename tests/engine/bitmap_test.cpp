@@ -62,20 +62,18 @@ const char *const test_picture = "-size 37x23 xc:black -channel R -fx i/36 -chan
 
 TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) {
     TempDir dir;
-    // Name, options, format prefix and bits (0: the file is refused); p8.bmp has a long header.
+    // Name, options, format prefix and bits; p8.bmp has a long header (run-length files are refused
+    // with the malformed headers).
     for (auto [name, options, format, bits] :
          {std::tuple{"p8.bmp", "-type Palette -colors 250 -compress none", "", 8},
           {"p8_v3.bmp", "-type Palette -colors 250 -compress none", "BMP3:", 8},
           {"p24.bmp", "-type TrueColor", "", 24},
-          {"p16.bmp", "-type TrueColor -define bmp:subtype=RGB555", "", 16},
-          {"rle.bmp", "-type Palette -colors 250 -compress RLE", "", 0}}) {
+          {"p16.bmp", "-type TrueColor -define bmp:subtype=RGB555", "", 16}}) {
         SCOPED_TRACE(name);
         const std::string path = dir / name;
         run(std::string("convert ") + test_picture + " " + options + " " + format + "'" + path + "'");
         LoadedBitmap bitmap;
-        ASSERT_EQ(bitmap_file_load(&bitmap, path.c_str()), bits != 0);
-        if (bits == 0)
-            continue;
+        ASSERT_EQ(bitmap_file_load(&bitmap, path.c_str()), 1);
         run("convert '" + path + "' -depth 8 rgb:'" + dir / "rgb" + "'"); // ImageMagick's decoding
         const std::vector<BYTE> expected = read_bytes(dir / "rgb");
         ASSERT_EQ(expected.size(), 37u * 23u * 3u);
@@ -186,7 +184,6 @@ TEST(BitmapFile, NotABitmapFailsAndFlipRowsReverses) {
     std::vector<BYTE> file = build_bmp({});
     file[0] = 'P';
     EXPECT_EQ(bitmap.load(file), 0);
-    EXPECT_EQ(WORD{bitmap.file_header.bfType}, 0x4D50); // the header holds what was read
     EXPECT_EQ(bitmap_file_load_memory(&bitmap, nullptr, 100), 0);
     EXPECT_EQ(bitmap.pixels, nullptr);
     BYTE rows[5][2] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}};

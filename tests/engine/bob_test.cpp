@@ -211,8 +211,7 @@ TEST_F(BobTest, CloneAndDetachLeaveTheSourceWhole) {
     ASSERT_EQ(bob_load_animation(&source, 0, 2, walk), 1);
     EXPECT_EQ(frames_shown(source, 2), (std::vector<int>{0, 1}));
     bob_set_position(&source, 20, 30);
-    ASSERT_EQ(bob_draw(&source, screen), 1);
-    EXPECT_EQ(at(screen, 21, 30), 2);
+    EXPECT_EQ((std::array{bob_draw(&source, screen), int(at(screen, 21, 30))}), (std::array{1, 2}));
 }
 
 TEST_F(BobTest, DrawSkipsKeyPixelsShowsOnlyTheVisiblePartAndScalesLessTheLastRowAndColumn) {
@@ -255,8 +254,7 @@ TEST_F(BobTest, DrawSkipsKeyPixelsShowsOnlyTheVisiblePartAndScalesLessTheLastRow
         for (int x = 0; x < 15; ++x) {
             const int fx = x / 2, fy = y / 2;
             const bool drawn = x < 14 && y < 10 && fx > 0;
-            const BYTE want = drawn ? static_cast<BYTE>(1 + fx + 8 * fy) : background;
-            ASSERT_EQ(at(screen, 100 + x, 50 + y), want) << x << ", " << y;
+            ASSERT_EQ(at(screen, 100 + x, 50 + y), drawn ? BYTE(1 + fx + 8 * fy) : background) << x << ", " << y;
         }
 }
 

