@@ -62,8 +62,7 @@ const char *const test_picture = "-size 37x23 xc:black -channel R -fx i/36 -chan
 
 TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) {
     TempDir dir;
-    // Name, options, format prefix and bits; p8.bmp has a long header (run-length files are refused
-    // with the malformed headers).
+    // Name, options, format prefix and bits; p8.bmp has a long header (run-length: malformed headers).
     for (auto [name, options, format, bits] :
          {std::tuple{"p8.bmp", "-type Palette -colors 250 -compress none", "", 8},
           {"p8_v3.bmp", "-type Palette -colors 250 -compress none", "BMP3:", 8},
@@ -157,8 +156,7 @@ TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheLoadedPicture) {
         ASSERT_EQ(bitmap.load(valid), 1);
         BYTE *previous = bitmap.pixels;
         EXPECT_EQ(bitmap.load(file), 0);
-        EXPECT_EQ(bitmap.pixels, previous);
-        // The sizes still describe those pixels, so that a cell cut from them stays inside.
+        EXPECT_EQ(bitmap.pixels, previous); // and the sizes still describe them, for cells cut from them
         EXPECT_EQ((std::vector<long>{bitmap.info_header.biWidth, bitmap.info_header.biHeight,
                                      bitmap.info_header.biBitCount}),
                   (std::vector<long>{4, 3, 8}));

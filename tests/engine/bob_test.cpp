@@ -25,7 +25,6 @@ struct BobTest : DisplayTest {
             bob_destroy(&bob);
         DisplayTest::TearDown();
     }
-    // A created BOB that TearDown destroys.
     BOB &create(int width, int height, int frames, int attr = BOB_SHOWN) {
         BOB &bob = made.emplace_back();
         EXPECT_EQ(bob_create(&bob, 0, 0, width, height, frames, attr, DDSCAPS_SYSTEMMEMORY), 1);
@@ -77,8 +76,7 @@ TEST_F(BobTest, LoadFrameCopiesCellsLeavesTheFillBytesAndRefusesWhatDoesNotExist
     BOB &bob = create(50, 72, 2);
     IDirectDrawSurface *frame = bob.frames[1];
     std::memset(frame->pixels.data(), background, frame->pixels.size());
-    // Refused: frames 2 and -1, column 3, row 2, and in pixels (any mode but 0) left of the bitmap
-    // or one column past it; no bitmap, or one of 16 bits.
+    // Refused: frames 2, -1, column 3, row 2, pixels (mode not 0) left of or past it; no or 16-bit bitmap.
     for (const auto &[f, cx, cy, mode] : {std::array{2, 0, 0, 0}, {-1, 0, 0, 0}, {1, 3, 0, 0},
                                           {1, 0, 2, 0}, {1, -1, 0, 1}, {1, 105, 75, 1}})
         EXPECT_EQ(bob_load_frame(&bob, &bitmap, f, cx, cy, mode), 0) << f << cx << cy << mode;
@@ -92,7 +90,6 @@ TEST_F(BobTest, LoadFrameCopiesCellsLeavesTheFillBytesAndRefusesWhatDoesNotExist
     for (int y = 0; y < 72; ++y)
         for (int x = 0; x < 56; ++x)
             ASSERT_EQ(at(frame, x, y), x < 50 ? value(103 + x, 74 + y) : background) << x << "," << y;
-    // Pixel coordinates reach up to the last pixel of the bitmap.
     ASSERT_EQ(bob_load_frame(&bob, &bitmap, 0, 104, 75, 5), 1);
     EXPECT_EQ((std::pair{at(bob.frames[0], 0, 0), at(bob.frames[0], 49, 71)}),
               (std::pair{value(104, 75), value(153, 146)}));
@@ -108,16 +105,14 @@ std::vector<int> frames_shown(BOB &bob, int calls) {
 }
 
 TEST_F(BobTest, AnimationModesStepInTheirOrder) {
-    // (Sequences at speed 4, as the karts use them, are the golden replays'.) Play-once ends on the
-    // last entry and stays there.
+    // Play-once ends on the last entry and stays there (the karts' sequences are the golden replays').
     BOB &bob = create(8, 8, 3, BOB_SEQUENCES | BOB_PLAY_ONCE);
     const int once[] = {5, 6, 7};
     ASSERT_EQ(bob_load_animation(&bob, 0, 3, once), 1);
     bob_set_animation(&bob, 0);
     EXPECT_EQ((std::pair{frames_shown(bob, 2), bob.anim_state}), (std::pair{std::vector{6, 7}, 0}));
     EXPECT_EQ((std::pair{frames_shown(bob, 3), bob.anim_state}), (std::pair{std::vector{7, 7, 7}, 1}));
-    // Cycling wins over sequences, and still over both.
-    bob.attr = BOB_CYCLE_FRAMES | BOB_SEQUENCES;
+    bob.attr = BOB_CYCLE_FRAMES | BOB_SEQUENCES; // cycling wins over sequences, and still over both
     bob.curr_frame = 0;
     bob_set_anim_speed(&bob, 2);
     EXPECT_EQ(frames_shown(bob, 7), (std::vector<int>{0, 1, 1, 2, 2, 0, 0}));
@@ -138,8 +133,7 @@ TEST_F(BobTest, SequencesThatAreMissingOrShortAreNeverReadPastTheirEnd) {
     frames_shown(bob, 2);
     ASSERT_EQ(bob_load_animation(&bob, 1, 1, shorter), 1);
     EXPECT_EQ((std::pair{frames_shown(bob, 1), bob.anim_pos}), (std::pair{std::vector{3}, 0}));
-    // Counters at the end of the int range wrap to the sequence's start.
-    bob.anim_pos = bob.anim_tick = bob.anim_delay = INT_MAX;
+    bob.anim_pos = bob.anim_tick = bob.anim_delay = INT_MAX; // wrap to the sequence's start
     EXPECT_EQ((std::array{bob_animate(&bob), bob.anim_pos}), (std::array{1, 0}));
     EXPECT_EQ(bob_load_animation(&bob, 16, 1, shorter) + bob_load_animation(&bob, 2, -1, shorter) +
                   bob_set_animation(&bob, -1), 0);
@@ -204,7 +198,6 @@ TEST_F(BobTest, CloneAndDetachLeaveTheSourceWhole) {
         ASSERT_EQ(bob_load_animation(&source, 0, reload % 2 ? 1 : 40, longer.data()), 1);
         frames_shown(copy, 3);
     }
-    // A copy owns no sequence, so it cannot replace one.
     EXPECT_EQ(bob_load_animation(&copy, 0, 1, walk), 0);
     ASSERT_EQ(bob_destroy_or_detach(&copy), 1);
     EXPECT_EQ(copy.frames[1], nullptr);
@@ -218,7 +211,6 @@ TEST_F(BobTest, DrawSkipsKeyPixelsShowsOnlyTheVisiblePartAndScalesLessTheLastRow
     BOB &bob = create(8, 6, 2);
     paint_frame(bob, 1);
     bob.curr_frame = 1;
-    // Inside, over the left and bottom edges, then over the right and top ones.
     for (auto [left, top] : {std::pair{10, 20}, {-3, 477}, {636, -2}}) {
         bob_set_position(&bob, left, top);
         ASSERT_EQ(bob_draw(&bob, screen), 1);
@@ -229,8 +221,7 @@ TEST_F(BobTest, DrawSkipsKeyPixelsShowsOnlyTheVisiblePartAndScalesLessTheLastRow
                             at(screen, sx, sy) == (x == 0 ? background : BYTE(1 + x + 8 * y))) << sx << ", " << sy;
             }
     }
-    // Nothing right of the BOB nor spilled into the next row.
-    EXPECT_EQ((std::pair{at(screen, 18, 20), at(screen, 0, 1)}), (std::pair{background, background}));
+    EXPECT_EQ((std::pair{at(screen, 18, 20), at(screen, 0, 1)}), (std::pair{background, background})); // no spill
     // Off the screen, hidden or with no such frame: nothing drawn; edges past 32 bits: a failed blit.
     const std::vector<BYTE> before = screen->pixels;
     for (auto [x, drawn, scaled] :

@@ -1,7 +1,5 @@
-// The display device (default palette, locks, flips, clip lists, refused modes, failed inits), text
-// (the title screen as seen is the program checks' screenshot), the palette utilities (the text file,
-// rotation, the table and the device kept equal, the 256 bound) and the raster primitives on plain
-// 640 x 480 memory clipped to (0, 0)-(639, 479).
+// The display device, text on its surfaces (the title screen as seen is the program checks'), the
+// palette utilities, and the raster primitives on plain 640 x 480 memory clipped to the screen.
 
 #include <set>
 
@@ -9,7 +7,6 @@
 
 namespace {
 
-// The clip list header: size, type, count, region size, bound.
 std::array<long, 8> header(const IDirectDrawClipper *clipper) {
     const RGNDATAHEADER &h = clipper->header;
     return {h.dwSize,       h.iType,       h.nCount,        h.nRgnSize,
@@ -69,8 +66,7 @@ TEST_F(DisplayTest, FlipIsRefusedWhileLockedAndShowsTheBackBufferAfter) {
     // The back buffer is still the drawing target, and now holds the old front.
     EXPECT_TRUE(all_bytes(testing_last_frame().pixels, 7) && all_bytes(back_surface->pixels, 0) &&
                 all_bytes(primary_surface->pixels, 7));
-    // Lost surfaces are restored, and a flip that keeps failing is given up.
-    testing_fail("Flip", 3);
+    testing_fail("Flip", 3); // lost surfaces are restored; a flip that keeps failing is given up
     EXPECT_EQ((std::array{display_flip(), int(primary_surface->IsLost())}), (std::array{1, int(DD_OK)}));
     testing_fail("Flip", 1000000);
     EXPECT_EQ(display_flip(), 0);
@@ -150,8 +146,7 @@ TEST(DisplayInit, ModesAreStoredOrRefusedAndEveryFailingStepReturnsZero) {
         display_shutdown();
         testing_clear_faults();
     }
-    // Shutdown after a failed mode releases only the display object, and only once.
-    testing_fail("SetDisplayMode");
+    testing_fail("SetDisplayMode"); // the shutdown then releases the display object alone, once
     EXPECT_EQ(display_init(640, 480, 8), 0);
     EXPECT_EQ(primary_surface, nullptr);
     testing_record_calls(true);
@@ -288,8 +283,7 @@ TEST(ClipLine, EndPointsAreClippedOnceEachAndCornersUseTheHalfStep) {
         {600, 100, 700, 140, 1, 600, 100, 639, 116},
         // Below and right: the bottom-edge crossing (645) misses, so the right edge is taken.
         {600, 470, 700, 490, 1, 600, 470, 639, 478},
-        // Across the top edge at x = -4 + 3 * 8 / 8 = -1; the half step makes that 0, inside, so
-        // the corner ends at (0, 0) instead of on the left edge at (0, 1).
+        // Across the top edge at x = -1, which the half step makes 0: the corner, not (0, 1).
         {-4, -3, 4, 5, 1, 0, 0, 4, 5},
         {4, 5, -4, -3, 1, 4, 5, 0, 0},
         // Far-off points: differences whose products exceed 64 bits.
@@ -308,7 +302,6 @@ TEST(DrawLine, BothBranchesSetTheirDocumentedPixelsAndClippedLinesStayInside) {
         EXPECT_EQ(draw_line(x1, y1, x2, y2, 1, screen.data(), screen.pitch), 1);
         return screen.set_pixels();
     };
-    // One pixel per column from x0 in steps of dx, in the given rows.
     auto columns = [](int x0, int dx, std::initializer_list<int> rows) {
         Pixels out;
         for (int y : rows) {
@@ -328,7 +321,6 @@ TEST(DrawLine, BothBranchesSetTheirDocumentedPixelsAndClippedLinesStayInside) {
     EXPECT_EQ(line(0, 0, 3, 3), columns(0, 1, {0, 1, 2, 3}));
     EXPECT_EQ(line(5, 5, 5, 5), (Pixels{{5, 5}}));
 
-    // Clipped: only what lies inside the rectangle.
     Screen screen;
     EXPECT_EQ(draw_clipped_line(-100, 240, 800, 240, 3, screen.data(), screen.pitch), 1);
     EXPECT_EQ(draw_clipped_line(-100, -5, 800, -5, 3, screen.data(), screen.pitch), 1);

@@ -1,5 +1,5 @@
-// The loaders given /dev/zero, a folder, a FIFO and a huge sparse file, each load in a child bounded
-// in memory and time, so that one reading without end or waiting for a writer fails instead of hanging.
+// The loaders given /dev/zero, a folder, a FIFO and a huge sparse file, each in a child bounded in
+// memory and time, so that one reading without end or waiting for a writer fails, not hangs.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -12,7 +12,6 @@
 
 namespace {
 
-// Each loader with a check that the load gave its documented failure.
 const std::pair<const char *, std::function<bool(const char *)>> loaders[] = {
     {"bitmap_file_load", [](const char *path) {
          BitmapFile bitmap{};

@@ -25,8 +25,7 @@ struct InputLayer : ::testing::Test {
         pads.push_back(pad);
         return pad;
     }
-    // input_init, then the given devices (k: keyboard, m: mouse, j: joystick of full range).
-    void open(const std::string &devices) {
+    void open(const std::string &devices) { // k: keyboard, m: mouse, j: joystick
         ASSERT_EQ(input_init(), 1);
         for (char d : devices)
             ASSERT_EQ(d == 'k' ? keyboard_init() : d == 'm' ? mouse_init()
@@ -44,8 +43,7 @@ TEST_F(InputLayer, ReadsBeforeInitReturnZero) {
     EXPECT_TRUE(all_bytes(keyboard_state, sizeof keyboard_state, 0) &&
                 all_bytes(&mouse_state, sizeof mouse_state, 0) &&
                 all_bytes(&joystick_state, sizeof joystick_state, 0x33)); // the joystick's left alone
-    // Without the DirectInput object the device inits fail instead of using it.
-    testing_fail("DirectInputCreate");
+    testing_fail("DirectInputCreate"); // then the device inits fail instead of using no object
     EXPECT_EQ(input_init(), 0);
     EXPECT_EQ(di_object, nullptr);
     EXPECT_EQ(keyboard_init() + mouse_init() + joystick_init(-1000, 1000, -1000, 1000), 0);

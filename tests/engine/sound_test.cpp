@@ -1,7 +1,5 @@
-// The sound layer: the WAV and VOC loaders on sox's files and hand-built ones (the fixed buffer
-// format, rates, sizes, bytes; malformed, truncated and hostile files, random damage being the fuzz
-// corpus's), the table (slots, duplication, resets, volume, status, failure paths), and what is
-// heard: the levels of OpenAL Soft's loopback mix, in 10 ms windows mixed by the test.
+// The sound layer: the loaders on sox's and hand-built files (random damage is the fuzz corpus's),
+// the table, and what is heard: the levels of OpenAL Soft's loopback mix, in 10 ms windows.
 #include <cmath>
 
 #include "engine_test_support.h"
@@ -40,7 +38,6 @@ TEST_F(SoundTest, SoxWavFilesLoadTheirBytesUnchangedIntoTheFixedFormat) {
     EXPECT_EQ(sound_load_wav((dir / "missing.wav").c_str(), 224) + sound_slots[3].state, -1);
 }
 
-// The file with `width` bytes at `at` replaced by those of value.
 std::vector<BYTE> patched(std::vector<BYTE> file, std::size_t at, DWORD value, int width) {
     for (int i = 0; i < width; ++i)
         file[at + i] = static_cast<BYTE>(value >> (8 * i));
@@ -101,8 +98,7 @@ TEST_F(SoundTest, TruncatedFilesAreRefusedAndLeaveTheSlotFree) {
     ASSERT_LE(data_end, wav.size());
     for (std::size_t length = 0; length < data_end; ++length)
         ASSERT_EQ(sound_load_wav_memory(wav.data(), length, 224), -1) << length;
-    // The VOC terminator after the block is not needed.
-    for (std::size_t length = 0; length + 1 < voc.size(); ++length)
+    for (std::size_t length = 0; length + 1 < voc.size(); ++length) // the terminator is not needed
         ASSERT_EQ(sound_load_voc_memory(voc.data(), length), -1) << length;
     EXPECT_EQ(sound_slots[0].state, 0);
     EXPECT_EQ(sound_load_voc_memory(voc.data(), voc.size() - 1), 0);
@@ -134,8 +130,7 @@ TEST_F(SoundTest, LoadsFillSlotsInOrderUntilTheTableIsFullAndASecondInitEmptiesI
     const std::string voc_path = dir.write("full.voc", voc_file(100, 166));
     EXPECT_EQ(sound_load_wav(dir.write("full.wav", small_wav()).c_str(), 224) +
                   sound_load_voc(voc_path.c_str()) + sound_replicate(0), -3);
-    // A deleted slot stays claimed: nothing can be loaded until the table is reset.
-    sound_delete(10);
+    sound_delete(10); // a deleted slot stays claimed: nothing loads until the table is reset
     EXPECT_EQ(fields(sound_slots[10]), (std::vector{1, 10, 8000, 40, 0}));
     EXPECT_EQ(wav(small_wav()), -1);
     ASSERT_EQ(sound_play(1, DSBPLAY_LOOPING), 1);
@@ -210,11 +205,9 @@ TEST_F(SoundTest, VolumeStepsAreThreeTenthsOfADecibelAndStatusFollowsPlaying) {
     EXPECT_EQ(sound_set_pan(0, 10001) + sound_set_frequency(0, 99) + sound_set_frequency(0, -1), 0);
     EXPECT_EQ((std::array{int(buffer->frequency), sound_set_frequency(0, 0), int(buffer->frequency)}),
               (std::array{44100, 1, 11025})); // 0: back to the buffer's own
-    // A WAV loaded without control flags has buffers that refuse every setting.
-    ASSERT_EQ(wav(small_wav(), 0), 1);
+    ASSERT_EQ(wav(small_wav(), 0), 1); // without control flags: every setting refused
     EXPECT_EQ(sound_slots[1].buffer->flags, DSBCAPS_STATIC | DSBCAPS_LOCSOFTWARE);
     EXPECT_EQ(sound_set_volume(1, 50) + sound_set_pan(1, 0) + sound_set_frequency(1, 11025), 0);
-    // Status follows playing and stopping (of the one sound left).
     sound_delete(1);
     EXPECT_EQ((std::array{sound_status(0), sound_play(0, DSBPLAY_LOOPING), sound_status(0)}),
               (std::array{0, 1, int(DSBSTATUS_PLAYING | DSBSTATUS_LOOPING)}));
@@ -242,8 +235,7 @@ TEST_F(SoundTest, WithoutASoundObjectTheLayerIsSilent) {
                           voc(voc_bytes), sound_play(0, 0),
                           sound_replicate(0), sound_slots[0].state}),
               (std::array{-1, -1, -1, 1, -1, 0}));
-    // A later init does not try again; it numbers the slots and succeeds.
-    EXPECT_EQ((std::array{sound_init(), sound_slots[5].id}), (std::array{1, 5}));
+    EXPECT_EQ((std::array{sound_init(), sound_slots[5].id}), (std::array{1, 5})); // no second try
     EXPECT_EQ(ds_object, nullptr);
     EXPECT_EQ(sound_shutdown(), 1);
     sound_first_call = 1;

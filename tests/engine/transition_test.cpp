@@ -41,8 +41,7 @@ struct TransitionTest : DisplayTest {
         DisplayTest::TearDown();
     }
 
-    // Runs a transition and returns how many 12 ms steps it took.
-    static int run(int kind, BYTE *buffer, int buffer_pitch) {
+    static int run(int kind, BYTE *buffer, int buffer_pitch) { // the 12 ms steps it took
         testing_set_ticks(start_tick);
         screen_transition(kind, buffer, buffer_pitch);
         return static_cast<int>((GetTickCount() - start_tick) / ms_per_step);
@@ -84,8 +83,8 @@ TEST_F(TransitionTest, FadeToBlackKeepsEntryZeroAndFallsByThree) {
                            rgb(palette_table[1]), rgb(palette_table[0])}),
               (std::vector<std::array<int, 3>>{{252, 0, 0}, {2, 3, 4}, {0, 0, 0}, {18, 0, 0},
                                                {15, 0, 0}, {200, 100, 50}}));
-    EXPECT_EQ(palette_table[2].peFlags, 9);
-    EXPECT_EQ(std::memcmp(main_palette->entries, palette_table, sizeof palette_table), 0);
+    EXPECT_TRUE(palette_table[2].peFlags == 9 &&
+                std::memcmp(main_palette->entries, palette_table, sizeof palette_table) == 0);
 }
 
 TEST_F(TransitionTest, FadeToWhiteAndTintsTakeSixtyFourSteps) {
@@ -137,13 +136,11 @@ TEST_F(TransitionTest, WipesEraseFromBothEdgesInTheirStepCounts) {
         ASSERT_NE(memory, nullptr);
         for (int y = 0; y < height; ++y)
             std::memset(memory + y * primary_pitch, picture, width);
-        // The primary surface's memory is on the screen while the wipe writes into it.
-        std::tuple<int, int, int> seen{kind, 0, 0}; // kind, frames, wrong frames
+        std::tuple<int, int, int> seen{kind, 0, 0}; // kind, frames, wrong frames (the memory is on screen)
         testing_on_present(check_wipe, &seen);
         EXPECT_EQ(run(kind, memory, primary_pitch), steps);
         testing_on_present(nullptr, nullptr);
-        EXPECT_GT(std::get<1>(seen), 10);
-        EXPECT_EQ(std::get<2>(seen), 0);
+        EXPECT_TRUE(std::get<1>(seen) > 10 && std::get<2>(seen) == 0) << std::get<1>(seen) << " frames";
         for (int y = 0; y < height; ++y)
             ASSERT_TRUE(all_bytes(memory + y * primary_pitch, width, 0)) << y;
         display_unlock_primary();
