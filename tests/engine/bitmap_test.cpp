@@ -47,9 +47,7 @@ std::vector<BYTE> build_bmp(const BmpLayout &layout) {
 struct LoadedBitmap : BitmapFile {
     LoadedBitmap() : BitmapFile{} {}
     ~LoadedBitmap() { bitmap_file_unload(this); }
-    int load(const std::vector<BYTE> &bytes) {
-        return bitmap_file_load_memory(this, bytes.data(), bytes.size());
-    }
+    int load(const std::vector<BYTE> &bytes) { return bitmap_file_load_memory(this, bytes.data(), bytes.size()); }
 };
 
 void run(const std::string &command) {
@@ -89,10 +87,6 @@ TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) 
         }
         EXPECT_EQ(got, wanted);
     }
-}
-
-std::vector<int> colour(const PALETTEENTRY &e) {
-    return {e.peRed, e.peGreen, e.peBlue, e.peFlags};
 }
 
 TEST(BitmapFile, PaletteIsTurnedToRedGreenBlueAndShortPalettesEndInBlack) {

@@ -97,10 +97,8 @@ TEST_F(BobTest, LoadFrameCopiesCellsLeavesTheFillBytesAndRefusesWhatDoesNotExist
 
 std::vector<int> frames_shown(BOB &bob, int calls) {
     std::vector<int> shown;
-    for (int call = 0; call < calls; ++call) {
-        bob_animate(&bob);
-        shown.push_back(bob.curr_frame);
-    }
+    for (int call = 0; call < calls; ++call)
+        shown.push_back((bob_animate(&bob), bob.curr_frame));
     return shown;
 }
 

@@ -163,10 +163,6 @@ void fill_pattern(PALETTEENTRY *palette) {
         palette[i] = PALETTEENTRY{BYTE(i), BYTE(255 - i), BYTE(i * 7), BYTE(i % 5)};
 }
 
-std::vector<int> colour(const PALETTEENTRY &e) {
-    return {e.peRed, e.peGreen, e.peBlue, e.peFlags};
-}
-
 TEST(PaletteFile, SaveLoadAndShortFilesInTheDocumentedFormat) {
     TempDir dir;
     PALETTEENTRY saved[256], loaded[256] = {};

@@ -46,6 +46,10 @@ inline bool all_bytes(const std::vector<BYTE> &bytes, BYTE value) {
     return all_bytes(bytes.data(), bytes.size(), value);
 }
 
+inline std::vector<int> colour(const PALETTEENTRY &e) {
+    return {e.peRed, e.peGreen, e.peBlue, e.peFlags};
+}
+
 // How many of the platform calls recorded begin with prefix.
 inline int count_calls(const std::string &prefix) {
     const auto &calls = testing_recorded_calls();
@@ -152,9 +156,7 @@ struct SoundTest : ::testing::Test {
         testing_record_calls(false);
         testing_clear_recorded_calls();
     }
-    static int wav(const std::vector<BYTE> &file, DWORD flags = 224) {
-        return sound_load_wav_memory(file.data(), file.size(), flags);
-    }
+    static int wav(const std::vector<BYTE> &file, DWORD flags = 224) { return sound_load_wav_memory(file.data(), file.size(), flags); }
     static int voc(const std::vector<BYTE> &file) { return sound_load_voc_memory(file.data(), file.size()); }
     // Runs `sox -n <format> dir/name synth <synth>`; the path of the file.
     std::string sox(const std::string &format, const std::string &name,

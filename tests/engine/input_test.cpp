@@ -19,12 +19,7 @@ struct InputLayer : ::testing::Test {
         joystick_found = 0;
         joystick_guid = GUID{};
     }
-    int attach(const char *name) {
-        const int pad = testing_attach_joystick(name, 6, 32, 4);
-        EXPECT_GE(pad, 0);
-        pads.push_back(pad);
-        return pad;
-    }
+    int attach(const char *name) { return pads.emplace_back(testing_attach_joystick(name, 6, 32, 4)); }
     void open(const std::string &devices) { // k: keyboard, m: mouse, j: joystick
         ASSERT_EQ(input_init(), 1);
         for (char d : devices)

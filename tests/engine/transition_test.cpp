@@ -1,6 +1,7 @@
-// The frame clock and the screen transitions on the virtual clock: palettes shown, step counts, wipe
-// order, dissolve pixels.
+// The frame clock, the error log, and the screen transitions on the virtual clock: palettes shown,
+// step counts, wipe order, dissolve pixels.
 #include "engine/display/clock.h"
+#include "engine/display/log.h"
 #include "engine/display/transition.h"
 
 #include "engine_test_support.h"
@@ -22,6 +23,24 @@ TEST(Clock, WaitReturnsTheReadAfterTheTimeHasPassed) {
                   (std::array{start, returned, returned + 2})) << start;
     }
     testing_use_real_clock();
+}
+
+TEST(Log, FileHoldsOpeningLineMessagesAndClosingLine) {
+    TempDir dir; // without a log nothing is written, and no file made
+    EXPECT_EQ(log_write("\nCreate BOB %d", 3) + log_write(nullptr) + log_close(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+    const std::string first = dir / "first.txt", second = dir / "50%d%s.txt", long_text(500, 'x');
+    // Another open closes the first; a failed one leaves the log open; percent signs and messages
+    // longer than the buffer are written whole.
+    EXPECT_EQ((std::array{log_open(first.c_str()), log_write("\nCreate BOB %d", 6), log_open(second.c_str()),
+                          log_open((dir / "missing/x.txt").c_str()), log_write("%s", "100% sure"),
+                          log_write("\n%s|%d", long_text.c_str(), 42), int(log_buffer[79]), log_close()}),
+              (std::array{1, 1, 1, 0, 1, 1, 0, 1}));
+    for (auto [name, written] : {std::pair{first, std::string("\nCreate BOB 6")}, {second, "100% sure\n" + long_text + "|42"}}) {
+        const std::vector<BYTE> bytes = read_bytes(name);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+                  "\nOpening Error Output File (" + name + "):\n" + written + "\nClosing Error Output File.");
+    }
 }
 
 constexpr int width = 640, height = 480, pitch = 656; // writes past column 639 show
@@ -61,10 +80,7 @@ struct TransitionTest : DisplayTest {
         shown.resize(std::size_t(steps));
         return shown;
     }
-
-    static std::vector<BYTE> screen_memory() {
-        return std::vector<BYTE>(static_cast<std::size_t>(pitch) * height, picture);
-    }
+    static std::vector<BYTE> screen_memory() { return std::vector<BYTE>(std::size_t(pitch) * height, picture); }
 };
 
 std::array<int, 3> rgb(const PALETTEENTRY &e) {
