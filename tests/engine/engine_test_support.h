@@ -1,20 +1,27 @@
-// Test support for the engine's tests: little-endian writers, whole files, a temporary folder, the
-// display opened on the test window, and for the sound layer a fresh table per test with WAV and
-// VOC files made by sox or by hand.
+// Test support for the engine's tests: the headers they share, byte writers, a temporary folder, the
+// display on the test window, and a fresh sound table per test with WAV and VOC files.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "engine/display/bitmap.h"
+#include "engine/display/bob.h"
 #include "engine/display/display.h"
+#include "engine/display/palette.h"
+#include "engine/display/raster.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_load.h"
 #include "platform/testing.h"
@@ -30,11 +37,6 @@ inline std::vector<BYTE> read_bytes(const std::filesystem::path &path) {
     return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
 }
 
-inline std::string read_text(const std::filesystem::path &path) {
-    const std::vector<BYTE> bytes = read_bytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 inline bool all_bytes(const void *data, std::size_t size, BYTE value) {
     const auto *bytes = static_cast<const BYTE *>(data);
     return std::all_of(bytes, bytes + size, [value](BYTE b) { return b == value; });
@@ -42,6 +44,17 @@ inline bool all_bytes(const void *data, std::size_t size, BYTE value) {
 
 inline bool all_bytes(const std::vector<BYTE> &bytes, BYTE value) {
     return all_bytes(bytes.data(), bytes.size(), value);
+}
+
+inline std::vector<int> colour(const PALETTEENTRY &e) {
+    return {e.peRed, e.peGreen, e.peBlue, e.peFlags};
+}
+
+// How many of the platform calls recorded begin with prefix.
+inline int count_calls(const std::string &prefix) {
+    const auto &calls = testing_recorded_calls();
+    return int(std::count_if(calls.begin(), calls.end(),
+                             [&](const std::string &c) { return c.rfind(prefix, 0) == 0; }));
 }
 
 // A fresh folder, removed with everything in it.
@@ -55,8 +68,7 @@ struct TempDir {
     std::string operator/(const std::string &name) const { return (path / name).string(); }
     std::string write(const std::string &name, const std::vector<BYTE> &bytes) const {
         std::ofstream(path / name, std::ios::binary)
-            .write(reinterpret_cast<const char *>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+            .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
         return *this / name;
     }
 };
@@ -95,10 +107,9 @@ inline std::vector<BYTE> pcm_format(WORD tag, WORD channels, DWORD rate, WORD bi
 // A RIFF WAVE file of the given chunks, in order.
 inline std::vector<BYTE>
 riff_wave(const std::vector<std::pair<const char *, std::vector<BYTE>>> &chunks) {
-    std::vector<BYTE> body{'W', 'A', 'V', 'E'};
+    std::vector<BYTE> body{'W', 'A', 'V', 'E'}, file;
     for (const auto &[id, chunk] : chunks)
         put_chunk(body, id, chunk);
-    std::vector<BYTE> file;
     put_chunk(file, "RIFF", body);
     return file;
 }
@@ -110,18 +121,14 @@ inline std::vector<BYTE> small_wav(std::size_t samples = 64, DWORD rate = 11025)
     return riff_wave({{"fmt ", pcm_format(1, 1, rate, 8)}, {"data", data}});
 }
 
-// A VOC file with one sound block of length field `length` and time constant tc, whose sample
-// bytes count up from 0; the block starts at offset 26 as sox writes it.
+// A VOC file with one sound block (length field `length`, time constant tc, samples counting up
+// from 0) at offset 26, as sox writes it.
 inline std::vector<BYTE> voc_file(DWORD length, BYTE tc) {
     const std::string signature = "Creative Voice File\x1a";
     std::vector<BYTE> file(signature.begin(), signature.end());
-    put_le(file, 26, 2);
-    put_le(file, 0x010A, 2);
-    put_le(file, 0x1129, 2);
-    file.push_back(1);
-    put_le(file, length, 3);
-    file.push_back(tc);
-    file.push_back(0);
+    for (auto [value, width] : {std::pair<DWORD, int>{26, 2}, {0x010A, 2}, {0x1129, 2}, {1, 1},
+                                {length, 3}, {tc, 1}, {0, 1}})
+        put_le(file, value, width);
     for (DWORD i = 0; i + 2 < length; ++i)
         file.push_back(static_cast<BYTE>(i));
     file.push_back(0); // terminator block
@@ -136,35 +143,26 @@ inline std::vector<BYTE> sox_samples(const std::vector<BYTE> &file) {
     return {file.begin() + 44, file.begin() + 44 + std::min(size, file.size() - 44)};
 }
 
-inline int count_calls(const std::string &prefix) {
-    const auto &calls = testing_recorded_calls();
-    return static_cast<int>(std::count_if(
-        calls.begin(), calls.end(), [&](const std::string &c) { return c.rfind(prefix, 0) == 0; }));
-}
-
 struct SoundTest : ::testing::Test {
     TempDir dir;
-
     void SetUp() override {
-        // A fresh layer, also when the test program runs every test in one process.
-        sound_shutdown();
+        sound_shutdown(); // a fresh layer, also when every test runs in one process
         sound_first_call = 1;
         ASSERT_EQ(sound_init(), 1);
     }
-
     void TearDown() override {
         sound_shutdown();
         testing_clear_faults();
         testing_record_calls(false);
         testing_clear_recorded_calls();
     }
-
-    // Runs sox to make dir/name: `sox -n <format> <file> synth <synth>`; the path of the file.
+    static int wav(const std::vector<BYTE> &file, DWORD flags = 224) { return sound_load_wav_memory(file.data(), file.size(), flags); }
+    static int voc(const std::vector<BYTE> &file) { return sound_load_voc_memory(file.data(), file.size()); }
+    // Runs `sox -n <format> dir/name synth <synth>`; the path of the file.
     std::string sox(const std::string &format, const std::string &name,
                     const std::string &synth = "0.1 sine 440") {
         const std::string path = dir / name;
-        const std::string command =
-            "sox -n " + format + " '" + path + "' synth " + synth + " 2>/dev/null";
+        const std::string command = "sox -n " + format + " '" + path + "' synth " + synth + " 2>/dev/null";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
         return path;
     }

@@ -1,31 +1,23 @@
-// The file loaders given names that are no regular file of a size they accept: /dev/zero, a
-// directory, a FIFO nobody writes to, a pipe that never ends and a very large (sparse) file. Each
-// load runs in a child process with a bound on its address space and its time, so that a loader
-// that reads without end or waits for a writer fails this test instead of taking the suite down.
+// The loaders given /dev/zero, a folder, a FIFO and a huge sparse file, each in a child bounded in
+// memory and time, so that one reading without end or waiting for a writer fails, not hangs.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <cstring>
 #include <functional>
 
-#include "engine/display/bitmap.h"
-#include "engine/display/palette.h"
 #include "engine_test_support.h"
 
 namespace {
 
-// Each loader with a check that the load gave its documented failure.
 const std::pair<const char *, std::function<bool(const char *)>> loaders[] = {
-    {"bitmap_file_load",
-     [](const char *path) {
+    {"bitmap_file_load", [](const char *path) {
          BitmapFile bitmap{};
          return bitmap_file_load(&bitmap, path) == 0 && bitmap.pixels == nullptr;
      }},
-    {"palette_load_file",
-     [](const char *path) {
+    {"palette_load_file", [](const char *path) {
          PALETTEENTRY palette[256];
          std::memset(palette, 7, sizeof palette);
          return palette_load_file(path, palette) == 0 && all_bytes(palette, sizeof palette, 7);
@@ -38,33 +30,29 @@ const std::pair<const char *, std::function<bool(const char *)>> loaders[] = {
 ::testing::AssertionResult refused_in_bounds(const std::function<bool(const char *)> &refused,
                                              const std::string &path) {
     const pid_t child = fork();
-    if (child < 0)
-        return ::testing::AssertionFailure() << "fork failed";
     if (child == 0) {
         std::size_t pages = 0; // the address space in use
         if (std::FILE *statm = std::fopen("/proc/self/statm", "r")) {
             pages = std::fscanf(statm, "%zu", &pages) == 1 ? pages : 0;
             std::fclose(statm);
         }
-        const rlim_t bound = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + (256u << 20);
+        const rlim_t bound = pages * std::size_t(sysconf(_SC_PAGESIZE)) + (256u << 20);
         const rlimit limit{bound, bound};
         setrlimit(RLIMIT_AS, &limit);
         alarm(10);
-        int code = 2;
         try {
-            code = refused(path.c_str()) ? 0 : 1;
+            _exit(refused(path.c_str()) ? 0 : 1);
         } catch (...) {
+            _exit(2);
         }
-        _exit(code);
     }
     int status = 0;
     waitpid(child, &status, 0);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return ::testing::AssertionSuccess();
-    if (WIFSIGNALED(status))
-        return ::testing::AssertionFailure() << "ended by " << strsignal(WTERMSIG(status));
-    return ::testing::AssertionFailure()
-           << (WEXITSTATUS(status) == 2 ? "let an exception out" : "did not give its failure");
+    return ::testing::AssertionFailure() << (WIFSIGNALED(status) ? strsignal(WTERMSIG(status))
+                                             : WEXITSTATUS(status) == 2 ? "let an exception out"
+                                                                        : "did not give its failure");
 }
 
 TEST(HostileFiles, EveryLoaderRefusesWhatIsNotARegularFileOfItsSizeAtOnce) {
@@ -72,34 +60,15 @@ TEST(HostileFiles, EveryLoaderRefusesWhatIsNotARegularFileOfItsSizeAtOnce) {
     TempDir folder;
     const std::string fifo = folder / "fifo", huge = folder / "huge.bmp";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    // Larger than any loader accepts; its first bytes say BM.
     const int huge_file = open(huge.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(huge_file, 0);
     ASSERT_EQ(write(huge_file, "BM", 2), 2);
-    ASSERT_EQ(ftruncate(huge_file, off_t{5} << 30), 0);
+    ASSERT_EQ(ftruncate(huge_file, off_t{5} << 30), 0); // past any loader's bound; it starts BM
     close(huge_file);
-    // A pipe whose writer never stops, named through /dev/fd.
-    int ends[2];
-    ASSERT_EQ(pipe(ends), 0);
-    const pid_t writer = fork();
-    ASSERT_GE(writer, 0);
-    if (writer == 0) {
-        close(ends[0]);
-        static const char zeros[65536] = {};
-        while (write(ends[1], zeros, sizeof zeros) > 0) {
-        }
-        _exit(0);
-    }
-    close(ends[1]);
-    const std::string endless = "/dev/fd/" + std::to_string(ends[0]);
-
-    for (const std::string &path : {std::string("/dev/zero"), folder.path.string(), fifo, endless, huge})
+    for (const std::string &path : {std::string("/dev/zero"), folder.path.string(), fifo, huge})
         for (const auto &[name, refused] : loaders)
             EXPECT_TRUE(refused_in_bounds(refused, path)) << name << " on " << path;
 
-    kill(writer, SIGKILL);
-    waitpid(writer, nullptr, 0);
-    close(ends[0]);
     sound_shutdown();
 }
 
