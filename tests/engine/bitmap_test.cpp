@@ -1,4 +1,5 @@
-// Bitmap files (ImageMagick's and hand-built ones, malformed ones refused) and images cut from them.
+// Bitmap files (ImageMagick's and hand-built ones, malformed ones refused) and images cut from
+// them.
 
 #include <cstdint>
 
@@ -47,7 +48,9 @@ std::vector<BYTE> build_bmp(const BmpLayout &layout) {
 struct LoadedBitmap : BitmapFile {
     LoadedBitmap() : BitmapFile{} {}
     ~LoadedBitmap() { bitmap_file_unload(this); }
-    int load(const std::vector<BYTE> &bytes) { return bitmap_file_load_memory(this, bytes.data(), bytes.size()); }
+    int load(const std::vector<BYTE> &bytes) {
+        return bitmap_file_load_memory(this, bytes.data(), bytes.size());
+    }
 };
 
 void run(const std::string &command) {
@@ -60,7 +63,8 @@ const char *const test_picture = "-size 37x23 xc:black -channel R -fx i/36 -chan
 
 TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) {
     TempDir dir;
-    // Name, options, format prefix and bits; p8.bmp has a long header (run-length: malformed headers).
+    // Name, options, format prefix and bits; p8.bmp has a long header (run-length: malformed
+    // headers).
     for (auto [name, options, format, bits] :
          {std::tuple{"p8.bmp", "-type Palette -colors 250 -compress none", "", 8},
           {"p8_v3.bmp", "-type Palette -colors 250 -compress none", "BMP3:", 8},
@@ -68,7 +72,8 @@ TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) 
           {"p16.bmp", "-type TrueColor -define bmp:subtype=RGB555", "", 16}}) {
         SCOPED_TRACE(name);
         const std::string path = dir / name;
-        run(std::string("convert ") + test_picture + " " + options + " " + format + "'" + path + "'");
+        run(std::string("convert ") + test_picture + " " + options + " " + format + "'" + path +
+            "'");
         LoadedBitmap bitmap;
         ASSERT_EQ(bitmap_file_load(&bitmap, path.c_str()), 1);
         run("convert '" + path + "' -depth 8 rgb:'" + dir / "rgb" + "'"); // ImageMagick's decoding
@@ -81,7 +86,8 @@ TEST(BitmapFileImageMagick, FilesOfEveryDepthLoadToThePixelsImageMagickDecodes) 
         for (int p = 0; p < 37 * 23; ++p) {
             const BYTE *rgb = &expected[3 * p], *pixel = &bitmap.pixels[bits == 8 ? p : 2 * p];
             const PALETTEENTRY &e = bitmap.palette[pixel[0]];
-            got.push_back(bits == 8 ? e.peRed << 16 | e.peGreen << 8 | e.peBlue : pixel[0] | pixel[1] << 8);
+            got.push_back(bits == 8 ? e.peRed << 16 | e.peGreen << 8 | e.peBlue
+                                    : pixel[0] | pixel[1] << 8);
             wanted.push_back(bits == 8 ? rgb[0] << 16 | rgb[1] << 8 | rgb[2]
                                        : (rgb[0] >> 3) << 10 | (rgb[1] >> 3) << 5 | rgb[2] >> 3);
         }
@@ -121,11 +127,13 @@ TEST(BitmapFile, PixelDataIsFoundWhereTheHeadersAllowAndNowhereElse) {
           {"size image a byte more than the file holds", 13, -1, 0, 0},
           {"size image smaller than the rows", 5, -1, 0, 0}}) {
         SCOPED_TRACE(what);
-        std::vector<BYTE> file = build_bmp({3, 3, 8, true, 256, size_image, off_bits}); // rows 3 + 1
+        std::vector<BYTE> file =
+            build_bmp({3, 3, 8, true, 256, size_image, off_bits}); // rows 3 + 1
         file.insert(file.end(), trailing, 0x11);
         LoadedBitmap bitmap;
         ASSERT_EQ(bitmap.load(file), result);
-        EXPECT_TRUE(result == 0 || (bitmap.pixels[0] == pattern(0, 2) && bitmap.pixels[8] == pattern(2, 0)));
+        EXPECT_TRUE(result == 0 ||
+                    (bitmap.pixels[0] == pattern(0, 2) && bitmap.pixels[8] == pattern(2, 0)));
     }
 }
 
@@ -150,7 +158,8 @@ TEST(BitmapFile, MalformedHeadersAreRefusedAndLeaveTheLoadedPicture) {
         ASSERT_EQ(bitmap.load(valid), 1);
         BYTE *previous = bitmap.pixels;
         EXPECT_EQ(bitmap.load(file), 0);
-        EXPECT_EQ(bitmap.pixels, previous); // and the sizes still describe them, for cells cut from them
+        EXPECT_EQ(bitmap.pixels,
+                  previous); // and the sizes still describe them, for cells cut from them
         EXPECT_EQ((std::vector<long>{bitmap.info_header.biWidth, bitmap.info_header.biHeight,
                                      bitmap.info_header.biBitCount}),
                   (std::vector<long>{4, 3, 8}));

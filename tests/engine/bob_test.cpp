@@ -53,19 +53,22 @@ TEST_F(BobTest, CreateMakesKeyedSurfacesAMultipleOfEightWide) {
          {std::tuple{8, 8, 65}, {8, 8, -1}, {0, 8, 1}, {8, -3, 1}, {INT_MAX, 8, 1}}) {
         std::memset(&bob, 0x5A, sizeof bob);
         EXPECT_EQ(bob_create(&bob, 0, 0, width, height, frames, 0, 0), 0);
-        EXPECT_TRUE(all_bytes(bob.frames, sizeof bob.frames, 0) && all_bytes(bob.anims, sizeof bob.anims, 0));
+        EXPECT_TRUE(all_bytes(bob.frames, sizeof bob.frames, 0) &&
+                    all_bytes(bob.anims, sizeof bob.anims, 0));
         EXPECT_EQ(bob_destroy(&bob), 1);
     }
     // A failing surface keeps those made before it for bob_destroy; the user words stay untouched.
     std::memset(&bob, 0x5A, sizeof bob);
     testing_fail("CreateSurface", 1, 1);
     EXPECT_EQ(bob_create(&bob, 3, 4, 13, 5, 4, 0, DDSCAPS_SYSTEMMEMORY), 0);
-    EXPECT_TRUE(bob.frames[0] != nullptr && bob.frames[1] == nullptr && bob.user_words[31] == 0x5A5A5A5Au);
+    EXPECT_TRUE(bob.frames[0] != nullptr && bob.frames[1] == nullptr &&
+                bob.user_words[31] == 0x5A5A5A5Au);
     bob_destroy(&bob);
 }
 
 TEST_F(BobTest, LoadFrameCopiesCellsLeavesTheFillBytesAndRefusesWhatDoesNotExist) {
-    // 3 x 2 cells of 50 x 72 between 1-pixel borders, 154 x 147 pixels never 0 nor like a neighbour.
+    // 3 x 2 cells of 50 x 72 between 1-pixel borders, 154 x 147 pixels never 0 nor like a
+    // neighbour.
     const auto value = [](int x, int y) { return BYTE(1 + (x + 7 * y) % 250); };
     std::vector<BYTE> pixels(154 * 147);
     for (int i = 0; i < 154 * 147; ++i)
@@ -76,7 +79,8 @@ TEST_F(BobTest, LoadFrameCopiesCellsLeavesTheFillBytesAndRefusesWhatDoesNotExist
     BOB &bob = create(50, 72, 2);
     IDirectDrawSurface *frame = bob.frames[1];
     std::memset(frame->pixels.data(), background, frame->pixels.size());
-    // Refused: frames 2, -1, column 3, row 2, pixels (mode not 0) left of or past it; no or 16-bit bitmap.
+    // Refused: frames 2, -1, column 3, row 2, pixels (mode not 0) left of or past it; no or 16-bit
+    // bitmap.
     for (const auto &[f, cx, cy, mode] : {std::array{2, 0, 0, 0}, {-1, 0, 0, 0}, {1, 3, 0, 0},
                                           {1, 0, 2, 0}, {1, -1, 0, 1}, {1, 105, 75, 1}})
         EXPECT_EQ(bob_load_frame(&bob, &bitmap, f, cx, cy, mode), 0) << f << cx << cy << mode;
@@ -89,7 +93,8 @@ TEST_F(BobTest, LoadFrameCopiesCellsLeavesTheFillBytesAndRefusesWhatDoesNotExist
     EXPECT_TRUE(bob.attr & BOB_HAS_FRAMES);
     for (int y = 0; y < 72; ++y)
         for (int x = 0; x < 56; ++x)
-            ASSERT_EQ(at(frame, x, y), x < 50 ? value(103 + x, 74 + y) : background) << x << "," << y;
+            ASSERT_EQ(at(frame, x, y), x < 50 ? value(103 + x, 74 + y) : background)
+                << x << "," << y;
     ASSERT_EQ(bob_load_frame(&bob, &bitmap, 0, 104, 75, 5), 1);
     EXPECT_EQ((std::pair{at(bob.frames[0], 0, 0), at(bob.frames[0], 49, 71)}),
               (std::pair{value(104, 75), value(153, 146)}));
@@ -103,13 +108,15 @@ std::vector<int> frames_shown(BOB &bob, int calls) {
 }
 
 TEST_F(BobTest, AnimationModesStepInTheirOrder) {
-    // Play-once ends on the last entry and stays there (the karts' sequences are the golden replays').
+    // Play-once ends on the last entry and stays there (the karts' sequences are the golden
+    // replays').
     BOB &bob = create(8, 8, 3, BOB_SEQUENCES | BOB_PLAY_ONCE);
     const int once[] = {5, 6, 7};
     ASSERT_EQ(bob_load_animation(&bob, 0, 3, once), 1);
     bob_set_animation(&bob, 0);
     EXPECT_EQ((std::pair{frames_shown(bob, 2), bob.anim_state}), (std::pair{std::vector{6, 7}, 0}));
-    EXPECT_EQ((std::pair{frames_shown(bob, 3), bob.anim_state}), (std::pair{std::vector{7, 7, 7}, 1}));
+    EXPECT_EQ((std::pair{frames_shown(bob, 3), bob.anim_state}),
+              (std::pair{std::vector{7, 7, 7}, 1}));
     bob.attr = BOB_CYCLE_FRAMES | BOB_SEQUENCES; // cycling wins over sequences, and still over both
     bob.curr_frame = 0;
     bob_set_anim_speed(&bob, 2);
@@ -140,25 +147,39 @@ TEST_F(BobTest, SequencesThatAreMissingOrShortAreNeverReadPastTheirEnd) {
 
 TEST_F(BobTest, WrapAndReboundAtTheClipRectangle) {
     BOB &bob = create(56, 72, 1);
-    // Wrapping wins, re-entering from just outside the other side; a rebound turns the velocity only.
+    // Wrapping wins, re-entering from just outside the other side; a rebound turns the velocity
+    // only.
     constexpr int W = BOB_WRAP_EDGES | BOB_REBOUND, R = BOB_REBOUND;
     // attr, across (1) or down (0), from, velocity, to, velocity after
-    const int moves[][6] = {
-        {W, 1, 630, 10, -56, 10},  {W, 1, -50, -7, 639, -7}, {W, 1, 630, 9, 639, 9},
-        {W, 1, -50, -6, -56, -6},  {W, 0, 470, 10, -72, 10}, {W, 0, -70, -3, 479, -3},
-        {W, 0, 470, 9, 479, 9},    {W, 0, -70, -2, -72, -2}, {R, 1, 580, 3, 583, 3},
-        {R, 1, 580, 4, 584, -4},   {R, 1, 2, -2, 0, -2},     {R, 1, 2, -3, -1, 3},
-        {R, 0, 400, 7, 407, 7},    {R, 0, 400, 8, 408, -8},  {R, 0, 1, -2, -1, 2},
-        // At the ends of the int range the sums wrap and no check overflows (the sanitizer sees it).
-        {BOB_WRAP_EDGES, 1, INT_MAX, 1, 639, 1}, {BOB_WRAP_EDGES, 1, INT_MIN, -1, -56, -1},
-        {R, 1, INT_MAX - 1, 1, INT_MAX, -1}, {R, 1, 0, INT_MIN, INT_MIN, INT_MIN},
-        {R, 1, INT_MIN, -1, INT_MAX, 1}};
+    const int moves[][6] = {{W, 1, 630, 10, -56, 10},
+                            {W, 1, -50, -7, 639, -7},
+                            {W, 1, 630, 9, 639, 9},
+                            {W, 1, -50, -6, -56, -6},
+                            {W, 0, 470, 10, -72, 10},
+                            {W, 0, -70, -3, 479, -3},
+                            {W, 0, 470, 9, 479, 9},
+                            {W, 0, -70, -2, -72, -2},
+                            {R, 1, 580, 3, 583, 3},
+                            {R, 1, 580, 4, 584, -4},
+                            {R, 1, 2, -2, 0, -2},
+                            {R, 1, 2, -3, -1, 3},
+                            {R, 0, 400, 7, 407, 7},
+                            {R, 0, 400, 8, 408, -8},
+                            {R, 0, 1, -2, -1, 2},
+                            // At the ends of the int range the sums wrap and no check overflows
+                            // (the sanitizer sees it).
+                            {BOB_WRAP_EDGES, 1, INT_MAX, 1, 639, 1},
+                            {BOB_WRAP_EDGES, 1, INT_MIN, -1, -56, -1},
+                            {R, 1, INT_MAX - 1, 1, INT_MAX, -1},
+                            {R, 1, 0, INT_MIN, INT_MIN, INT_MIN},
+                            {R, 1, INT_MIN, -1, INT_MAX, 1}};
     for (const auto &m : moves) {
         bob.attr = m[0];
         bob_set_position(&bob, m[1] ? m[2] : 100, m[1] ? 100 : m[2]);
         bob_set_velocity(&bob, m[1] ? m[3] : 0, m[1] ? 0 : m[3]);
         ASSERT_EQ(bob_move(&bob), 1);
-        EXPECT_EQ((std::pair{m[1] ? bob.x : bob.y, m[1] ? bob.vx : bob.vy}), (std::pair{m[4], m[5]}))
+        EXPECT_EQ((std::pair{m[1] ? bob.x : bob.y, m[1] ? bob.vx : bob.vy}),
+                  (std::pair{m[4], m[5]}))
             << m[0] << (m[1] ? " across " : " down ") << m[2] << " + " << m[3];
     }
 }
@@ -216,11 +237,14 @@ TEST_F(BobTest, DrawSkipsKeyPixelsShowsOnlyTheVisiblePartAndScalesLessTheLastRow
             for (int x = 0; x < 8; ++x) {
                 const int sx = left + x, sy = top + y;
                 ASSERT_TRUE(sx < 0 || sx >= 640 || sy < 0 || sy >= 480 ||
-                            at(screen, sx, sy) == (x == 0 ? background : BYTE(1 + x + 8 * y))) << sx << ", " << sy;
+                            at(screen, sx, sy) == (x == 0 ? background : BYTE(1 + x + 8 * y)))
+                    << sx << ", " << sy;
             }
     }
-    EXPECT_EQ((std::pair{at(screen, 18, 20), at(screen, 0, 1)}), (std::pair{background, background})); // no spill
-    // Off the screen, hidden or with no such frame: nothing drawn; edges past 32 bits: a failed blit.
+    EXPECT_EQ((std::pair{at(screen, 18, 20), at(screen, 0, 1)}),
+              (std::pair{background, background})); // no spill
+    // Off the screen, hidden or with no such frame: nothing drawn; edges past 32 bits: a failed
+    // blit.
     const std::vector<BYTE> before = screen->pixels;
     for (auto [x, drawn, scaled] :
          {std::tuple{640, 1, 0}, {INT_MAX - 8, 1, 0}, {INT_MAX - 7, 0, 0}, {INT_MIN, 1, 1}}) {
@@ -243,7 +267,8 @@ TEST_F(BobTest, DrawSkipsKeyPixelsShowsOnlyTheVisiblePartAndScalesLessTheLastRow
         for (int x = 0; x < 15; ++x) {
             const int fx = x / 2, fy = y / 2;
             const bool drawn = x < 14 && y < 10 && fx > 0;
-            ASSERT_EQ(at(screen, 100 + x, 50 + y), drawn ? BYTE(1 + fx + 8 * fy) : background) << x << ", " << y;
+            ASSERT_EQ(at(screen, 100 + x, 50 + y), drawn ? BYTE(1 + fx + 8 * fy) : background)
+                << x << ", " << y;
         }
 }
 

@@ -23,7 +23,8 @@ TEST_F(DisplayTest, DefaultPaletteIsFourRampsAndBothBuffersStartBlack) {
         EXPECT_EQ((std::array<int, 4>{e.peRed, e.peGreen, e.peBlue, e.peFlags}),
                   (std::array<int, 4>{r, g, b, PC_NOCOLLAPSE})) << i;
     }
-    EXPECT_EQ(0, std::memcmp(main_palette->entries, palette_table, sizeof palette_table)); // the device
+    EXPECT_EQ(
+        0, std::memcmp(main_palette->entries, palette_table, sizeof palette_table)); // the device
     EXPECT_TRUE(all_bytes(primary_surface->pixels, 0) && all_bytes(back_surface->pixels, 0));
 }
 
@@ -67,7 +68,8 @@ TEST_F(DisplayTest, FlipIsRefusedWhileLockedAndShowsTheBackBufferAfter) {
     EXPECT_TRUE(all_bytes(testing_last_frame().pixels, 7) && all_bytes(back_surface->pixels, 0) &&
                 all_bytes(primary_surface->pixels, 7));
     testing_fail("Flip", 3); // lost surfaces are restored; a flip that keeps failing is given up
-    EXPECT_EQ((std::array{display_flip(), int(primary_surface->IsLost())}), (std::array{1, int(DD_OK)}));
+    EXPECT_EQ((std::array{display_flip(), int(primary_surface->IsLost())}),
+              (std::array{1, int(DD_OK)}));
     testing_fail("Flip", 1000000);
     EXPECT_EQ(display_flip(), 0);
 }
@@ -110,7 +112,8 @@ TEST_F(DisplayTest, TextRgbAndIndexedTextDrawThroughThePrimarySurfacesPalette) {
         const int ink = count(100);
         EXPECT_GT(ink, 20);
         ASSERT_EQ(draw_text_rgb("Lap 1", 60, 2, RGB(0, 143, 1), surface), 1);
-        EXPECT_EQ((std::pair{count(100), count(0)}), (std::pair{2 * ink, int(surface->pixels.size()) - 2 * ink}));
+        EXPECT_EQ((std::pair{count(100), count(0)}),
+                  (std::pair{2 * ink, int(surface->pixels.size()) - 2 * ink}));
     }
     bob_destroy(&kart);
     off_screen->Release();
@@ -123,7 +126,9 @@ TEST_F(DisplayTest, TextNoDeviceContextMeansNothingDrawn) {
     EXPECT_EQ(draw_text_rgb("Lap 1", 30, 40, RGB(255, 255, 255), back_surface), 0);
     display_unlock_back();
     EXPECT_TRUE(all_bytes(back_surface->pixels, 0));
-    EXPECT_EQ(draw_text_rgb(nullptr, 30, 40, 0xFFFFFF, back_surface) + draw_text_rgb("Lap 1", 30, 40, 0xFFFFFF, nullptr), 0);
+    EXPECT_EQ(draw_text_rgb(nullptr, 30, 40, 0xFFFFFF, back_surface) +
+                  draw_text_rgb("Lap 1", 30, 40, 0xFFFFFF, nullptr),
+              0);
 }
 
 TEST(DisplayInit, ModesAreStoredOrRefusedAndEveryFailingStepReturnsZero) {
@@ -139,8 +144,9 @@ TEST(DisplayInit, ModesAreStoredOrRefusedAndEveryFailingStepReturnsZero) {
         EXPECT_EQ((std::array{screen_width, screen_height, screen_bpp}), (std::array{800, 600, 8}));
         display_shutdown();
     }
-    for (const char *step : {"DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode",
-                             "CreateSurface", "GetAttachedSurface", "CreatePalette", "SetPalette"}) {
+    for (const char *step :
+         {"DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode", "CreateSurface",
+          "GetAttachedSurface", "CreatePalette", "SetPalette"}) {
         testing_fail(step);
         EXPECT_EQ(display_init(640, 480, 8), 0) << step;
         display_shutdown();
@@ -188,7 +194,9 @@ TEST(PaletteFile, SaveLoadAndShortFilesInTheDocumentedFormat) {
     EXPECT_EQ(loaded[10].peRed + loaded[255].peFlags, 2 * 0xAB);
     // Numbers keep their low eight bits whatever their size (10^26 - 1 modulo 256 is 255).
     const char numbers[] = "256 -1 99999999999999999999999999 257";
-    ASSERT_EQ(palette_load_memory(reinterpret_cast<const BYTE *>(numbers), sizeof numbers - 1, loaded), 1);
+    ASSERT_EQ(
+        palette_load_memory(reinterpret_cast<const BYTE *>(numbers), sizeof numbers - 1, loaded),
+        1);
     EXPECT_EQ(colour(loaded[0]), (std::vector<int>{0, 255, 255, 1}));
 }
 
@@ -213,18 +221,30 @@ TEST_F(Palette, SetAllRotateAndEntriesKeepTheDeviceAndTheTableEqual) {
     EXPECT_EQ(std::memcmp(&read, &red, 4) | std::memcmp(&main_palette->entries[5], &red, 4), 0);
     palette_save_all(copy);
     EXPECT_EQ(0, std::memcmp(copy, palette_table, sizeof copy));
-    // Out-of-range requests (also past the int range) touch nothing; rotating one entry changes nothing.
-    EXPECT_EQ(palette_set_entry(256, &red) + palette_set_entry(-1, &red) + palette_get_entry(256, &read), 0);
-    for (const auto &[first, count, result] : {std::array{250, 10, 0}, {100, INT_MAX, 0}, {INT_MAX, 1, 0},
-                                               {-1, 2, 0}, {0, 257, 0}, {256, 1, 0}, {INT_MIN, INT_MAX, 0},
-                                               {5, 0, 0}, {255, 1, 1}, {7, 1, 1}})
+    // Out-of-range requests (also past the int range) touch nothing; rotating one entry changes
+    // nothing.
+    EXPECT_EQ(palette_set_entry(256, &red) + palette_set_entry(-1, &red) +
+                  palette_get_entry(256, &read),
+              0);
+    for (const auto &[first, count, result] : {std::array{250, 10, 0},
+                                               {100, INT_MAX, 0},
+                                               {INT_MAX, 1, 0},
+                                               {-1, 2, 0},
+                                               {0, 257, 0},
+                                               {256, 1, 0},
+                                               {INT_MIN, INT_MAX, 0},
+                                               {5, 0, 0},
+                                               {255, 1, 1},
+                                               {7, 1, 1}})
         EXPECT_EQ(palette_rotate(first, count), result) << first << ", " << count;
     EXPECT_EQ(std::memcmp(copy, palette_table, sizeof copy) |
               std::memcmp(main_palette->entries, palette_table, sizeof palette_table), 0);
     // The device palette's table holds 256 entries: requests past it are refused untouched.
     PALETTEENTRY out[257];
-    for (auto [first, count, result] : {std::tuple{0u, 256u, DD_OK}, {256u, 0u, DD_OK},
-                                        {255u, 2u, DDERR_INVALIDPARAMS}, {257u, 0u, DDERR_INVALIDPARAMS},
+    for (auto [first, count, result] : {std::tuple{0u, 256u, DD_OK},
+                                        {256u, 0u, DD_OK},
+                                        {255u, 2u, DDERR_INVALIDPARAMS},
+                                        {257u, 0u, DDERR_INVALIDPARAMS},
                                         {1u, 0xFFFFFFFFu, DDERR_INVALIDPARAMS}}) {
         EXPECT_EQ(main_palette->GetEntries(0, first, count, out), result) << first << "+" << count;
         EXPECT_EQ(main_palette->SetEntries(0, first, count, copy), result) << first << "+" << count;
@@ -331,7 +351,8 @@ TEST(DrawRectangle, FillsWithRightAndBottomExclusive) {
     EXPECT_EQ(draw_rectangle(10, 10, 20, 15, 0x1C7, &surface), 1);
     for (int p = 0; p < 32 * 24; ++p) {
         const int x = p % 32, y = p / 32;
-        ASSERT_EQ(surface.pixels[p], x >= 10 && x < 20 && y >= 10 && y < 15 ? 0xC7 : 0) << x << "," << y;
+        ASSERT_EQ(surface.pixels[p], x >= 10 && x < 20 && y >= 10 && y < 15 ? 0xC7 : 0)
+            << x << "," << y;
     }
     EXPECT_EQ(draw_rectangle(0, 0, 5, 5, 1, nullptr), 1);
 }

@@ -1,5 +1,5 @@
-// Test support for the engine's tests: the headers they share, byte writers, a temporary folder, the
-// display on the test window, and a fresh sound table per test with WAV and VOC files.
+// Test support for the engine's tests: the headers they share, byte writers, a temporary folder,
+// the display on the test window, and a fresh sound table per test with WAV and VOC files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -156,13 +156,18 @@ struct SoundTest : ::testing::Test {
         testing_record_calls(false);
         testing_clear_recorded_calls();
     }
-    static int wav(const std::vector<BYTE> &file, DWORD flags = 224) { return sound_load_wav_memory(file.data(), file.size(), flags); }
-    static int voc(const std::vector<BYTE> &file) { return sound_load_voc_memory(file.data(), file.size()); }
+    static int wav(const std::vector<BYTE> &file, DWORD flags = 224) {
+        return sound_load_wav_memory(file.data(), file.size(), flags);
+    }
+    static int voc(const std::vector<BYTE> &file) {
+        return sound_load_voc_memory(file.data(), file.size());
+    }
     // Runs `sox -n <format> dir/name synth <synth>`; the path of the file.
     std::string sox(const std::string &format, const std::string &name,
                     const std::string &synth = "0.1 sine 440") {
         const std::string path = dir / name;
-        const std::string command = "sox -n " + format + " '" + path + "' synth " + synth + " 2>/dev/null";
+        const std::string command =
+            "sox -n " + format + " '" + path + "' synth " + synth + " 2>/dev/null";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
         return path;
     }

@@ -50,9 +50,10 @@ const std::pair<const char *, std::function<bool(const char *)>> loaders[] = {
     waitpid(child, &status, 0);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << (WIFSIGNALED(status) ? strsignal(WTERMSIG(status))
-                                             : WEXITSTATUS(status) == 2 ? "let an exception out"
-                                                                        : "did not give its failure");
+    return ::testing::AssertionFailure()
+           << (WIFSIGNALED(status)        ? strsignal(WTERMSIG(status))
+               : WEXITSTATUS(status) == 2 ? "let an exception out"
+                                          : "did not give its failure");
 }
 
 TEST(HostileFiles, EveryLoaderRefusesWhatIsNotARegularFileOfItsSizeAtOnce) {

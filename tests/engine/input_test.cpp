@@ -19,7 +19,9 @@ struct InputLayer : ::testing::Test {
         joystick_found = 0;
         joystick_guid = GUID{};
     }
-    int attach(const char *name) { return pads.emplace_back(testing_attach_joystick(name, 6, 32, 4)); }
+    int attach(const char *name) {
+        return pads.emplace_back(testing_attach_joystick(name, 6, 32, 4));
+    }
     void open(const std::string &devices) { // k: keyboard, m: mouse, j: joystick
         ASSERT_EQ(input_init(), 1);
         for (char d : devices)
@@ -35,9 +37,10 @@ TEST_F(InputLayer, ReadsBeforeInitReturnZero) {
     std::memset(&mouse_state, 0x80, sizeof mouse_state);
     std::memset(&joystick_state, 0x33, sizeof joystick_state);
     EXPECT_EQ(keyboard_read() + mouse_read() + joystick_read(), 0);
-    EXPECT_TRUE(all_bytes(keyboard_state, sizeof keyboard_state, 0) &&
-                all_bytes(&mouse_state, sizeof mouse_state, 0) &&
-                all_bytes(&joystick_state, sizeof joystick_state, 0x33)); // the joystick's left alone
+    EXPECT_TRUE(
+        all_bytes(keyboard_state, sizeof keyboard_state, 0) &&
+        all_bytes(&mouse_state, sizeof mouse_state, 0) &&
+        all_bytes(&joystick_state, sizeof joystick_state, 0x33)); // the joystick's left alone
     testing_fail("DirectInputCreate"); // then the device inits fail instead of using no object
     EXPECT_EQ(input_init(), 0);
     EXPECT_EQ(di_object, nullptr);
@@ -62,7 +65,8 @@ TEST_F(InputLayer, MouseMotionBetweenTwoReads) {
     auto read = [] {
         EXPECT_EQ(mouse_read(), 1);
         const BYTE *b = mouse_state.rgbButtons;
-        return std::vector<long>{mouse_state.lX, mouse_state.lY, mouse_state.lZ, b[0], b[1], b[2], b[3]};
+        return std::vector<long>{
+            mouse_state.lX, mouse_state.lY, mouse_state.lZ, b[0], b[1], b[2], b[3]};
     };
     testing_mouse_move(5, -3);
     testing_mouse_move(2, 1);
@@ -80,14 +84,16 @@ TEST_F(InputLayer, MouseMotionBetweenTwoReads) {
 TEST_F(InputLayer, FirstOfTwoJoysticksWithItsRangesAndNameOrNone) {
     ASSERT_EQ(input_init(), 1);
     std::memset(&joystick_state, 0x33, sizeof joystick_state);
-    EXPECT_EQ((std::array{joystick_init(-1000, 1000, -1000, 1000), joystick_found, joystick_read()}),
-              (std::array{0, 0, 0})); // none attached
+    EXPECT_EQ(
+        (std::array{joystick_init(-1000, 1000, -1000, 1000), joystick_found, joystick_read()}),
+        (std::array{0, 0, 0})); // none attached
     EXPECT_TRUE(all_bytes(&joystick_guid, sizeof joystick_guid, 0) &&
                 all_bytes(&joystick_state, sizeof joystick_state, 0x33));
 
     const int first = attach("Dirt Pad One");
     const int second = attach("Dirt Pad Two");
-    ASSERT_EQ((std::array{joystick_init(-1000, 1000, -50, 50), joystick_found}), (std::array{1, 1}));
+    ASSERT_EQ((std::array{joystick_init(-1000, 1000, -50, 50), joystick_found}),
+              (std::array{1, 1}));
     EXPECT_STREQ(joystick_name, "Dirt Pad One");
     testing_joystick_axis(first, 0, 32767);
     testing_joystick_axis(first, 1, -32768);
@@ -116,17 +122,21 @@ TEST_F(InputLayer, InitsStopAtTheFirstFailingStep) {
     // Without the joystick's second interface: 0, nothing used, and the first interface released.
     testing_fail("QueryInterface");
     EXPECT_EQ(joystick_init(-1000, 1000, -1000, 1000), 0);
-    EXPECT_TRUE(joystick_device == nullptr && count_calls("IDirectInputDevice::Release joystick") > 0);
+    EXPECT_TRUE(joystick_device == nullptr &&
+                count_calls("IDirectInputDevice::Release joystick") > 0);
     // A keyboard failing after its creation stays in its handle, unacquired: its reads return 0.
-    for (const std::string step : {"CreateDevice", "SetCooperativeLevel", "SetDataFormat", "Acquire"}) {
+    for (const std::string step :
+         {"CreateDevice", "SetCooperativeLevel", "SetDataFormat", "Acquire"}) {
         testing_fail(step.c_str());
         EXPECT_EQ((std::array{keyboard_init(), int(keyboard_device != nullptr), keyboard_read(),
                               int(keyboard_state[DIK_A])}),
                   (std::array{0, int(step != "CreateDevice"), 0, 0})) << step;
         keyboard_release();
         testing_fail(step.c_str());
-        EXPECT_EQ((std::array{joystick_init(-1000, 1000, -1000, 1000), joystick_found, joystick_read()}),
-                  (std::array{0, 0, 0})) << step;
+        EXPECT_EQ(
+            (std::array{joystick_init(-1000, 1000, -1000, 1000), joystick_found, joystick_read()}),
+            (std::array{0, 0, 0}))
+            << step;
         joystick_release();
     }
     EXPECT_EQ(keyboard_init() + joystick_init(-1000, 1000, -1000, 1000), 2);
@@ -144,7 +154,8 @@ TEST_F(InputLayer, ReleasedDevicesTakeTheNoDevicePath) {
     keyboard_release();
     joystick_release();
     // joystick_found is never cleared: the read clears the record instead.
-    EXPECT_EQ((std::array{keyboard_read(), joystick_read(), joystick_found}), (std::array{0, 0, 1}));
+    EXPECT_EQ((std::array{keyboard_read(), joystick_read(), joystick_found}),
+              (std::array{0, 0, 1}));
     EXPECT_TRUE(all_bytes(keyboard_state, sizeof keyboard_state, 0) &&
                 all_bytes(&joystick_state, sizeof joystick_state, 0));
     keyboard_release(); // twice is harmless
@@ -160,7 +171,8 @@ TEST_F(InputLayer, DevicesLostDuringPlay) {
     testing_detach_joystick(pad);
     testing_close_window();
     for (int frame = 0; frame < 3; ++frame) // no key stays held
-        EXPECT_EQ((std::array{joystick_read(), keyboard_read(), mouse_read(), int(keyboard_state[DIK_ESCAPE])}),
+        EXPECT_EQ((std::array{joystick_read(), keyboard_read(), mouse_read(),
+                              int(keyboard_state[DIK_ESCAPE])}),
                   (std::array{0, 0, 0, 0}));
 }
 

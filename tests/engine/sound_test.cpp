@@ -13,9 +13,10 @@ std::vector<int> fields(const SoundSlot &s) {
 void expect_fixed_format(const IDirectSoundBuffer *buffer) {
     ASSERT_NE(buffer, nullptr);
     const WAVEFORMATEX &f = buffer->format;
-    EXPECT_EQ((std::vector<long>{f.wFormatTag, f.nChannels, long(f.nSamplesPerSec), f.wBitsPerSample,
-                                 long(buffer->frequency), long(buffer->flags), long(sound_buffer_desc.dwSize),
-                                 long(sound_format.nAvgBytesPerSec), sound_format.nBlockAlign}),
+    EXPECT_EQ((std::vector<long>{f.wFormatTag, f.nChannels, long(f.nSamplesPerSec),
+                                 f.wBitsPerSample, long(buffer->frequency), long(buffer->flags),
+                                 long(sound_buffer_desc.dwSize), long(sound_format.nAvgBytesPerSec),
+                                 sound_format.nBlockAlign}),
               (std::vector<long>{WAVE_FORMAT_PCM, 1, 11025, 8, 11025, 234, 20, 11025, 1}));
     EXPECT_EQ(sound_buffer_desc.lpwfxFormat, &sound_format);
 }
@@ -29,7 +30,8 @@ TEST_F(SoundTest, SoxWavFilesLoadTheirBytesUnchangedIntoTheFixedFormat) {
         ASSERT_FALSE(data.empty());
         const int slot = sound_load_wav(path.c_str(), 224);
         ASSERT_GE(slot, 0);
-        EXPECT_EQ((std::pair{sound_slots[slot].rate, sound_slots[slot].size}), (std::pair{rate, int(data.size())}));
+        EXPECT_EQ((std::pair{sound_slots[slot].rate, sound_slots[slot].size}),
+                  (std::pair{rate, int(data.size())}));
         expect_fixed_format(sound_slots[slot].buffer);
         EXPECT_EQ(sound_slots[slot].buffer->data->bytes, data);
     }
@@ -48,7 +50,8 @@ TEST_F(SoundTest, TheDataChunkIsFoundAndOnlyTheFirstChunksFormatTagIsTested) {
     const std::vector<BYTE> data(33, 0x90), fmt = pcm_format(1, 1, 11025, 8);
     // A LIST chunk of odd size (with its pad byte) and a fact chunk between format and data.
     const std::vector<BYTE> list{'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T', 3, 0, 0, 0, 's', 'x', 0};
-    ASSERT_EQ(wav(riff_wave({{"fmt ", fmt}, {"LIST", list}, {"fact", {1, 0, 0, 0}}, {"data", data}})), 0);
+    ASSERT_EQ(
+        wav(riff_wave({{"fmt ", fmt}, {"LIST", list}, {"fact", {1, 0, 0, 0}}, {"data", data}})), 0);
     EXPECT_EQ(sound_slots[0].size, 33);
     EXPECT_EQ(sound_slots[0].buffer->data->bytes, data);
     EXPECT_EQ(wav(riff_wave({{"fmt ", pcm_format(2, 1, 11025, 4)}, {"data", data}})), -1);
@@ -69,14 +72,18 @@ TEST_F(SoundTest, TheDataChunkIsFoundAndOnlyTheFirstChunksFormatTagIsTested) {
 }
 
 TEST_F(SoundTest, VocTimeConstantsGiveTheirRatesAndBuffersLeaveOutTheBlocksLastFourBytes) {
-    // sox writes the time constant for the rate; the buffer is the block's samples but the last four.
+    // sox writes the time constant for the rate; the buffer is the block's samples but the last
+    // four.
     for (int rate : {8000, 11111, 10989}) {
         const std::string name = std::to_string(rate) + ".voc";
-        const std::vector<BYTE> file = read_bytes(sox("-r " + std::to_string(rate) + " -b 8 -c 1 -e unsigned", name));
-        const std::size_t block = file[20], length = file[block + 1] | file[block + 2] << 8 | file[block + 3] << 16;
+        const std::vector<BYTE> file =
+            read_bytes(sox("-r " + std::to_string(rate) + " -b 8 -c 1 -e unsigned", name));
+        const std::size_t block = file[20],
+                          length = file[block + 1] | file[block + 2] << 8 | file[block + 3] << 16;
         const int slot = sound_load_voc((dir / name).c_str());
         ASSERT_GE(slot, 0) << rate;
-        EXPECT_EQ((std::pair{sound_slots[slot].rate, sound_slots[slot].size}), (std::pair{rate, int(length)}));
+        EXPECT_EQ((std::pair{sound_slots[slot].rate, sound_slots[slot].size}),
+                  (std::pair{rate, int(length)}));
         expect_fixed_format(sound_slots[slot].buffer);
         EXPECT_EQ(sound_slots[slot].buffer->data->bytes,
                   std::vector<BYTE>(file.begin() + block + 6, file.begin() + block + length));
@@ -86,7 +93,8 @@ TEST_F(SoundTest, VocTimeConstantsGiveTheirRatesAndBuffersLeaveOutTheBlocksLastF
     EXPECT_EQ(sound_slots[3].rate, 3906);
     ASSERT_EQ(voc(block), 4);
     EXPECT_EQ((std::pair{sound_slots[4].size, sound_slots[4].rate}), (std::pair{1006, 11111}));
-    EXPECT_EQ(sound_slots[4].buffer->data->bytes, std::vector<BYTE>(block.begin() + 32, block.begin() + 1032));
+    EXPECT_EQ(sound_slots[4].buffer->data->bytes,
+              std::vector<BYTE>(block.begin() + 32, block.begin() + 1032));
     EXPECT_EQ(sound_load_voc((dir / "missing.voc").c_str()) + sound_slots[5].state, -1);
 }
 
@@ -139,8 +147,9 @@ TEST_F(SoundTest, LoadsFillSlotsInOrderUntilTheTableIsFullAndASecondInitEmptiesI
     IDirectSound *object = ds_object;
     testing_record_calls(true);
     EXPECT_EQ(sound_init(), 1);
-    EXPECT_EQ((std::pair{count_calls("IDirectSoundBuffer::Release"), count_calls("DirectSoundCreate")}),
-              (std::pair{SOUND_SLOT_COUNT - 1, 0}));
+    EXPECT_EQ(
+        (std::pair{count_calls("IDirectSoundBuffer::Release"), count_calls("DirectSoundCreate")}),
+        (std::pair{SOUND_SLOT_COUNT - 1, 0}));
     EXPECT_TRUE(ds_object == object && ds_object->buffers.empty());
     for (int slot = 0; slot < SOUND_SLOT_COUNT; ++slot)
         EXPECT_EQ(fields(sound_slots[slot]), (std::vector{0, slot, 0, 0, 0})) << slot;
@@ -155,10 +164,13 @@ TEST_F(SoundTest, SlotsWithoutABufferPlayNothing) {
     testing_record_calls(true);
     // A failed load's -1, deleted, never-loaded and outside slots all have no buffer.
     for (int slot : {-1, 1, 5, 64, 1000, -2, INT_MIN, INT_MAX})
-        EXPECT_EQ((std::array{sound_play(slot, 0) + sound_play(slot, DSBPLAY_LOOPING), sound_status(slot),
-                              sound_set_volume(slot, 50) + sound_set_frequency(slot, 22050) +
-                                  sound_set_pan(slot, 1000), sound_stop(slot) + sound_delete(slot)}),
-                  (std::array{2, -1, 0, 2})) << slot;
+        EXPECT_EQ(
+            (std::array{sound_play(slot, 0) + sound_play(slot, DSBPLAY_LOOPING), sound_status(slot),
+                        sound_set_volume(slot, 50) + sound_set_frequency(slot, 22050) +
+                            sound_set_pan(slot, 1000),
+                        sound_stop(slot) + sound_delete(slot)}),
+            (std::array{2, -1, 0, 2}))
+            << slot;
     EXPECT_EQ((std::array{count_calls("IDirectSoundBuffer::"),
                           std::memcmp(before, sound_slots, sizeof before), sound_status(0)}),
               (std::array{0, 0, 0}));
@@ -176,7 +188,8 @@ TEST_F(SoundTest, ReplicateFillsTheFirstFreeSlotWithItsOwnBuffer) {
     ASSERT_EQ(sound_replicate(3), 7);
     const SoundSlot &copy = sound_slots[7];
     ASSERT_EQ(fields(copy), (std::vector{1, 7, 12345, 300, 1}));
-    EXPECT_TRUE(copy.buffer != sound_slots[3].buffer && copy.buffer->data == sound_slots[3].buffer->data);
+    EXPECT_TRUE(copy.buffer != sound_slots[3].buffer &&
+                copy.buffer->data == sound_slots[3].buffer->data);
     EXPECT_EQ(copy.buffer->volume, -1500);
     // Each plays on its own, and deleting the original leaves the copy playable.
     const int looping = static_cast<int>(DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
@@ -197,14 +210,22 @@ TEST_F(SoundTest, VolumeStepsAreThreeTenthsOfADecibelAndStatusFollowsPlaying) {
     ASSERT_EQ(wav(small_wav()), 0);
     IDirectSoundBuffer *buffer = sound_slots[0].buffer;
     // Volume, result and the buffer's setting: out of its range refused, the setting kept.
-    for (auto [volume, result, passed] : {std::array{100, 1, 0}, {50, 1, -1500}, {0, 1, -3000}, {-233, 1, -9990},
-                                          {101, 0, -9990}, {-234, 0, -9990}, {INT_MAX, 0, -9990}, {INT_MIN, 0, -9990}})
-        EXPECT_EQ((std::array{sound_set_volume(0, volume), int(buffer->volume)}), (std::array{result, passed}))
+    for (auto [volume, result, passed] : {std::array{100, 1, 0},
+                                          {50, 1, -1500},
+                                          {0, 1, -3000},
+                                          {-233, 1, -9990},
+                                          {101, 0, -9990},
+                                          {-234, 0, -9990},
+                                          {INT_MAX, 0, -9990},
+                                          {INT_MIN, 0, -9990}})
+        EXPECT_EQ((std::array{sound_set_volume(0, volume), int(buffer->volume)}),
+                  (std::array{result, passed}))
             << volume;
     EXPECT_EQ(sound_set_pan(0, -10000) + sound_set_frequency(0, 44100), 2);
     EXPECT_EQ(sound_set_pan(0, 10001) + sound_set_frequency(0, 99) + sound_set_frequency(0, -1), 0);
-    EXPECT_EQ((std::array{int(buffer->frequency), sound_set_frequency(0, 0), int(buffer->frequency)}),
-              (std::array{44100, 1, 11025})); // 0: back to the buffer's own
+    EXPECT_EQ(
+        (std::array{int(buffer->frequency), sound_set_frequency(0, 0), int(buffer->frequency)}),
+        (std::array{44100, 1, 11025})); // 0: back to the buffer's own
     ASSERT_EQ(wav(small_wav(), 0), 1); // without control flags: every setting refused
     EXPECT_EQ(sound_slots[1].buffer->flags, DSBCAPS_STATIC | DSBCAPS_LOCSOFTWARE);
     EXPECT_EQ(sound_set_volume(1, 50) + sound_set_pan(1, 0) + sound_set_frequency(1, 11025), 0);
@@ -228,13 +249,14 @@ TEST_F(SoundTest, WithoutASoundObjectTheLayerIsSilent) {
     sound_shutdown();
     sound_first_call = 1;
     testing_fail("DirectSoundCreate");
-    EXPECT_EQ((std::array{sound_init(), sound_first_call, sound_slots[5].id}), (std::array{0, 0, 0}));
+    EXPECT_EQ((std::array{sound_init(), sound_first_call, sound_slots[5].id}),
+              (std::array{0, 0, 0}));
     EXPECT_EQ(ds_object, nullptr);
     const std::vector<BYTE> voc_bytes = voc_file(100, 166);
-    EXPECT_EQ((std::array{sound_load_wav(dir.write("a.wav", small_wav()).c_str(), 224), wav(small_wav()),
-                          voc(voc_bytes), sound_play(0, 0),
-                          sound_replicate(0), sound_slots[0].state}),
-              (std::array{-1, -1, -1, 1, -1, 0}));
+    EXPECT_EQ(
+        (std::array{sound_load_wav(dir.write("a.wav", small_wav()).c_str(), 224), wav(small_wav()),
+                    voc(voc_bytes), sound_play(0, 0), sound_replicate(0), sound_slots[0].state}),
+        (std::array{-1, -1, -1, 1, -1, 0}));
     EXPECT_EQ((std::array{sound_init(), sound_slots[5].id}), (std::array{1, 5})); // no second try
     EXPECT_EQ(ds_object, nullptr);
     EXPECT_EQ(sound_shutdown(), 1);
@@ -246,13 +268,15 @@ TEST_F(SoundTest, WithoutASoundObjectTheLayerIsSilent) {
 
 TEST_F(SoundTest, FailedBuffersLeaveTheSlotClaimed) {
     const std::vector<BYTE> voc_bytes = voc_file(106, 131);
-    // A failed buffer leaves the slot claimed without one; a failed lock or unlock keeps the buffer.
+    // A failed buffer leaves the slot claimed without one; a failed lock or unlock keeps the
+    // buffer.
     for (auto [operation, voc_file, slot, size, buffer] :
          {std::tuple{"CreateSoundBuffer", false, 0, 64, 0}, {"CreateSoundBuffer", true, 1, 106, 0},
           {"Lock", false, 2, 64, 1}, {"Unlock", false, 3, 64, 1}, {"Lock", true, 4, 106, 1}}) {
         testing_fail(operation);
         EXPECT_EQ(voc_file ? voc(voc_bytes) : wav(small_wav(64, 8000)), -1) << operation;
-        EXPECT_EQ(fields(sound_slots[slot]), (std::vector{1, slot, 8000, size, buffer})) << operation;
+        EXPECT_EQ(fields(sound_slots[slot]), (std::vector{1, slot, 8000, size, buffer}))
+            << operation;
     }
     EXPECT_EQ(wav(small_wav()), 5);
 }
@@ -281,7 +305,8 @@ struct SoundHeardTest : SoundTest {
             double sum[2] = {};
             for (int i = 0; i < 2 * window_frames; ++i)
                 sum[i % 2] += frames[i] * frames[i];
-            windows.push_back({std::sqrt(sum[0] / window_frames), std::sqrt(sum[1] / window_frames)});
+            windows.push_back(
+                {std::sqrt(sum[0] / window_frames), std::sqrt(sum[1] / window_frames)});
         }
     }
     // Over windows [from, to): the least and the most of left + right, and the mean level.
@@ -295,7 +320,8 @@ struct SoundHeardTest : SoundTest {
             const Level &w = windows.at(i);
             span.quietest = std::min(span.quietest, w.left + w.right);
             span.loudest = std::max(span.loudest, w.left + w.right);
-            span.mean = {span.mean.left + w.left / (to - from), span.mean.right + w.right / (to - from)};
+            span.mean = {span.mean.left + w.left / (to - from),
+                         span.mean.right + w.right / (to - from)};
         }
         return span;
     }
@@ -306,7 +332,8 @@ double decibels(double level, double reference) {
 }
 
 TEST_F(SoundHeardTest, PlayedOnceEndsLoopedGoesOnStoppedFallsSilentAtItsVolumeAndPan) {
-    const int tone = sound_load_wav(sox("-r 11025 -b 8 -c 1 -e unsigned", "t.wav", "0.2 sine 1000").c_str(), 224);
+    const int tone = sound_load_wav(
+        sox("-r 11025 -b 8 -c 1 -e unsigned", "t.wav", "0.2 sine 1000").c_str(), 224);
     ASSERT_EQ(tone, 0);
     mix(200);
     ASSERT_EQ(sound_play(tone, 0), 1);

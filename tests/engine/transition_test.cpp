@@ -16,8 +16,10 @@ TEST(Clock, WaitReturnsTheReadAfterTheTimeHasPassed) {
     EXPECT_EQ(clock_wait(30) + clock_wait(0), 48u);
     // At 1 ms a read, a wait returns the read after the first that sees the time gone (also across
     // the wrap), and a second wait from the same start at once: start, wait, returned.
-    for (auto [start, wait, returned] : {std::array<std::uint32_t, 3>{1000, 30, 1031}, {4294967280u, 30, 15},
-                                         {4294967295u, 1, 1}, {7, 0, 9}}) {
+    for (auto [start, wait, returned] : {std::array<std::uint32_t, 3>{1000, 30, 1031},
+                                         {4294967280u, 30, 15},
+                                         {4294967295u, 1, 1},
+                                         {7, 0, 9}}) {
         testing_use_virtual_clock(start, 1);
         EXPECT_EQ((std::array{clock_start(), clock_wait(wait), clock_wait(wait)}),
                   (std::array{start, returned, returned + 2})) << start;
@@ -32,21 +34,25 @@ TEST(Log, FileHoldsOpeningLineMessagesAndClosingLine) {
     const std::string first = dir / "first.txt", second = dir / "50%d%s.txt", long_text(500, 'x');
     // Another open closes the first; a failed one leaves the log open; percent signs and messages
     // longer than the buffer are written whole.
-    EXPECT_EQ((std::array{log_open(first.c_str()), log_write("\nCreate BOB %d", 6), log_open(second.c_str()),
-                          log_open((dir / "missing/x.txt").c_str()), log_write("%s", "100% sure"),
-                          log_write("\n%s|%d", long_text.c_str(), 42), int(log_buffer[79]), log_close()}),
+    EXPECT_EQ((std::array{log_open(first.c_str()), log_write("\nCreate BOB %d", 6),
+                          log_open(second.c_str()), log_open((dir / "missing/x.txt").c_str()),
+                          log_write("%s", "100% sure"), log_write("\n%s|%d", long_text.c_str(), 42),
+                          int(log_buffer[79]), log_close()}),
               (std::array{1, 1, 1, 0, 1, 1, 0, 1}));
-    for (auto [name, written] : {std::pair{first, std::string("\nCreate BOB 6")}, {second, "100% sure\n" + long_text + "|42"}}) {
+    for (auto [name, written] : {std::pair{first, std::string("\nCreate BOB 6")},
+                                 {second, "100% sure\n" + long_text + "|42"}}) {
         const std::vector<BYTE> bytes = read_bytes(name);
-        EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
-                  "\nOpening Error Output File (" + name + "):\n" + written + "\nClosing Error Output File.");
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "\nOpening Error Output File (" + name +
+                                                               "):\n" + written +
+                                                               "\nClosing Error Output File.");
     }
 }
 
 constexpr int width = 640, height = 480, pitch = 656; // writes past column 639 show
 constexpr BYTE picture = 7;
 constexpr DWORD start_tick = 1000;
-// At 12 ms a read, a step reads the clock thrice: clock_start, the wait's one read, the one returned.
+// At 12 ms a read, a step reads the clock thrice: clock_start, the wait's one read, the one
+// returned.
 constexpr DWORD ms_per_step = 3 * 12;
 
 struct TransitionTest : DisplayTest {
@@ -80,7 +86,9 @@ struct TransitionTest : DisplayTest {
         shown.resize(std::size_t(steps));
         return shown;
     }
-    static std::vector<BYTE> screen_memory() { return std::vector<BYTE>(std::size_t(pitch) * height, picture); }
+    static std::vector<BYTE> screen_memory() {
+        return std::vector<BYTE>(std::size_t(pitch) * height, picture);
+    }
 };
 
 std::array<int, 3> rgb(const PALETTEENTRY &e) {
@@ -152,11 +160,13 @@ TEST_F(TransitionTest, WipesEraseFromBothEdgesInTheirStepCounts) {
         ASSERT_NE(memory, nullptr);
         for (int y = 0; y < height; ++y)
             std::memset(memory + y * primary_pitch, picture, width);
-        std::tuple<int, int, int> seen{kind, 0, 0}; // kind, frames, wrong frames (the memory is on screen)
+        std::tuple<int, int, int> seen{kind, 0,
+                                       0}; // kind, frames, wrong frames (the memory is on screen)
         testing_on_present(check_wipe, &seen);
         EXPECT_EQ(run(kind, memory, primary_pitch), steps);
         testing_on_present(nullptr, nullptr);
-        EXPECT_TRUE(std::get<1>(seen) > 10 && std::get<2>(seen) == 0) << std::get<1>(seen) << " frames";
+        EXPECT_TRUE(std::get<1>(seen) > 10 && std::get<2>(seen) == 0)
+            << std::get<1>(seen) << " frames";
         for (int y = 0; y < height; ++y)
             ASSERT_TRUE(all_bytes(memory + y * primary_pitch, width, 0)) << y;
         display_unlock_primary();
