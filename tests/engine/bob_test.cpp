@@ -88,6 +88,11 @@ TEST_F(BobTest, LoadFrameCopiesCellsLeavesTheFillBytesAndRefusesWhatDoesNotExist
     bitmap.info_header.biBitCount = 16;
     EXPECT_EQ(bob_load_frame(&bob, &bitmap, 1, 0, 0, 0), 0);
     bitmap.info_header.biBitCount = 8;
+    IDirectDrawSurface *wider = display_create_surface(64, 72, DDSCAPS_SYSTEMMEMORY);
+    std::swap(bob.frames[0], wider); // rows laid out otherwise than the BOB's would be overrun
+    EXPECT_EQ(bob_load_frame(&bob, &bitmap, 0, 0, 0, 0), 0);
+    std::swap(bob.frames[0], wider);
+    wider->Release();
     EXPECT_TRUE(all_bytes(frame->pixels, background) && !(bob.attr & BOB_HAS_FRAMES));
     ASSERT_EQ(bob_load_frame(&bob, &bitmap, 1, 2, 1, 0), 1);
     EXPECT_TRUE(bob.attr & BOB_HAS_FRAMES);

@@ -250,6 +250,10 @@ TEST_F(Palette, SetAllRotateAndEntriesKeepTheDeviceAndTheTableEqual) {
         EXPECT_EQ(main_palette->SetEntries(0, first, count, copy), result) << first << "+" << count;
     }
     EXPECT_EQ(0, std::memcmp(copy, main_palette->entries, sizeof copy));
+    IDirectDrawPalette *fresh = nullptr; // made without DDPCAPS_INITIALIZE: black, entries or not
+    ASSERT_EQ(dd_object->CreatePalette(DDPCAPS_8BIT, copy, &fresh, nullptr), DD_OK);
+    EXPECT_TRUE(all_bytes(fresh->entries, sizeof fresh->entries, 0));
+    fresh->Release();
 }
 
 // 640 x 480 bytes with no slack (the sanitizer sees any access outside), or a wider pitch.
@@ -285,6 +289,11 @@ TEST(Spans, SpansAreSwappedAndClipped) {
         draw_hline(from, to, at, 9, untouched.data(), untouched.pitch);
     for (const auto &[from, to, at] : {std::array{0, 10, 640}, {0, 10, -1}, {480, 500, 5}})
         draw_vline(from, to, at, 4, untouched.data(), untouched.pitch);
+    clip_left = clip_top = 10, clip_right = 600, clip_bottom = 400; // just past a narrower clip
+    for (int at : {9, 401}) {
+        draw_hline(0, 639, at, 9, untouched.data(), untouched.pitch);
+        draw_vline(0, 479, at + 200 * (at > 9), 4, untouched.data(), untouched.pitch);
+    }
     EXPECT_TRUE(untouched.set_pixels().empty());
 }
 

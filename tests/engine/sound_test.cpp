@@ -221,8 +221,12 @@ TEST_F(SoundTest, VolumeStepsAreThreeTenthsOfADecibelAndStatusFollowsPlaying) {
         EXPECT_EQ((std::array{sound_set_volume(0, volume), int(buffer->volume)}),
                   (std::array{result, passed}))
             << volume;
-    EXPECT_EQ(sound_set_pan(0, -10000) + sound_set_frequency(0, 44100), 2);
-    EXPECT_EQ(sound_set_pan(0, 10001) + sound_set_frequency(0, 99) + sound_set_frequency(0, -1), 0);
+    EXPECT_EQ(sound_set_pan(0, -10000) + sound_set_frequency(0, 100) +
+                  sound_set_frequency(0, 100000) + sound_set_frequency(0, 44100),
+              4);
+    EXPECT_EQ(sound_set_pan(0, 10001) + sound_set_frequency(0, 99) +
+                  sound_set_frequency(0, 100001) + sound_set_frequency(0, -1),
+              0);
     EXPECT_EQ(
         (std::array{int(buffer->frequency), sound_set_frequency(0, 0), int(buffer->frequency)}),
         (std::array{44100, 1, 11025})); // 0: back to the buffer's own
