@@ -5,7 +5,8 @@
 source "$(dirname "$0")/common.sh"
 start_game
 sleep 0.5
-"$(dirname "$game")/tests/x11_close" "$GAME_TITLE" || give_up "x11_close found no window"
+window=$(xdotool search --name "$GAME_TITLE" | head -1)
+"$(dirname "$game")/tests/x11_close" "$window" || give_up "x11_close could not ask window $window"
 wait_exit $pid 10
 echo "closed on the intro: exit code $code"
 [ "$code" = 0 ] || fail "closing on the intro"
