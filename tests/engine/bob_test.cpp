@@ -263,6 +263,7 @@ TEST_F(BobTest, DrawSkipsKeyPixelsShowsOnlyTheVisiblePartAndScalesLessTheLastRow
     bob_show(&bob);
     bob.curr_frame = 2;
     EXPECT_EQ(bob_draw(&bob, screen), 0);
+    EXPECT_EQ(bob_draw(nullptr, screen) + bob_draw_scaled(nullptr, 8, 8, screen), 0);
     EXPECT_EQ(screen->pixels, before);
     // Scaled, the frame less its last row and column: 7 x 5 pixels onto 14 x 10, 2 x 2 each.
     bob.curr_frame = 1;

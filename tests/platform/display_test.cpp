@@ -217,6 +217,11 @@ TEST_F(TextSurface, TextIsClippedAtEveryEdgeAndContextsAreRefusedWhenTheyCannotB
     EXPECT_EQ(count(background), 30 * 12);
     surface.palette = nullptr;
     EXPECT_NE(surface.GetDC(&dc), DD_OK);
+    IDirectDrawSurface primary; // a back buffer draws through its primary surface's palette
+    primary.palette = &palette;
+    surface.owner = &primary;
+    ASSERT_EQ(surface.GetDC(&dc), DD_OK);
+    EXPECT_EQ(surface.ReleaseDC(dc), DD_OK);
 }
 
 // The colour SDL shows at the centre of picture pixel (x, y), letterboxed to 4:3 in the middle.
