@@ -49,6 +49,10 @@ TEST_F(DisplayTest, LocksDoNotNestAndPublishMemory) {
     EXPECT_TRUE(pitch >= 50 && surface_desc.lpSurface == memory);
     display_unlock_surface(surface, memory);
     surface->Release();
+    IDirectDrawSurface *dot = display_create_surface(1, 1, DDSCAPS_SYSTEMMEMORY); // the smallest
+    ASSERT_NE(dot, nullptr);
+    dot->Release();
+    EXPECT_EQ(display_create_surface(0, 8, 0) ?: display_create_surface(8, 0, 0), nullptr);
 }
 
 TEST_F(DisplayTest, FlipIsRefusedWhileLockedAndShowsTheBackBufferAfter) {
@@ -294,6 +298,7 @@ TEST(Spans, SpansAreSwappedAndClipped) {
         draw_hline(0, 639, at, 9, untouched.data(), untouched.pitch);
         draw_vline(0, 479, at + 200 * (at > 9), 4, untouched.data(), untouched.pitch);
     }
+    clip_left = clip_top = 0, clip_right = 639, clip_bottom = 479;
     EXPECT_TRUE(untouched.set_pixels().empty());
 }
 

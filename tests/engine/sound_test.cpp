@@ -367,7 +367,7 @@ TEST_F(SoundHeardTest, PlayedOnceEndsLoopedGoesOnStoppedFallsSilentAtItsVolumeAn
     EXPECT_NEAR(decibels(left.left, centre.left), 0.0, 1.0);
     EXPECT_LT(decibels(left.right, centre.right), -60.0);
     EXPECT_NEAR(decibels(right.right, centre.right), 0.0, 1.0);
-    EXPECT_NEAR(decibels(right.left, right.right), -20.0, 1.5);
+    EXPECT_NEAR(decibels(right.left, right.right), -20.0, 0.5);
 }
 
 } // namespace
