@@ -9,6 +9,6 @@ for start in $(seq 1 10); do
     xdotool key space
     sleep 0.3
     leave_race $pid
-    [ "$code" = 0 ] || give_up "start $start: the taps did not reach the race (exit: $code)"
+    [ "$code" = 0 ] || give_up "start $start: the taps did not reach the race (exit: $code); it said: $(cat "$work/err")"
 done
 echo "10 of 10 starts reached the race"
