@@ -36,6 +36,8 @@ TEST_F(DisplayTest, LocksDoNotNestAndPublishMemory) {
     EXPECT_EQ(display_unlock_back(), 1);
     EXPECT_TRUE(back_buffer == nullptr && back_pitch == 0);
     EXPECT_EQ(display_unlock_back() + display_unlock_primary(), 0);
+    ASSERT_NE(display_lock_primary(), nullptr);
+    EXPECT_EQ((std::array{display_unlock_primary(), primary_pitch}), (std::array{1, 0}));
     EXPECT_NE(display_lock_back(), nullptr); // the lock really ended
     display_unlock_back();
 

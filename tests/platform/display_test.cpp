@@ -37,8 +37,8 @@ void shape_source(IDirectDrawSurface &source, int width, int height) {
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             source.pixels[y * width + x] = static_cast<BYTE>(1 + x + 16 * y);
-    source.has_color_key = true;
-    source.color_key = {5, 6};
+    const DDCOLORKEY key{5, 6};
+    ASSERT_EQ(source.SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
 }
 
 // Each destination pixel holds its mapped source pixel inside the target, clip and surface, unless
