@@ -322,6 +322,7 @@ TEST_F(GameTest, TheScreenshotKeySavesTheScreenAndItsPaletteAndNeverOverwrites) 
 TEST_F(GameTest, FairLapsNeedTheCheckpointAndGiveBothPlayersTheSameWindow) {
     use_blank_track(0); // the finish line everywhere
     fair_laps_track(0);
+    fair_laps_track(3); // no such track: track 0's checkpoint stays
     fair_laps_enable(true);
     // Away from track 0's checkpoint (320, 382) or both at it, apart; frames wiggled; laps after.
     struct Step {
