@@ -142,7 +142,9 @@ TEST(DisplayInit, ModesAreStoredOrRefusedAndEveryFailingStepReturnsZero) {
     ASSERT_EQ(display_init(800, 600, 8), 1);
     EXPECT_EQ((std::array{screen_width, screen_height, clip_right, clip_bottom}),
               (std::array{800, 600, 639, 479})); // the clip rectangle stays the 640 x 480 screen's
-    display_shutdown();
+    ASSERT_TRUE(display_lock_back() && display_lock_primary());
+    display_shutdown(); // with both buffers locked: nothing of them stays published
+    EXPECT_TRUE(!back_buffer && !primary_buffer && back_pitch == 0 && primary_pitch == 0);
     // Sizes of nothing, past 4096 or another depth are refused, the mode left as it was.
     for (const auto &[width, height, bpp] : {std::array{0, 480, 8}, {640, 0, 8}, {4097, 480, 8},
                                              {640, 4097, 8}, {640, 480, 16}, {-640, 480, 8}}) {
