@@ -43,6 +43,7 @@ struct BobTest : DisplayTest {
 TEST_F(BobTest, CreateMakesKeyedSurfacesAMultipleOfEightWide) {
     BOB &wide = create(56, 72, 3);
     BOB &narrow = create(50, 10, 64);
+    create(1, 1, 1); // the smallest BOB is made too
     EXPECT_EQ((std::vector{wide.width_fill, narrow.width_fill, wide.frames[2]->width,
                            narrow.frames[63]->width, int(narrow.frames[63]->has_color_key)}),
               (std::vector{0, 6, 56, 56, 1}));
