@@ -21,11 +21,19 @@ fail() { echo "FAIL: $*"; status=1; }
 give_up() { echo "FAIL: $*"; kill "${pid:-}" 2>/dev/null; exit 1; }
 
 # Starts the game with the given arguments (standard error into $work/err) and waits for its
-# first picture.
+# first picture. Xvfb now and then refuses a connection on a loaded machine: that is told apart
+# from the game's own failure and the start tried once more.
 start_game() {
-    "$game" "$@" 2>"$work/err" &
-    pid=$!
-    wait_for_window || give_up "the game window never showed a picture; it said: $(cat "$work/err")"
+    for attempt in 1 2; do
+        "$game" "$@" 2>"$work/err" &
+        pid=$!
+        wait_for_window && return 0
+        grep -q "no display is available" "$work/err" && [ $attempt = 1 ] || break
+        xdotool getdisplaygeometry >/dev/null 2>&1 || break # the X server itself is gone
+        echo "the X server refused the game ($(tail -1 "$work/err")); starting it once more"
+        wait $pid 2>/dev/null
+    done
+    give_up "the game window never showed a picture; it said: $(cat "$work/err")"
 }
 
 # Presses and releases a key the way a person does: held long enough for a polling loop to see it.
