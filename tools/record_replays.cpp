@@ -18,6 +18,7 @@
 #include "game/replay_drive.h"
 #include "game/setup.h"
 #include "platform/testing.h"
+#include "tools/headless_game.h"
 
 namespace {
 
@@ -116,14 +117,8 @@ bool after_frame(int frame_result) {
 
 int record(const Script &to_record, const std::string &dir) {
     script = &to_record;
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("ALSOFT_DRIVERS", "null", 0);
-    std::string why;
-    if (open_game_window(GetModuleHandleA(nullptr), &why) == nullptr) {
-        std::fprintf(stderr, "record_replays: %s\n", why.c_str());
+    if (!open_headless_game("record_replays"))
         return 1;
-    }
-    testing_use_virtual_clock(1000, 1);
     chosen_track = to_record.track;
     if (game_init() == 0)
         return 1;

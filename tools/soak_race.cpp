@@ -20,6 +20,7 @@
 #include "game/track_sight.h"
 #include "platform/testing.h"
 #include "platform/window.h"
+#include "tools/headless_game.h"
 
 namespace {
 
@@ -96,15 +97,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: soak_race [frames] [seed]\n");
         return 2;
     }
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("ALSOFT_DRIVERS", "null", 0);
-
-    std::string why;
-    if (open_game_window(GetModuleHandleA(nullptr), &why) == nullptr) {
-        std::fprintf(stderr, "soak_race: %s\n", why.c_str());
+    if (!open_headless_game("soak_race"))
         return 1;
-    }
-    testing_use_virtual_clock(1000, 1);
     if (game_init() == 0)
         return 1;
 

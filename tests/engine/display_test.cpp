@@ -54,7 +54,8 @@ TEST_F(DisplayTest, LocksDoNotNestAndPublishMemory) {
     IDirectDrawSurface *dot = display_create_surface(1, 1, DDSCAPS_SYSTEMMEMORY); // the smallest
     ASSERT_NE(dot, nullptr);
     dot->Release();
-    EXPECT_EQ(display_create_surface(0, 8, 0) ?: display_create_surface(8, 0, 0), nullptr);
+    for (const auto &[width, height] : {std::pair{0, 8}, {8, 0}})
+        EXPECT_EQ(display_create_surface(width, height, 0), nullptr) << width << "x" << height;
 }
 
 TEST_F(DisplayTest, FlipIsRefusedWhileLockedAndShowsTheBackBufferAfter) {
@@ -298,9 +299,9 @@ TEST(Spans, SpansAreSwappedAndClipped) {
     for (const auto &[from, to, at] : {std::array{0, 10, 640}, {0, 10, -1}, {480, 500, 5}})
         draw_vline(from, to, at, 4, untouched.data(), untouched.pitch);
     clip_left = clip_top = 10, clip_right = 600, clip_bottom = 400; // just past a narrower clip
-    for (int at : {9, 401}) {
-        draw_hline(0, 639, at, 9, untouched.data(), untouched.pitch);
-        draw_vline(0, 479, at + 200 * (at > 9), 4, untouched.data(), untouched.pitch);
+    for (const auto &[row, column] : {std::pair{9, 9}, {401, 601}}) {
+        draw_hline(0, 639, row, 9, untouched.data(), untouched.pitch);
+        draw_vline(0, 479, column, 4, untouched.data(), untouched.pitch);
     }
     clip_left = clip_top = 0, clip_right = 639, clip_bottom = 479;
     EXPECT_TRUE(untouched.set_pixels().empty());
