@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake g++ pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
           libopenal-dev libx11-dev libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick sox
-          clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev man-db)
+          clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev man-db
+          libenet-dev lintian)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
