@@ -10,8 +10,8 @@
 
 #include <SDL.h>
 
-#include "game/options.h"
-#include "game/settings.h"
+#include "game/additions/options.h"
+#include "game/additions/settings.h"
 #include "tests/support/headless.h"
 
 namespace {

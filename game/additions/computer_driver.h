@@ -1,14 +1,13 @@
 // The computer at the wheel of either kart. It looks only at what a player sees, the karts'
 // places, the lap counts and the track picture, and acts only by holding its kart's keys through
-// the platform's key sources, so the race frame treats it exactly like a person.
+// a key holder of its own, so the race frame treats it exactly like a person.
 #pragma once
 
 #include <cstdint>
 #include <random>
 
 #include "engine/display/bob.h"
-#include "game/track_sight.h"
-#include "platform/key_sources.h"
+#include "game/additions/track_sight.h"
 
 // easy: drives the shortest way at the plain speed, misses the odd corner, never uses turbo.
 // normal: takes the quickest way over terrain and rarely turns a frame or two late.

@@ -1,7 +1,7 @@
-// Finding the data folder. The installed data folder's place relative to the executable's folder
-// comes from the build (DW_DATA_FROM_BIN), so an install tree that is moved as a whole still
-// finds its data.
-#include "platform/data_paths.h"
+// Finding the user's folders: the data folder (the installed data folder's place relative to the
+// executable's folder comes from the build, DW_DATA_FROM_BIN, so an install tree that is moved as
+// a whole still finds its data), and the XDG configuration and pictures folders.
+#include "platform/additions/user_folders.h"
 
 #include <SDL.h>
 
@@ -88,4 +88,22 @@ std::string file_problem(const std::string &path) {
         return std::string("unreadable: ") + std::strerror(errno);
     std::fclose(file);
     return {};
+}
+
+std::string config_folder() {
+    // Only an absolute path counts, as the base directory rules ask.
+    const char *config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && config[0] == '/')
+        return std::string(config) + "/dirtwhirl";
+    const char *home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/')
+        return std::string(home) + "/.config/dirtwhirl";
+    return "";
+}
+
+std::string pictures_folder() {
+    const char *pictures = std::getenv("XDG_PICTURES_DIR");
+    if (pictures != nullptr && pictures[0] == '/')
+        return std::string(pictures) + "/dirtwhirl";
+    return config_folder();
 }

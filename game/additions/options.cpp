@@ -1,6 +1,6 @@
 // One table holds every option: its name, its value's name, its help line and how it sets the
 // Options. The usage line and the help text are made from the table.
-#include "game/options.h"
+#include "game/additions/options.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // Reads a track picture the way the race frame probes it and times every place to the end of the
 // lap by a shortest-path search run backward from the finish line.
-#include "game/track_sight.h"
+#include "game/additions/track_sight.h"
 
 #include "game/race.h"
 #include "game/setup.h"
@@ -34,12 +34,13 @@ struct ColourCount {
     }
 };
 
-// The time one pixel's move takes: a straight pixel at 5 a frame, a diagonal one at 4 a frame on
-// each axis, and either at 7 a frame on terrain.
+// The time one pixel's move takes at the race's plain steps (straight and diagonal), or at its
+// terrain step.
 int move_time(bool on_terrain, int dx, int dy) {
     if (on_terrain)
-        return sight_frame / 7;
-    return dx != 0 && dy != 0 ? sight_frame / 4 : sight_frame / 5;
+        return sight_frame / terrain_steps.step;
+    return dx != 0 && dy != 0 ? sight_frame / plain_steps.diagonal_step
+                              : sight_frame / plain_steps.step;
 }
 
 // The lap ends where a kart reaches the finish line moving right. Every other place is timed by a
@@ -49,7 +50,7 @@ void time_places(TrackSight &sight, LapTimes &lap_times, bool use_terrain) {
     std::vector<std::int32_t> &times = lap_times.left;
     const int width = TrackSight::width, height = TrackSight::height;
     times.assign(static_cast<std::size_t>(width) * height, TrackSight::unreachable);
-    constexpr int bucket_count = sight_frame / 4 + 1; // more than the longest move
+    constexpr int bucket_count = sight_frame / plain_steps.diagonal_step + 1; // > the longest move
     std::vector<std::vector<int>> buckets(bucket_count);
     int pending = 0;
     for (int i = 0; i < width * height; ++i)

@@ -1,18 +1,20 @@
 // Recording and playback of a race around the race loop; the race frame itself knows nothing of
 // them. A race frame reads its keys twice: Escape with GetAsyncKeyState at its start, the race
-// keys from the keyboard device later; the recording watches both reads, and the playback holds
-// the recorded keys as the replay's key source while nothing else is heard.
-#include "game/replay_drive.h"
+// keys from the keyboard device into keyboard_state later; the recording takes both after each
+// frame, and the playback holds the recorded keys in the replay's key holder while nothing else
+// is heard.
+#include "game/additions/replay_drive.h"
 
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 
 #include "engine/display/display.h"
-#include "game/fair_laps.h"
-#include "game/main.h"
+#include "engine/input/input.h"
+#include "game/additions/race_loop.h"
+#include "game/race_state.h"
 #include "game/setup.h"
-#include "platform/key_sources.h"
+#include "platform/additions/controls.h"
 
 ReplayMode replay_mode = ReplayMode::none;
 std::string replay_path;
@@ -24,7 +26,8 @@ constexpr int escape_bit = 10; // Escape's place in replay_race_keys
 constexpr std::size_t frames_reserved = 120000;
 
 Replay replay;
-std::uint16_t keys_read = 0; // what the current frame's reads reported, by replay_race_keys bit
+bool replay_read = false; // a replay to play was read
+KeyHolder replay_keys;
 
 // Playback
 std::size_t frames_played = 0;
@@ -48,23 +51,21 @@ std::uint64_t frame_picture_hash(int frame_result) {
     return hash;
 }
 
-void device_read(const std::uint8_t keys[256]) {
+// What the frame just run read, by replay_race_keys bit: the race keys from the keyboard device,
+// Escape from GetAsyncKeyState.
+std::uint16_t keys_read() {
+    std::uint16_t keys = 0;
     for (int bit = 0; bit < escape_bit; ++bit)
-        if (keys[replay_race_keys[bit]] != 0)
-            keys_read |= static_cast<std::uint16_t>(1u << bit);
+        if (keyboard_state[replay_race_keys[bit]] != 0)
+            keys |= static_cast<std::uint16_t>(1u << bit);
+    if (controls_reported_down(VK_ESCAPE))
+        keys |= 1u << escape_bit;
+    return keys;
 }
-
-void async_read(int virtual_key, bool down) {
-    if (virtual_key == VK_ESCAPE && down)
-        keys_read |= 1u << escape_bit;
-}
-
-const KeyReadWatch watch{device_read, async_read};
 
 void hold_frame_keys(std::size_t frame) {
     for (std::size_t bit = 0; bit < replay.key_table.size(); ++bit)
-        key_source_hold(KeySource::replay, replay.key_table[bit],
-                        (replay.frames[frame].keys >> bit & 1u) != 0);
+        replay_keys.hold(replay.key_table[bit], (replay.frames[frame].keys >> bit & 1u) != 0);
 }
 
 double cpu_seconds() {
@@ -92,24 +93,25 @@ int timed_demo() {
 
 } // namespace
 
-bool replay_prepare() {
-    if (replay_mode == ReplayMode::none)
+bool replay_prepare(ReplayMode mode, const std::string &path) {
+    if (mode == ReplayMode::none)
         return true;
-    // A replay holds the documented race, whatever the settings file asks for.
-    fair_laps_enable(false);
     std::string error;
     bool ready;
-    if (replay_mode == ReplayMode::record) {
+    if (mode == ReplayMode::record) {
         // Said now rather than after a whole race.
-        ready = replay_can_save(replay_path.c_str(), error);
+        ready = replay_can_save(path.c_str(), error);
     } else {
-        ready = replay_load(replay_path.c_str(), replay, error);
-        if (ready)
-            chosen_track = replay.track;
+        ready = replay_load(path.c_str(), replay, error);
+        replay_read = ready;
     }
     if (!ready)
         std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
     return ready;
+}
+
+int replay_track() {
+    return replay_read ? replay.track : -1;
 }
 
 int replay_race() {
@@ -136,20 +138,16 @@ void replay_record_begin() {
     replay.track = race_track;
     replay.key_table.assign(std::begin(replay_race_keys), std::end(replay_race_keys));
     replay.frames.reserve(frames_reserved);
-    keys_read = 0;
-    key_sources_watch_reads(&watch);
 }
 
 bool replay_record_after_frame(int frame_result) {
     const std::uint64_t hash = frame_picture_hash(frame_result);
-    replay.frames.push_back(ReplayFrame{keys_read, static_cast<std::uint32_t>(hash)});
+    replay.frames.push_back(ReplayFrame{keys_read(), static_cast<std::uint32_t>(hash)});
     replay.last_hash = hash;
-    keys_read = 0;
     return true;
 }
 
 bool replay_record_end(const char *path) {
-    key_sources_watch_reads(nullptr);
     replay.player1_laps = player1_laps;
     replay.player2_laps = player2_laps;
     std::string error;
@@ -172,7 +170,7 @@ void replay_play_begin(const Replay &to_play) {
     frames_played = 0;
     first_difference = 0;
     played_last_hash = 0;
-    key_sources_replay_only(true);
+    controls_hear_only(&replay_keys);
     hold_frame_keys(0);
 }
 
@@ -189,8 +187,8 @@ bool replay_play_after_frame(int frame_result) {
 }
 
 int replay_play_end() {
-    key_source_release_all(KeySource::replay);
-    key_sources_replay_only(false);
+    replay_keys.release_all();
+    controls_hear_only(nullptr);
     const std::size_t recorded = replay.frames.size();
     if (first_difference != 0) {
         std::fprintf(stderr, "dirtwhirl: replay differs from the recording at frame %zu of %zu\n",

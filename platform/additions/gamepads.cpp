@@ -1,13 +1,11 @@
-// Gamepads: controller events become the keys of their player's key source.
-#include "platform/gamepads.h"
+// Gamepads: controller events become the keys of their player's key holder.
+#include "platform/additions/gamepads.h"
 
 #include <SDL.h>
 
 #include <cstdlib>
 
-#include "platform/controls.h"
-#include "platform/input.h"
-#include "platform/key_sources.h"
+#include "platform/additions/controls.h"
 
 namespace {
 
@@ -21,17 +19,9 @@ struct Pad {
     int axes[SDL_CONTROLLER_AXIS_MAX]{};
 };
 
-// The documented keys of each player: right, left, up, down, turbo.
-struct PlayerKeys {
-    KeySource source;
-    int right, left, up, down, turbo;
-};
-const PlayerKeys player_keys[2] = {
-    {KeySource::pad1, DIK_RIGHT, DIK_LEFT, DIK_UP, DIK_DOWN, DIK_N},
-    {KeySource::pad2, DIK_D, DIK_A, DIK_W, DIK_S, DIK_B},
-};
-
 GamepadChoice choices[2];
+GamepadKeys player_keys[2];
+KeyHolder *player_holders[2] = {nullptr, nullptr};
 Pad pads[2];
 
 // The keys the pad's buttons and axes stand for, each held or let go through the player's source.
@@ -39,23 +29,26 @@ Pad pads[2];
 // 2.5) once it leaves the dead zone.
 void hold_keys(int player) {
     const Pad &pad = pads[player];
-    const PlayerKeys &keys = player_keys[player];
+    const GamepadKeys &keys = player_keys[player];
+    KeyHolder *holder = player_holders[player];
+    if (holder == nullptr)
+        return;
     const int x = pad.axes[SDL_CONTROLLER_AXIS_LEFTX];
     const int y = pad.axes[SDL_CONTROLLER_AXIS_LEFTY];
     const bool stick = x * x + y * y > stick_dead_zone * stick_dead_zone;
     const bool stick_x = stick && 5 * std::abs(x) > 2 * std::abs(y);
     const bool stick_y = stick && 5 * std::abs(y) > 2 * std::abs(x);
     const auto button = [&pad](SDL_GameControllerButton b) { return pad.buttons[b]; };
-    const auto hold = [&keys](int dik, bool down) { key_source_hold(keys.source, dik, down); };
+    const auto hold = [holder](int dik, bool down) { holder->hold(dik, down); };
     hold(keys.right, button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || (stick_x && x > 0));
     hold(keys.left, button(SDL_CONTROLLER_BUTTON_DPAD_LEFT) || (stick_x && x < 0));
     hold(keys.up, button(SDL_CONTROLLER_BUTTON_DPAD_UP) || (stick_y && y < 0));
     hold(keys.down, button(SDL_CONTROLLER_BUTTON_DPAD_DOWN) || (stick_y && y > 0));
     hold(keys.turbo, button(SDL_CONTROLLER_BUTTON_A) ||
                          pad.axes[SDL_CONTROLLER_AXIS_TRIGGERRIGHT] > trigger_threshold);
-    hold(DIK_RETURN, button(SDL_CONTROLLER_BUTTON_START));
-    hold(DIK_SPACE, button(SDL_CONTROLLER_BUTTON_START));
-    hold(DIK_ESCAPE, button(SDL_CONTROLLER_BUTTON_BACK));
+    for (int key : keys.start)
+        hold(key, button(SDL_CONTROLLER_BUTTON_START));
+    hold(keys.back, button(SDL_CONTROLLER_BUTTON_BACK));
 }
 
 int player_of(SDL_JoystickID id) {
@@ -113,9 +106,13 @@ void offer_all() {
 
 } // namespace
 
-bool gamepads_start(const GamepadChoice new_choices[2], const char *mappings_file) {
-    choices[0] = new_choices[0];
-    choices[1] = new_choices[1];
+bool gamepads_start(const GamepadChoice new_choices[2], const GamepadKeys keys[2],
+                    KeyHolder *holders[2], const char *mappings_file) {
+    for (int player = 0; player < 2; ++player) {
+        choices[player] = new_choices[player];
+        player_keys[player] = keys[player];
+        player_holders[player] = holders[player];
+    }
     // Pads are read whether or not the window has the focus, as the keyboard device is.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
@@ -139,7 +136,8 @@ void gamepad_event(const SDL_Event &event) {
         const int player = player_of(event.cdevice.which);
         if (player < 0)
             return;
-        key_source_release_all(player_keys[player].source);
+        if (player_holders[player] != nullptr)
+            player_holders[player]->release_all();
         SDL_GameControllerClose(pads[player].controller);
         pads[player] = Pad{};
         offer_all(); // another controller waiting may take its place

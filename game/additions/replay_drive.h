@@ -1,22 +1,24 @@
 // Recording a race into a replay file, and playing one back: on the screen at the race's pace,
 // or as a timed demo as fast as the machine can. A recording keeps what the race frame read
 // (Escape from GetAsyncKeyState, the race keys from the keyboard device) and the hash of every
-// frame's picture; a playback feeds those keys back as the replay's key source, alone, and
+// frame's picture; a playback feeds those keys back as the replay's key holder, alone, and
 // compares every frame with the recording.
 #pragma once
 
 #include <string>
 
-#include "game/options.h"
-#include "game/replay.h"
+#include "game/additions/options.h"
+#include "game/additions/replay.h"
 
-// What the command line asked for; none at program start.
+// What the start-up asked for; none at program start.
 extern ReplayMode replay_mode;
 extern std::string replay_path;
 
-// Before set-up: reads the file to play (and chooses its track for set-up), or makes sure the file
-// to record can be written. False after saying why on standard error.
-bool replay_prepare();
+// Before set-up: reads the file to play, or makes sure the file to record can be written. False
+// after saying why on standard error.
+bool replay_prepare(ReplayMode mode, const std::string &path);
+// The track of the replay read for playing; -1 when none was read.
+int replay_track();
 
 // The race in the mode asked for, in place of race_loop; returns the program's exit code. A
 // recording writes its file when the race ends (1 when it cannot). A playback says on standard

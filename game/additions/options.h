@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "game/computer_driver.h"
+#include "game/additions/computer_driver.h"
 
 // as_settings: as the settings file says (full screen unless it says otherwise).
 enum class StartMode { as_settings, fullscreen, window };

@@ -1,13 +1,13 @@
 // The pause of the race, between the race loop's message handling and its race frame.
-#include "game/pause.h"
+#include "game/additions/pause.h"
 
 #include <cstring>
 
 #include "engine/display/display.h"
 #include "engine/display/raster.h"
 #include "engine/sound/sound.h"
-#include "game/main.h"
-#include "platform/controls.h"
+#include "game/race_state.h"
+#include "platform/additions/controls.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Screenshots of the surface on the screen, through the palette it is shown with.
-#include "platform/screenshot.h"
+#include "platform/additions/screenshot.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/display.h"
-#include "platform/presentation.h"
+#include "platform/internal.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The computer driver: each frame it picks the move that brings its kart nearest the end of the
 // lap, timed on the track picture; near the other kart it plans a few frames ahead around it, and
 // when it has not moved for a while it backs out in a direction drawn at random.
-#include "game/computer_driver.h"
+#include "game/additions/computer_driver.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "game/fair_laps.h"
-#include "game/main.h"
+#include "game/additions/fair_laps.h"
 #include "game/race.h"
-#include "platform/input.h"
+#include "game/race_state.h"
+#include "platform/additions/controls.h"
 
 bool computer_drives[2] = {false, false};
 ComputerLevel computer_level = ComputerLevel::normal;
@@ -29,11 +29,8 @@ constexpr int plan_hold = 10;
 // Holding a direction this many frames without moving counts as stuck.
 constexpr int stuck_limit = 15;
 
-struct Keys {
-    BYTE left, right, up, down, turbo;
-};
-constexpr Keys player_keys[2] = {{DIK_LEFT, DIK_RIGHT, DIK_UP, DIK_DOWN, DIK_N},
-                                 {DIK_A, DIK_D, DIK_W, DIK_S, DIK_B}};
+// The keys the computer holds for each kart.
+KeyHolder computer_keys[2];
 
 struct Move {
     int dx = 0, dy = 0; // -1, 0 or 1: the arrow keys held
@@ -51,11 +48,10 @@ bool touches(int x, int y, const BOB &other) {
 // Pixels a key press moves the kart on each axis, as the race frame chooses them.
 int step_of(const TrackSight &sight, int x, int y, const Move &move) {
     const bool diagonal = move.dx != 0 && move.dy != 0;
-    if (move.turbo)
-        return diagonal ? 5 : 10;
-    if (sight.on_terrain(x, y))
-        return 7;
-    return diagonal ? 4 : 5;
+    const Steps &steps = move.turbo               ? turbo_steps
+                         : sight.on_terrain(x, y) ? terrain_steps
+                                                  : plain_steps;
+    return diagonal ? steps.diagonal_step : steps.step;
 }
 
 // How long a move leaves to the end of the lap. Just past the line the lap is all ahead: the
@@ -260,19 +256,19 @@ void ComputerDriver::steer() {
             move = {};
     }
 
-    const Keys &keys = player_keys[player - 1];
-    const KeySource source = player == 1 ? KeySource::computer1 : KeySource::computer2;
-    key_source_hold(source, keys.left, move.dx < 0);
-    key_source_hold(source, keys.right, move.dx > 0);
-    key_source_hold(source, keys.up, move.dy < 0);
-    key_source_hold(source, keys.down, move.dy > 0);
-    key_source_hold(source, keys.turbo, move.turbo);
+    const RaceKeys &keys = race_keys[player - 1];
+    KeyHolder &holder = computer_keys[player - 1];
+    holder.hold(keys.left, move.dx < 0);
+    holder.hold(keys.right, move.dx > 0);
+    holder.hold(keys.up, move.dy < 0);
+    holder.hold(keys.down, move.dy > 0);
+    holder.hold(keys.turbo, move.turbo);
     last_dx = move.dx;
     last_dy = move.dy;
 }
 
 void ComputerDriver::stop() {
-    key_source_release_all(player == 1 ? KeySource::computer1 : KeySource::computer2);
+    computer_keys[player - 1].release_all();
     last_dx = last_dy = 0;
 }
 

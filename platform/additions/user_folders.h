@@ -1,5 +1,6 @@
 // Where the game's files are: the folders that may hold its data (images/, cars/ and sounds/), in
-// the order they are looked at, and why a file that should be there cannot be read.
+// the order they are looked at, and why a file that should be there cannot be read; the user's
+// configuration folder and where screenshots go.
 #pragma once
 
 #include <string>
@@ -29,3 +30,9 @@ bool find_data_folder(const std::vector<DataFolder> &candidates, std::string &fo
 // Why the file cannot be read, in words ("not found", "not a regular file", "unreadable: ..."); an
 // empty string when it is a regular file that opens for reading.
 std::string file_problem(const std::string &path);
+
+// The user's configuration folder: $XDG_CONFIG_HOME/dirtwhirl, else ~/.config/dirtwhirl; empty
+// when neither variable names a folder.
+std::string config_folder();
+// Where screenshots go: $XDG_PICTURES_DIR/dirtwhirl, else the configuration folder.
+std::string pictures_folder();

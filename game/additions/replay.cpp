@@ -1,5 +1,5 @@
 // Reading, checking and writing replay files, and the picture hash they hold.
-#include "game/replay.h"
+#include "game/additions/replay.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,10 +10,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/input.h"
+#include "game/race.h"
 
-const std::uint8_t replay_race_keys[11] = {DIK_RIGHT, DIK_LEFT, DIK_UP, DIK_DOWN, DIK_D,     DIK_A,
-                                           DIK_W,     DIK_S,    DIK_N,  DIK_B,    DIK_ESCAPE};
+// The order of the recorded table, which files written before keep: player 1's right, left, up
+// and down, player 2's, both turbo keys, Escape.
+const std::uint8_t replay_race_keys[11] = {
+    race_keys[0].right, race_keys[0].left,  race_keys[0].up, race_keys[0].down,
+    race_keys[1].right, race_keys[1].left,  race_keys[1].up, race_keys[1].down,
+    race_keys[0].turbo, race_keys[1].turbo, DIK_ESCAPE};
 
 namespace {
 

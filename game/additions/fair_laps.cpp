@@ -1,11 +1,13 @@
 // The fair-laps rule: one checkpoint per track and a flag per player.
-#include "game/fair_laps.h"
+#include "game/additions/fair_laps.h"
 
 #include <cstdlib>
 
+#include "game/race.h"
+
 namespace {
 
-constexpr int lap_window = 150; // frames, player 1's documented limit, for both players
+constexpr int lap_window = player1_lap_limit; // player 1's documented limit, for both players
 
 // A point of each track's racing line (a kart's top-left corner on the middle of the road) on its
 // bottom straight, the far side from the finish line on the top straight. A kart is at the
@@ -21,10 +23,13 @@ bool enabled = false;
 int track = 0;
 bool passed[2] = {false, false};
 
+const LapRule fair_rule{fair_laps_note, fair_lap_due, fair_lap_counted};
+
 } // namespace
 
 void fair_laps_enable(bool on) {
     enabled = on;
+    race_lap_rule = on ? &fair_rule : nullptr;
 }
 
 bool fair_laps_enabled() {

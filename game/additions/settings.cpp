@@ -1,6 +1,6 @@
 // The settings file: finding it, reading it line by line through one table of keys, writing the
 // commented defaults, and handing the result to the platform and the race.
-#include "game/settings.h"
+#include "game/additions/settings.h"
 
 #include <cctype>
 #include <cerrno>
@@ -11,17 +11,10 @@
 #include <sstream>
 #include <system_error>
 
-#include "game/fair_laps.h"
-#include "platform/controls.h"
-#include "platform/input.h"
-#include "platform/screenshot.h"
-#include "platform/sound.h"
-#include "platform/window.h"
+#include "game/race.h"
+#include "platform/additions/controls.h"
 
 namespace {
-
-const char *const default_key_names[2][player_key_count] = {{"Left", "Right", "Up", "Down", "N"},
-                                                            {"A", "D", "W", "S", "B"}};
 
 // The file written when there is none: the defaults, which are the documented game.
 const char default_file[] =
@@ -230,33 +223,21 @@ std::string value_of(const std::string &text) {
     return trim(text);
 }
 
-// Where screenshots go: $XDG_PICTURES_DIR/dirtwhirl, else the configuration folder.
-std::string pictures_folder() {
-    const char *pictures = std::getenv("XDG_PICTURES_DIR");
-    if (pictures != nullptr && pictures[0] == '/')
-        return std::string(pictures) + "/dirtwhirl";
-    return config_folder();
-}
-
 } // namespace
+
+int race_key(int player, PlayerKey key) {
+    const RaceKeys &keys = race_keys[player];
+    const BYTE in_order[player_key_count] = {keys.left, keys.right, keys.up, keys.down, keys.turbo};
+    return in_order[key];
+}
 
 Settings::Settings()
     : pause_key(controls_scancode_of("P")), screenshot_key(controls_scancode_of("F12")) {
     for (int player = 0; player < 2; ++player)
         for (int key = 0; key < player_key_count; ++key)
-            player_keys[player][key] = controls_scancode_of(default_key_names[player][key]);
+            player_keys[player][key] =
+                controls_scancode_of_key_code(race_key(player, static_cast<PlayerKey>(key)));
     gamepads[1].device_index = 1;
-}
-
-std::string config_folder() {
-    // Only an absolute path counts, as the base directory rules ask.
-    const char *config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/')
-        return std::string(config) + "/dirtwhirl";
-    const char *home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/')
-        return std::string(home) + "/.config/dirtwhirl";
-    return "";
 }
 
 void settings_parse(const std::string &text, const std::string &file_name, Settings &settings,
@@ -332,36 +313,4 @@ void settings_load(const std::string &file_name, Settings &settings, std::FILE *
     if ((file != nullptr && std::fclose(file) != 0) || !written)
         std::fprintf(err, "dirtwhirl: cannot write the default settings to %s: %s\n",
                      file_name.c_str(), std::strerror(errno));
-}
-
-void settings_apply(const Settings &settings) {
-    static const int documented[2][player_key_count] = {
-        {DIK_LEFT, DIK_RIGHT, DIK_UP, DIK_DOWN, DIK_N}, {DIK_A, DIK_D, DIK_W, DIK_S, DIK_B}};
-    for (int player = 0; player < 2; ++player)
-        for (int key = 0; key < player_key_count; ++key)
-            controls_bind_key(documented[player][key], settings.player_keys[player][key]);
-    controls_bind_command(ControlCommand::pause, settings.pause_key);
-    controls_bind_command(ControlCommand::screenshot, settings.screenshot_key);
-    const std::string folder = config_folder();
-    const std::string mappings = folder.empty() ? "" : folder + "/gamecontrollerdb.txt";
-    gamepads_start(settings.gamepads, mappings.empty() ? nullptr : mappings.c_str());
-    sound_master_volume(settings.volume);
-    window_start_fullscreen(settings.fullscreen);
-    window_integer_scaling(settings.integer_scaling);
-    fair_laps_enable(settings.fair_laps);
-    computer_drives[0] = settings.computer[0];
-    computer_drives[1] = settings.computer[1];
-    computer_level = settings.computer_level;
-    screenshot_folder(pictures_folder().c_str());
-}
-
-void settings_start(const std::string &option_file) {
-    Settings settings;
-    const std::string folder = config_folder();
-    const std::string file_name = !option_file.empty() ? option_file
-                                  : folder.empty()     ? ""
-                                                       : folder + "/settings.ini";
-    if (!file_name.empty())
-        settings_load(file_name, settings, stderr);
-    settings_apply(settings);
 }
