@@ -78,8 +78,8 @@ void window_focus_lost() {
 
 const platform::KeyboardExtension extension{device_read, async_read, key_pressed, window_focus_lost,
                                             platform::gamepad_event};
-// Installed with the first use of anything here, as this file is linked into the program.
-const bool installed = (platform::extend_keyboard(&extension), true);
+// Installed before main: this file is linked into every program that binds, holds or takes a key.
+[[maybe_unused]] const bool installed = (platform::extend_keyboard(&extension), true);
 
 } // namespace
 
@@ -151,7 +151,6 @@ void controls_hear_only(const KeyHolder *holder) {
 }
 
 KeyHolder::KeyHolder() {
-    (void)installed;
     if (holder_count < holder_capacity)
         holders[holder_count++] = this;
 }
