@@ -9,21 +9,20 @@
 #include <cstdlib>
 
 #include "engine/display/display.h"
-#include "game/computer_driver.h"
-#include "game/main.h"
+#include "game/additions/computer_driver.h"
+#include "game/additions/track_sight.h"
 #include "game/race.h"
+#include "game/race_state.h"
+#include "game/screens.h"
 #include "game/setup.h"
-#include "game/track_sight.h"
 #include "platform/testing.h"
+#include "tools/headless_game.h"
 
 // The Enter key as testing_key takes it (an SDL scancode).
 constexpr int scancode_return = 40;
 
-// SDL's dummy video driver and OpenAL's null device unless the caller set others; the assets are
-// read relative to the repository root.
+// The assets are read relative to the repository root.
 inline bool bench_environment() {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("ALSOFT_DRIVERS", "null", 0);
     if (chdir(DW_SOURCE_DIR) != 0) {
         std::fprintf(stderr, "bench: cannot enter %s\n", DW_SOURCE_DIR);
         return false;
@@ -31,12 +30,9 @@ inline bool bench_environment() {
     return true;
 }
 
-// The window as the entry point makes it; main_window and main_instance set.
+// The window as the entry point makes it, headless unless the caller chose a display.
 inline bool bench_open_window() {
-    std::string why;
-    if (open_game_window(GetModuleHandleA(nullptr), &why) == nullptr)
-        std::fprintf(stderr, "bench: %s\n", why.c_str());
-    return main_window != nullptr;
+    return open_headless_window("bench") != nullptr;
 }
 
 // Track 0 in place of the random one, so that runs compare; the race state as the intro leaves it.

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "game/replay.h"
+#include "game/additions/replay.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     Replay replay;

@@ -202,3 +202,31 @@ write('dwr', 'count-zero', dwr(frames=(), count=0))
 write('dwr', 'laps-11', dwr(laps=(11, 0)))
 for cut in (0, 3, 7, 18, 24, len(valid_dwr) - 1):
     write('dwr', 'truncated-at-%d' % cut, valid_dwr[:cut])
+
+
+# --- Network race packets -------------------------------------------------------------------
+
+def hello(protocol=1, version=b'1.0', assets=0x0102030405060708, track=1, fair=1, nonce=7):
+    return (b'\x01DWNT' + struct.pack('<HB', protocol, len(version)) + version +
+            struct.pack('<QBBQ', assets, track, fair, nonce))
+
+
+def net_input(first=40, keys=((0x0201, 2), (0x03FF, 1)), first_hashed=39, hashes=(7, 8)):
+    body = struct.pack('<IB', first, len(keys)) + b''.join(struct.pack('<HB', k, f) for k, f in keys)
+    return (b'\x06' + body + struct.pack('<IB', first_hashed, len(hashes)) +
+            b''.join(struct.pack('<Q', h) for h in hashes))
+
+
+write('net', 'hello', hello())
+write('net', 'hello-other-protocol', hello(protocol=2))
+write('net', 'hello-track-3', hello(track=3))
+write('net', 'answer-assets', b'\x02\x03')
+write('net', 'ping', b'\x03' + struct.pack('<Q', 12345))
+write('net', 'delay', b'\x05\x04')
+write('net', 'input', net_input())
+write('net', 'input-no-frames', net_input(keys=()))
+write('net', 'input-past-last-frame', net_input(first=(1 << 24) - 1))
+write('net', 'input-hashes-ahead', net_input(first_hashed=41))
+write('net', 'leave', b'\x07\x01')
+write('net', 'ready', b'\x08')
+write('net', 'resume', b'\x09' + struct.pack('<I', 77))

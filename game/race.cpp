@@ -10,8 +10,9 @@
 #include "engine/display/raster.h"
 #include "engine/input/input.h"
 #include "engine/sound/sound.h"
-#include "game/fair_laps.h"
-#include "game/main.h"
+#include "game/race_state.h"
+
+const LapRule *race_lap_rule = nullptr;
 
 namespace {
 
@@ -36,10 +37,10 @@ struct Player {
 
 const Player player1{.number = 0,
                      .kart = &kart1,
-                     .right = DIK_RIGHT,
-                     .left = DIK_LEFT,
-                     .up = DIK_UP,
-                     .down = DIK_DOWN,
+                     .right = race_keys[0].right,
+                     .left = race_keys[0].left,
+                     .up = race_keys[0].up,
+                     .down = race_keys[0].down,
                      .laps = &player1_laps,
                      .lap_timer = &player1_lap_timer,
                      .lap_limit = player1_lap_limit,
@@ -51,10 +52,10 @@ const Player player1{.number = 0,
                      .lap_text_y = 340};
 const Player player2{.number = 1,
                      .kart = &kart2,
-                     .right = DIK_D,
-                     .left = DIK_A,
-                     .up = DIK_W,
-                     .down = DIK_S,
+                     .right = race_keys[1].right,
+                     .left = race_keys[1].left,
+                     .up = race_keys[1].up,
+                     .down = race_keys[1].down,
                      .laps = &player2_laps,
                      .lap_timer = &player2_lap_timer,
                      .lap_limit = player2_lap_limit,
@@ -73,24 +74,18 @@ bool held(BYTE key) {
     return keyboard_state[key] != 0;
 }
 
-struct Steps {
-    int step;
-    int diagonal_step;
-};
-
 // While either turbo key is held, terrain counts for neither kart. On terrain the diagonal step
 // equals the straight one.
 void choose_steps(Steps &steps1, Steps &steps2) {
-    const bool turbo1 = held(DIK_N);
-    const bool turbo2 = held(DIK_B);
-    const Steps plain{5, 4}, turbo{10, 5}, terrain{7, 7};
+    const bool turbo1 = held(race_keys[0].turbo);
+    const bool turbo2 = held(race_keys[1].turbo);
     if (turbo1 || turbo2) {
-        steps1 = turbo1 ? turbo : plain;
-        steps2 = turbo2 ? turbo : plain;
+        steps1 = turbo1 ? turbo_steps : plain_steps;
+        steps2 = turbo2 ? turbo_steps : plain_steps;
         return;
     }
-    steps1 = player1_on_terrain ? terrain : plain;
-    steps2 = player2_on_terrain ? terrain : plain;
+    steps1 = player1_on_terrain ? terrain_steps : plain_steps;
+    steps2 = player2_on_terrain ? terrain_steps : plain_steps;
 }
 
 // The first row whose keys are all held applies. On terrain the sequence restarts every frame;
@@ -141,10 +136,10 @@ bool karts_touch() {
            kart2.y - contact_distance <= kart1.y && kart1.y <= kart2.y + contact_distance;
 }
 
-// The documented lap rule, or the fair-laps rule when the settings turned it on.
+// The documented lap rule, or the one that stands in for it.
 bool lap_due(const Player &player) {
-    if (fair_laps_enabled())
-        return fair_lap_due(player.number, *player.lap_timer);
+    if (race_lap_rule != nullptr)
+        return race_lap_rule->due(player.number, *player.lap_timer);
     return *player.lap_timer > player.lap_limit;
 }
 
@@ -170,11 +165,13 @@ void resolve_move(const Player &player) {
             kart->y -= move_dy;
             bump(player);
         }
-        fair_laps_note(player.number, kart->x, kart->y);
+        if (race_lap_rule != nullptr)
+            race_lap_rule->note(player.number, kart->x, kart->y);
         if (probe(kart, finish_color) && lap_due(player)) {
             ++*player.laps;
             *player.lap_timer = 0;
-            fair_lap_counted(player.number);
+            if (race_lap_rule != nullptr)
+                race_lap_rule->counted(player.number);
         }
         if (probe(kart, turn_color)) {
             *player.on_terrain = 1;

@@ -13,10 +13,9 @@
 #include "engine/input/input.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_load.h"
-#include "game/fair_laps.h"
-#include "game/main.h"
 #include "game/race.h"
-#include "platform/data_paths.h"
+#include "game/race_state.h"
+#include "platform/additions/user_folders.h"
 
 std::string data_folder;
 int chosen_track = -1;
@@ -163,7 +162,6 @@ bool init() {
     const int drawn_track = std::rand() % 3;
     const int track_index = chosen_track >= 0 && chosen_track < 3 ? chosen_track : drawn_track;
     race_track = track_index;
-    fair_laps_track(track_index);
     char track_name[32];
     std::snprintf(track_name, sizeof track_name, "images/track%d.bmp", track_index);
     if (!load_picture_or_fail(track_name, &track_image))

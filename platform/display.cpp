@@ -8,8 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/presentation.h"
-#include "platform/testing.h"
+#include "platform/internal.h"
 #include "platform/text.h"
 
 namespace {

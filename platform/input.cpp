@@ -1,16 +1,13 @@
 // The input devices on SDL2: the keyboard as 256 bytes by DirectInput key code from the event
 // pump's scancode state, the mouse from the pump's gathered motion, joysticks from SDL's joystick
-// API with per-axis ranges. Also the test seams that feed the mouse and virtual joysticks.
+// API with per-axis ranges.
 #include "platform/input.h"
 
 #include <SDL.h>
 
 #include <cstring>
 
-#include "platform/controls.h"
-#include "platform/events.h"
-#include "platform/key_sources.h"
-#include "platform/testing.h"
+#include "platform/internal.h"
 
 const DIDATAFORMAT c_dfDIKeyboard{sizeof(DIDATAFORMAT), 256};
 const DIDATAFORMAT c_dfDIMouse{sizeof(DIDATAFORMAT), sizeof(DIMOUSESTATE)};
@@ -25,153 +22,6 @@ namespace {
 
 // Data2, Data3 and Data4 of every joystick instance GUID; Data1 is the SDL instance id.
 constexpr GUID joystick_guid_tag{0, 0x4A53, 0x5449, {'j', 'o', 'y', 's', 't', 'i', 'c', 'k'}};
-
-struct ScancodeKey {
-    SDL_Scancode scancode;
-    BYTE key;
-};
-
-// Every key of a PC keyboard (with the Japanese, Brazilian and multimedia extras SDL knows). The
-// ISO keyboard's # key sends the same scan code as backslash, and SDL has two mute keys.
-constexpr ScancodeKey scancode_keys[] = {
-    {SDL_SCANCODE_ESCAPE, DIK_ESCAPE},
-    {SDL_SCANCODE_1, DIK_1},
-    {SDL_SCANCODE_2, DIK_2},
-    {SDL_SCANCODE_3, DIK_3},
-    {SDL_SCANCODE_4, DIK_4},
-    {SDL_SCANCODE_5, DIK_5},
-    {SDL_SCANCODE_6, DIK_6},
-    {SDL_SCANCODE_7, DIK_7},
-    {SDL_SCANCODE_8, DIK_8},
-    {SDL_SCANCODE_9, DIK_9},
-    {SDL_SCANCODE_0, DIK_0},
-    {SDL_SCANCODE_MINUS, DIK_MINUS},
-    {SDL_SCANCODE_EQUALS, DIK_EQUALS},
-    {SDL_SCANCODE_BACKSPACE, DIK_BACK},
-    {SDL_SCANCODE_TAB, DIK_TAB},
-    {SDL_SCANCODE_Q, DIK_Q},
-    {SDL_SCANCODE_W, DIK_W},
-    {SDL_SCANCODE_E, DIK_E},
-    {SDL_SCANCODE_R, DIK_R},
-    {SDL_SCANCODE_T, DIK_T},
-    {SDL_SCANCODE_Y, DIK_Y},
-    {SDL_SCANCODE_U, DIK_U},
-    {SDL_SCANCODE_I, DIK_I},
-    {SDL_SCANCODE_O, DIK_O},
-    {SDL_SCANCODE_P, DIK_P},
-    {SDL_SCANCODE_LEFTBRACKET, DIK_LBRACKET},
-    {SDL_SCANCODE_RIGHTBRACKET, DIK_RBRACKET},
-    {SDL_SCANCODE_RETURN, DIK_RETURN},
-    {SDL_SCANCODE_LCTRL, DIK_LCONTROL},
-    {SDL_SCANCODE_A, DIK_A},
-    {SDL_SCANCODE_S, DIK_S},
-    {SDL_SCANCODE_D, DIK_D},
-    {SDL_SCANCODE_F, DIK_F},
-    {SDL_SCANCODE_G, DIK_G},
-    {SDL_SCANCODE_H, DIK_H},
-    {SDL_SCANCODE_J, DIK_J},
-    {SDL_SCANCODE_K, DIK_K},
-    {SDL_SCANCODE_L, DIK_L},
-    {SDL_SCANCODE_SEMICOLON, DIK_SEMICOLON},
-    {SDL_SCANCODE_APOSTROPHE, DIK_APOSTROPHE},
-    {SDL_SCANCODE_GRAVE, DIK_GRAVE},
-    {SDL_SCANCODE_LSHIFT, DIK_LSHIFT},
-    {SDL_SCANCODE_BACKSLASH, DIK_BACKSLASH},
-    {SDL_SCANCODE_NONUSHASH, DIK_BACKSLASH},
-    {SDL_SCANCODE_Z, DIK_Z},
-    {SDL_SCANCODE_X, DIK_X},
-    {SDL_SCANCODE_C, DIK_C},
-    {SDL_SCANCODE_V, DIK_V},
-    {SDL_SCANCODE_B, DIK_B},
-    {SDL_SCANCODE_N, DIK_N},
-    {SDL_SCANCODE_M, DIK_M},
-    {SDL_SCANCODE_COMMA, DIK_COMMA},
-    {SDL_SCANCODE_PERIOD, DIK_PERIOD},
-    {SDL_SCANCODE_SLASH, DIK_SLASH},
-    {SDL_SCANCODE_RSHIFT, DIK_RSHIFT},
-    {SDL_SCANCODE_KP_MULTIPLY, DIK_MULTIPLY},
-    {SDL_SCANCODE_LALT, DIK_LMENU},
-    {SDL_SCANCODE_SPACE, DIK_SPACE},
-    {SDL_SCANCODE_CAPSLOCK, DIK_CAPITAL},
-    {SDL_SCANCODE_F1, DIK_F1},
-    {SDL_SCANCODE_F2, DIK_F2},
-    {SDL_SCANCODE_F3, DIK_F3},
-    {SDL_SCANCODE_F4, DIK_F4},
-    {SDL_SCANCODE_F5, DIK_F5},
-    {SDL_SCANCODE_F6, DIK_F6},
-    {SDL_SCANCODE_F7, DIK_F7},
-    {SDL_SCANCODE_F8, DIK_F8},
-    {SDL_SCANCODE_F9, DIK_F9},
-    {SDL_SCANCODE_F10, DIK_F10},
-    {SDL_SCANCODE_NUMLOCKCLEAR, DIK_NUMLOCK},
-    {SDL_SCANCODE_SCROLLLOCK, DIK_SCROLL},
-    {SDL_SCANCODE_KP_7, DIK_NUMPAD7},
-    {SDL_SCANCODE_KP_8, DIK_NUMPAD8},
-    {SDL_SCANCODE_KP_9, DIK_NUMPAD9},
-    {SDL_SCANCODE_KP_MINUS, DIK_SUBTRACT},
-    {SDL_SCANCODE_KP_4, DIK_NUMPAD4},
-    {SDL_SCANCODE_KP_5, DIK_NUMPAD5},
-    {SDL_SCANCODE_KP_6, DIK_NUMPAD6},
-    {SDL_SCANCODE_KP_PLUS, DIK_ADD},
-    {SDL_SCANCODE_KP_1, DIK_NUMPAD1},
-    {SDL_SCANCODE_KP_2, DIK_NUMPAD2},
-    {SDL_SCANCODE_KP_3, DIK_NUMPAD3},
-    {SDL_SCANCODE_KP_0, DIK_NUMPAD0},
-    {SDL_SCANCODE_KP_PERIOD, DIK_DECIMAL},
-    {SDL_SCANCODE_NONUSBACKSLASH, DIK_OEM_102},
-    {SDL_SCANCODE_F11, DIK_F11},
-    {SDL_SCANCODE_F12, DIK_F12},
-    {SDL_SCANCODE_F13, DIK_F13},
-    {SDL_SCANCODE_F14, DIK_F14},
-    {SDL_SCANCODE_F15, DIK_F15},
-    {SDL_SCANCODE_INTERNATIONAL2, DIK_KANA},
-    {SDL_SCANCODE_INTERNATIONAL1, DIK_ABNT_C1},
-    {SDL_SCANCODE_INTERNATIONAL4, DIK_CONVERT},
-    {SDL_SCANCODE_INTERNATIONAL5, DIK_NOCONVERT},
-    {SDL_SCANCODE_INTERNATIONAL3, DIK_YEN},
-    {SDL_SCANCODE_KP_COMMA, DIK_ABNT_C2},
-    {SDL_SCANCODE_KP_EQUALS, DIK_NUMPADEQUALS},
-    {SDL_SCANCODE_AUDIOPREV, DIK_PREVTRACK},
-    {SDL_SCANCODE_AUDIONEXT, DIK_NEXTTRACK},
-    {SDL_SCANCODE_KP_ENTER, DIK_NUMPADENTER},
-    {SDL_SCANCODE_RCTRL, DIK_RCONTROL},
-    {SDL_SCANCODE_AUDIOMUTE, DIK_MUTE},
-    {SDL_SCANCODE_MUTE, DIK_MUTE},
-    {SDL_SCANCODE_CALCULATOR, DIK_CALCULATOR},
-    {SDL_SCANCODE_AUDIOPLAY, DIK_PLAYPAUSE},
-    {SDL_SCANCODE_AUDIOSTOP, DIK_MEDIASTOP},
-    {SDL_SCANCODE_VOLUMEDOWN, DIK_VOLUMEDOWN},
-    {SDL_SCANCODE_VOLUMEUP, DIK_VOLUMEUP},
-    {SDL_SCANCODE_AC_HOME, DIK_WEBHOME},
-    {SDL_SCANCODE_KP_DIVIDE, DIK_DIVIDE},
-    {SDL_SCANCODE_PRINTSCREEN, DIK_SYSRQ},
-    {SDL_SCANCODE_RALT, DIK_RMENU},
-    {SDL_SCANCODE_PAUSE, DIK_PAUSE},
-    {SDL_SCANCODE_HOME, DIK_HOME},
-    {SDL_SCANCODE_UP, DIK_UP},
-    {SDL_SCANCODE_PAGEUP, DIK_PRIOR},
-    {SDL_SCANCODE_LEFT, DIK_LEFT},
-    {SDL_SCANCODE_RIGHT, DIK_RIGHT},
-    {SDL_SCANCODE_END, DIK_END},
-    {SDL_SCANCODE_DOWN, DIK_DOWN},
-    {SDL_SCANCODE_PAGEDOWN, DIK_NEXT},
-    {SDL_SCANCODE_INSERT, DIK_INSERT},
-    {SDL_SCANCODE_DELETE, DIK_DELETE},
-    {SDL_SCANCODE_LGUI, DIK_LWIN},
-    {SDL_SCANCODE_RGUI, DIK_RWIN},
-    {SDL_SCANCODE_APPLICATION, DIK_APPS},
-    {SDL_SCANCODE_POWER, DIK_POWER},
-    {SDL_SCANCODE_SLEEP, DIK_SLEEP},
-    {SDL_SCANCODE_AC_SEARCH, DIK_WEBSEARCH},
-    {SDL_SCANCODE_AC_BOOKMARKS, DIK_WEBFAVORITES},
-    {SDL_SCANCODE_AC_REFRESH, DIK_WEBREFRESH},
-    {SDL_SCANCODE_AC_STOP, DIK_WEBSTOP},
-    {SDL_SCANCODE_AC_FORWARD, DIK_WEBFORWARD},
-    {SDL_SCANCODE_AC_BACK, DIK_WEBBACK},
-    {SDL_SCANCODE_COMPUTER, DIK_MYCOMPUTER},
-    {SDL_SCANCODE_MAIL, DIK_MAIL},
-    {SDL_SCANCODE_MEDIASELECT, DIK_MEDIASELECT},
-};
 
 // DirectInput's own default axis range.
 constexpr LONG default_range_min = 0;
@@ -243,16 +93,6 @@ LONG scale_axis(Sint16 value, LONG min, LONG max) {
     const std::int64_t span = static_cast<std::int64_t>(max) - min;
     const std::int64_t offset = static_cast<std::int64_t>(value) + 32768;
     return static_cast<LONG>(min + (offset * span + 32767) / 65535);
-}
-
-void read_keyboard(BYTE *keys) {
-    const std::uint8_t *scancodes = platform::take_scancode_state();
-    std::memset(keys, 0, 256);
-    for (const ScancodeKey &entry : scancode_keys)
-        if (scancodes[entry.scancode] != 0)
-            keys[entry.key] = 0x80;
-    platform::apply_key_bindings(keys, scancodes);
-    platform::merge_held_keys(keys);
 }
 
 void read_mouse(DIMOUSESTATE *state) {
@@ -524,14 +364,11 @@ HRESULT IDirectInputDevice::GetDeviceState(DWORD size, void *data) {
     // A failed read shows nothing held down rather than the last state.
     if (result != DI_OK) {
         std::memset(data, 0, size);
-        if (kind == Kind::keyboard)
-            platform::report_device_read(static_cast<const BYTE *>(data));
         return result;
     }
     switch (kind) {
     case Kind::keyboard:
-        read_keyboard(static_cast<BYTE *>(data));
-        platform::report_device_read(static_cast<const BYTE *>(data));
+        platform::keyboard_device_read(static_cast<BYTE *>(data));
         break;
     case Kind::mouse:
         read_mouse(static_cast<DIMOUSESTATE *>(data));
@@ -569,103 +406,4 @@ HRESULT IDirectInputDevice2::Poll() {
         return DIERR_INPUTLOST;
     }
     return DI_OK;
-}
-
-// --- Test seams: the mouse and virtual joysticks ---------------------------------------------
-
-void testing_mouse_move(int dx, int dy) {
-    SDL_Event event{};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.xrel = dx;
-    event.motion.yrel = dy;
-    SDL_PushEvent(&event);
-}
-
-void testing_mouse_wheel(int notches) {
-    SDL_Event event{};
-    event.type = SDL_MOUSEWHEEL;
-    event.wheel.y = notches;
-    SDL_PushEvent(&event);
-}
-
-void testing_mouse_button(int button, bool down) {
-    SDL_Event event{};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.button = static_cast<Uint8>(button);
-    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    SDL_PushEvent(&event);
-}
-
-namespace {
-
-constexpr int virtual_joystick_capacity = 8;
-SDL_JoystickID virtual_joysticks[virtual_joystick_capacity];
-int virtual_joystick_count = 0;
-
-SDL_Joystick *virtual_joystick(int joystick) {
-    if (joystick < 0 || joystick >= virtual_joystick_count)
-        return nullptr;
-    return open_joystick(virtual_joysticks[joystick]);
-}
-
-int attach_virtual(const SDL_VirtualJoystickDesc &desc) {
-    if (virtual_joystick_count == virtual_joystick_capacity ||
-        SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
-        return -1;
-    const int index = SDL_JoystickAttachVirtualEx(&desc);
-    // The seam keeps its own handle open: SDL sets virtual values only through an open joystick.
-    SDL_Joystick *opened = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
-    if (opened == nullptr)
-        return -1;
-    virtual_joysticks[virtual_joystick_count] = SDL_JoystickInstanceID(opened);
-    return virtual_joystick_count++;
-}
-
-} // namespace
-
-int testing_attach_joystick(const char *name, int axes, int buttons, int hats) {
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
-    desc.naxes = static_cast<Uint16>(axes);
-    desc.nbuttons = static_cast<Uint16>(buttons);
-    desc.nhats = static_cast<Uint16>(hats);
-    desc.name = name;
-    return attach_virtual(desc);
-}
-
-int testing_attach_gamepad(const char *name) {
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    desc.name = name;
-    return attach_virtual(desc);
-}
-
-void testing_joystick_axis(int joystick, int axis, int value) {
-    if (SDL_Joystick *opened = virtual_joystick(joystick))
-        SDL_JoystickSetVirtualAxis(opened, axis, static_cast<Sint16>(value));
-}
-
-void testing_joystick_button(int joystick, int button, bool down) {
-    if (SDL_Joystick *opened = virtual_joystick(joystick))
-        SDL_JoystickSetVirtualButton(opened, button, down ? SDL_PRESSED : SDL_RELEASED);
-}
-
-void testing_joystick_hat(int joystick, int hat, int bits) {
-    if (SDL_Joystick *opened = virtual_joystick(joystick))
-        SDL_JoystickSetVirtualHat(opened, hat, static_cast<Uint8>(bits));
-}
-
-void testing_detach_joystick(int joystick) {
-    SDL_Joystick *opened = virtual_joystick(joystick);
-    if (opened == nullptr)
-        return;
-    const int index = device_index_of(virtual_joysticks[joystick]);
-    if (index >= 0)
-        SDL_JoystickDetachVirtual(index);
-    SDL_JoystickClose(opened);
-    virtual_joysticks[joystick] = -1; // the seam's handle is gone; later calls do nothing
 }

@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "platform/display.h"
-#include "platform/events.h"
-#include "platform/testing.h"
+#include "platform/internal.h"
 
 namespace {
 
@@ -41,11 +40,7 @@ Uint32 now_ms() {
     return platform::virtual_clock_active() ? last_tick_read : SDL_GetTicks();
 }
 
-bool capturing = false;
-PresentedFrame captured;
 unsigned presented_count = 0;
-void (*present_callback)(const PresentedFrame &, void *) = nullptr;
-void *present_user = nullptr;
 
 // The window covers the whole desktop, also where no window manager does it for us.
 void enter_fullscreen() {
@@ -70,18 +65,6 @@ void enter_window() {
             ++scale;
     SDL_SetWindowSize(window, mode_width * scale, mode_height * scale);
     SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-}
-
-void capture(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
-    captured.width = surface->width;
-    captured.height = surface->height;
-    captured.pixels.resize(static_cast<std::size_t>(surface->width) * surface->height);
-    for (int y = 0; y < surface->height; ++y)
-        std::memcpy(&captured.pixels[static_cast<std::size_t>(y) * surface->width],
-                    &surface->pixels[static_cast<std::size_t>(y) * surface->pitch],
-                    static_cast<std::size_t>(surface->width));
-    std::memcpy(captured.palette, palette, sizeof captured.palette);
-    captured.serial = presented_count;
 }
 
 const PALETTEENTRY *palette_of(const IDirectDrawSurface *surface) {
@@ -160,11 +143,8 @@ void show(const IDirectDrawSurface *surface, bool force) {
     ++presented_count;
     dirty = false;
     last_show = now_ms();
-    if (capturing || present_callback != nullptr) {
-        capture(surface, palette);
-        if (present_callback != nullptr)
-            present_callback(captured, present_user);
-    }
+    if (platform::frames_watched())
+        platform::watch_frame(*surface, palette, presented_count);
     if (renderer == nullptr || texture == nullptr)
         return;
     if (same_as_on_screen(surface, palette) && !force)
@@ -312,58 +292,22 @@ void present_toggle_fullscreen() {
     present_refresh();
 }
 
-} // namespace platform
-
-void window_start_fullscreen(bool on) {
-    start_fullscreen = on;
-}
-
-void window_integer_scaling(bool on) {
-    integer_scaling = on;
-}
-
-void testing_present_convert() {
+void present_convert_shown() {
     if (shown != nullptr && texture != nullptr)
         convert(shown, palette_of(shown));
 }
 
-void testing_present_hand_over() {
+void present_hand_over_shown() {
     if (shown != nullptr && renderer != nullptr && texture != nullptr)
         hand_over();
 }
 
-void testing_capture_frames(bool on) {
-    capturing = on;
+} // namespace platform
+
+void presentation_start_fullscreen(bool on) {
+    start_fullscreen = on;
 }
 
-const PresentedFrame &testing_last_frame() {
-    return captured;
-}
-
-void testing_on_present(void (*callback)(const PresentedFrame &, void *), void *user) {
-    present_callback = callback;
-    present_user = user;
-}
-
-bool testing_save_frame(const PresentedFrame &frame, const char *path) {
-    if (frame.width <= 0 || frame.height <= 0)
-        return false;
-    SDL_Surface *image =
-        SDL_CreateRGBSurfaceWithFormat(0, frame.width, frame.height, 24, SDL_PIXELFORMAT_RGB24);
-    if (image == nullptr)
-        return false;
-    for (int y = 0; y < frame.height; ++y) {
-        Uint8 *row =
-            static_cast<Uint8 *>(image->pixels) + static_cast<std::size_t>(y) * image->pitch;
-        for (int x = 0; x < frame.width; ++x) {
-            const PALETTEENTRY &c =
-                frame.palette[frame.pixels[static_cast<std::size_t>(y) * frame.width + x]];
-            row[3 * x] = c.peRed;
-            row[3 * x + 1] = c.peGreen;
-            row[3 * x + 2] = c.peBlue;
-        }
-    }
-    const bool ok = SDL_SaveBMP(image, path) == 0;
-    SDL_FreeSurface(image);
-    return ok;
+void presentation_integer_scaling(bool on) {
+    integer_scaling = on;
 }

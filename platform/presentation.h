@@ -1,39 +1,9 @@
-// Inside the platform layer only: showing the primary surface on the screen. Its 8-bit pixels go
-// through the palette into a streaming texture, scaled nearest-neighbour and letterboxed to 4:3.
+// How the display is presented on the screen: full screen on the desktop or in a window at the
+// start (Alt+Enter switches either way later), and how the 640 x 480 picture is scaled. Both are
+// read when the display takes the window.
 #pragma once
 
-#include "platform/types.h"
-
-class IDirectDrawPalette;
-class IDirectDrawSurface;
-
-namespace platform {
-
-// Makes the window the full-screen display of the given mode; false when SDL cannot.
-bool present_open(HWND window, int width, int height);
-void present_close(HWND window);
-// Shows the surface through its palette now, and remembers it as the one on the screen.
-void present_show(const IDirectDrawSurface *primary);
-// The palette the screen shows through (the remembered surface's); null while none is shown.
-IDirectDrawPalette *present_palette();
-// Shows the remembered surface again (after an expose, a palette change).
-void present_refresh();
-// The palette of the remembered surface changed: shown at once, or within one display refresh.
-void present_palette_changed();
-// The remembered surface's memory may be being written (it is locked).
-void present_mark_dirty();
-// From every read of the tick count: refreshes a dirty screen, at most once per display refresh.
-void present_refresh_if_due(DWORD now);
-// Milliseconds from now until a dirty screen is due for its refresh (at least 1); a day when none
-// is dirty.
-DWORD present_refresh_due_in(DWORD now);
-// Before a flip: like a real flipping chain, at most one flip per display refresh, so screens
-// that flip in a loop do not spin. Frames paced slower than the refresh never wait here.
-void present_pace();
-// The surface on the screen (null before the first flip) and the palette it is shown through.
-const IDirectDrawSurface *present_shown();
-const PALETTEENTRY *present_shown_palette();
-// Alt+Enter: full screen on the desktop <-> a resizable window.
-void present_toggle_fullscreen();
-
-} // namespace platform
+// Full screen (true, the default) or in a window.
+void presentation_start_fullscreen(bool fullscreen);
+// The largest 4:3 picture that fits (false, the default) or only whole multiples of the mode.
+void presentation_integer_scaling(bool on);

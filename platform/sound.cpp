@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "platform/internal.h"
 #include "platform/pan_law.h"
-#include "platform/testing.h"
 
 namespace {
 
@@ -32,13 +32,11 @@ void place_at_degrees(ALuint source, float degrees) {
     alSource3f(source, AL_POSITION, std::sin(radians), 0.0f, -std::cos(radians));
 }
 
-// Tests mix on OpenAL's loopback device, at this rate (0: a real device).
-int loopback_rate = 0;
 LPALCRENDERSAMPLESSOFT render_samples = nullptr;
 
 // The device: the loopback one when a test asked for it, else the system's default.
 ALCdevice *open_device() {
-    if (loopback_rate == 0)
+    if (platform::loopback_sound_rate() == 0)
         return alcOpenDevice(nullptr);
     auto open_loopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
         alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
@@ -207,9 +205,10 @@ HRESULT DirectSoundCreate(GUID *device_guid, IDirectSound **object, void *outer)
                                           ALC_FORMAT_TYPE_SOFT,
                                           ALC_FLOAT_SOFT,
                                           ALC_FREQUENCY,
-                                          loopback_rate,
+                                          platform::loopback_sound_rate(),
                                           0};
-    context = alcCreateContext(device, loopback_rate != 0 ? loopback_attributes : attributes);
+    context = alcCreateContext(device, platform::loopback_sound_rate() != 0 ? loopback_attributes
+                                                                            : attributes);
     if (context == nullptr || !alcMakeContextCurrent(context)) {
         if (context != nullptr)
             alcDestroyContext(context);
@@ -461,12 +460,9 @@ DWORD IDirectSoundBuffer::Release() {
     return 0;
 }
 
-void testing_use_loopback_sound(int rate) {
-    loopback_rate = rate;
-}
-
-bool testing_render_sound(float *frames, int count) {
-    if (loopback_rate == 0 || device == nullptr || render_samples == nullptr || count <= 0)
+bool platform::render_loopback_sound(float *frames, int count) {
+    if (platform::loopback_sound_rate() == 0 || device == nullptr || render_samples == nullptr ||
+        count <= 0)
         return false;
     render_samples(device, frames, count);
     return true;

@@ -1,5 +1,6 @@
 // Test seams of the platform layer, for tests and tools only (never for the game's logic): a
-// virtual clock, injected keys, the last presented frame, named faults and a record of calls.
+// virtual clock, injected input, the presented frames, sound on the loopback device, named faults
+// and a record of calls. Every one of them is defined in testing.cpp.
 #pragma once
 
 #include <cstdint>
@@ -87,10 +88,3 @@ void testing_clear_faults();
 void testing_record_calls(bool on);
 const std::vector<std::string> &testing_recorded_calls();
 void testing_clear_recorded_calls();
-
-namespace platform {
-// Inside the platform: true when the named operation is to fail now (see testing_fail).
-bool fault(const char *operation);
-// Inside the platform: appends a printf-formatted line to the record while recording is on.
-void note(const char *format, ...) __attribute__((format(printf, 1, 2)));
-} // namespace platform

@@ -14,8 +14,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/presentation.h"
-#include "platform/testing.h"
+#include "platform/internal.h"
 
 namespace {
 

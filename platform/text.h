@@ -30,10 +30,3 @@ int SetBkMode(HDC dc, int mode);
 // Draws `length` bytes of text with the top-left corner of its box at (x, y), clipped to the
 // surface. FALSE for a context that is not out.
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
-
-namespace platform {
-// Inside the platform: starts looking the font up through fontconfig (about 10 ms of reading its
-// configuration) on a thread of its own, so that the rest of start-up goes on meanwhile; the first
-// text drawn takes the answer.
-void start_font_lookup();
-} // namespace platform

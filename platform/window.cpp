@@ -1,5 +1,6 @@
 // The window layer on SDL2: window classes, the one SDL window, the message queue, the event pump
-// with key, mouse and close state, the cursor and the tick count (real or virtual).
+// (keys go to the keyboard's state, controllers to the platform's additions), the mouse and close
+// state, the cursor and the tick count (the wall clock or the counted one).
 #include "platform/window.h"
 
 #include <SDL.h>
@@ -9,13 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls.h"
-#include "platform/events.h"
-#include "platform/gamepads.h"
-#include "platform/key_sources.h"
-#include "platform/presentation.h"
-#include "platform/testing.h"
-#include "platform/window_x11.h"
+#include "platform/internal.h"
 
 struct InstanceRecord {
     int unused;
@@ -47,18 +42,6 @@ int queue_count = 0;
 bool quit_pending = false;
 int quit_code = 0;
 
-// Key state by scancode (DirectInput's view) and by virtual-key code (the asynchronous key view).
-// A press is also marked unseen until its view next looks, so a key pressed and let go between
-// two reads is still seen down once. Only between two reads: a key nobody has read yet (Q, until
-// the winner screen asks for it) does not keep a press from long before.
-std::uint8_t scancodes[platform::scancode_count];
-std::uint8_t scancodes_unseen[platform::scancode_count];
-std::uint8_t scancodes_taken[platform::scancode_count];
-bool scancodes_read = false; // the keyboard device has read them
-std::uint8_t virtual_keys[256];
-std::uint8_t virtual_keys_unseen[256];
-bool virtual_keys_read[256];
-bool return_swallowed = false; // the Return of an Alt+Enter is never seen as down
 platform::MouseMotion mouse{};
 bool close_request = false;
 int cursor_count = 0;
@@ -67,85 +50,6 @@ int cursor_count = 0;
 bool virtual_clock = false;
 DWORD virtual_ticks = 0;
 DWORD virtual_step = 0;
-
-int virtual_key_of(SDL_Keycode key) {
-    if (key >= SDLK_a && key <= SDLK_z)
-        return 'A' + (key - SDLK_a);
-    if (key >= SDLK_0 && key <= SDLK_9)
-        return '0' + (key - SDLK_0);
-    if (key >= SDLK_F1 && key <= SDLK_F12)
-        return 0x70 + (key - SDLK_F1);
-    switch (key) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-        return VK_RETURN;
-    case SDLK_SPACE:
-        return VK_SPACE;
-    case SDLK_ESCAPE:
-        return VK_ESCAPE;
-    case SDLK_BACKSPACE:
-        return VK_BACK;
-    case SDLK_TAB:
-        return VK_TAB;
-    case SDLK_LEFT:
-        return VK_LEFT;
-    case SDLK_RIGHT:
-        return VK_RIGHT;
-    case SDLK_UP:
-        return VK_UP;
-    case SDLK_DOWN:
-        return VK_DOWN;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-        return VK_SHIFT;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-        return VK_CONTROL;
-    case SDLK_LALT:
-    case SDLK_RALT:
-        return VK_MENU;
-    default:
-        return 0;
-    }
-}
-
-void release_all_keys() {
-    std::memset(scancodes, 0, sizeof scancodes);
-    std::memset(scancodes_unseen, 0, sizeof scancodes_unseen);
-    std::memset(virtual_keys, 0, sizeof virtual_keys);
-    std::memset(virtual_keys_unseen, 0, sizeof virtual_keys_unseen);
-    mouse.buttons = 0;
-}
-
-void handle_key(const SDL_KeyboardEvent &key, bool down) {
-    const bool is_return =
-        key.keysym.scancode == SDL_SCANCODE_RETURN || key.keysym.scancode == SDL_SCANCODE_KP_ENTER;
-    if (is_return && down && (key.keysym.mod & KMOD_ALT) != 0) {
-        if (key.repeat == 0)
-            platform::present_toggle_fullscreen();
-        return_swallowed = true;
-        return;
-    }
-    if (is_return && return_swallowed) {
-        if (!down)
-            return_swallowed = false;
-        return;
-    }
-    const int scancode = key.keysym.scancode;
-    if (scancode > 0 && scancode < platform::scancode_count) {
-        if (down && scancodes[scancode] == 0 && scancodes_read)
-            scancodes_unseen[scancode] = 1;
-        scancodes[scancode] = down ? 1 : 0;
-        if (down && key.repeat == 0)
-            platform::controls_key_pressed(scancode);
-    }
-    const int vk = virtual_key_of(key.keysym.sym);
-    if (vk != 0) {
-        if (down && virtual_keys[vk] == 0 && virtual_keys_read[vk])
-            virtual_keys_unseen[vk] = 1;
-        virtual_keys[vk] = down ? 1 : 0;
-    }
-}
 
 // The displays a start tried, for the message when none opens: DISPLAY=":1", WAYLAND_DISPLAY
 // unset. Control characters in the values are shown as '?', so the message stays one line.
@@ -215,7 +119,7 @@ void pump_events() {
         switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            handle_key(event.key, event.type == SDL_KEYDOWN);
+            keyboard_event(event.key, event.type == SDL_KEYDOWN);
             break;
         case SDL_MOUSEMOTION:
             mouse.dx += event.motion.xrel;
@@ -240,8 +144,10 @@ void pump_events() {
         case SDL_WINDOWEVENT:
             switch (event.window.event) {
             case SDL_WINDOWEVENT_FOCUS_LOST:
-                release_all_keys();
-                platform::controls_focus_lost();
+                keyboard_release_all();
+                mouse.buttons = 0;
+                if (const KeyboardExtension *extension = keyboard_extension())
+                    extension->focus_lost();
                 break;
             case SDL_WINDOWEVENT_CLOSE:
                 request_close();
@@ -259,7 +165,8 @@ void pump_events() {
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP:
         case SDL_CONTROLLERAXISMOTION:
-            gamepad_event(event);
+            if (const KeyboardExtension *extension = keyboard_extension())
+                extension->controller_event(event);
             break;
         default:
             break;
@@ -268,14 +175,6 @@ void pump_events() {
     // A window destroyed from outside is a close request too.
     if (x11_window_destroyed())
         request_close();
-}
-
-const std::uint8_t *take_scancode_state() {
-    for (int i = 0; i < scancode_count; ++i)
-        scancodes_taken[i] = scancodes[i] | scancodes_unseen[i];
-    std::memset(scancodes_unseen, 0, sizeof scancodes_unseen);
-    scancodes_read = true;
-    return scancodes_taken;
 }
 
 MouseMotion take_mouse_motion() {
@@ -292,12 +191,34 @@ bool video_started() {
     return video_running;
 }
 
-bool virtual_clock_active() {
-    return virtual_clock;
-}
-
 SDL_Window *sdl_window(HWND window) {
     return window != nullptr ? window->sdl : nullptr;
+}
+
+SDL_Window *main_sdl_window() {
+    return sdl_window(main_record);
+}
+
+void use_counted_clock(DWORD start, DWORD step) {
+    virtual_clock = true;
+    virtual_ticks = start;
+    virtual_step = step;
+}
+
+void set_counted_ticks(DWORD ticks) {
+    virtual_ticks = ticks;
+}
+
+void advance_counted_clock(DWORD ms) {
+    virtual_ticks += ms;
+}
+
+void use_wall_clock() {
+    virtual_clock = false;
+}
+
+bool virtual_clock_active() {
+    return virtual_clock;
 }
 
 } // namespace platform
@@ -369,6 +290,14 @@ HWND CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title, DWORD style, int x,
     if ((style & WS_VISIBLE) != 0)
         SDL_ShowWindow(sdl);
     return record;
+}
+
+BOOL SetWindowTextA(HWND window, LPCSTR text) {
+    SDL_Window *sdl = window != nullptr && text != nullptr ? platform::sdl_window(window) : nullptr;
+    if (sdl == nullptr)
+        return FALSE;
+    SDL_SetWindowTitle(sdl, text);
+    return TRUE;
 }
 
 BOOL DestroyWindow(HWND window) {
@@ -455,29 +384,6 @@ BOOL EndPaint(HWND, const PAINTSTRUCT *) {
     return TRUE;
 }
 
-std::int16_t GetAsyncKeyState(int virtual_key) {
-    // The key counts as read from before this pump: a tap still waiting in the event queue when a
-    // screen first asks for its key is seen, one pumped long before is not.
-    if (virtual_key >= 0 && virtual_key <= 255)
-        virtual_keys_read[virtual_key] = true;
-    platform::pump_events();
-    if (virtual_key < 0 || virtual_key > 255)
-        return 0;
-    // After a close request the screens that poll a key are let through, so the program walks
-    // to its normal tear-down. Escape is left alone: held, it would keep the race loop going.
-    bool down;
-    if (close_request && virtual_key != VK_ESCAPE) {
-        down = true;
-    } else {
-        const int held = platform::held_virtual_key(virtual_key);
-        const bool own = virtual_keys[virtual_key] != 0 || virtual_keys_unseen[virtual_key] != 0;
-        virtual_keys_unseen[virtual_key] = 0;
-        down = held < 0 ? own : held == 1;
-    }
-    platform::report_async_read(virtual_key, down);
-    return down ? static_cast<std::int16_t>(0x8000) : 0;
-}
-
 int ShowCursor(BOOL show) {
     cursor_count += show ? 1 : -1;
     if (video_running)
@@ -510,62 +416,11 @@ void Sleep(DWORD ms) {
     }
 }
 
-// The same counted clock that tests drive: everything that follows the virtual clock (the flip's
-// pacing, the screen's refresh) then runs without waiting.
+// The same counted clock that tests drive: everything that follows it (the flip's pacing, the
+// screen's refresh) then runs without waiting.
 void tick_count_unpaced(bool on) {
     if (on)
-        testing_use_virtual_clock(SDL_GetTicks(), 1);
+        platform::use_counted_clock(SDL_GetTicks(), 1);
     else
-        testing_use_real_clock();
-}
-
-void testing_use_virtual_clock(DWORD start, DWORD auto_step) {
-    virtual_clock = true;
-    virtual_ticks = start;
-    virtual_step = auto_step;
-}
-
-void testing_set_ticks(DWORD ticks) {
-    virtual_ticks = ticks;
-}
-
-void testing_advance_ticks(DWORD ms) {
-    virtual_ticks += ms;
-}
-
-void testing_use_real_clock() {
-    virtual_clock = false;
-}
-
-void testing_key(int scancode, bool down, bool alt) {
-    SDL_Event event{};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.scancode = static_cast<SDL_Scancode>(scancode);
-    event.key.keysym.sym = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode));
-    event.key.keysym.mod = alt ? KMOD_LALT : KMOD_NONE;
-    if (main_record != nullptr)
-        event.key.windowID = SDL_GetWindowID(main_record->sdl);
-    SDL_PushEvent(&event);
-}
-
-namespace {
-
-void push_window_event(SDL_WindowEventID id) {
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.event = static_cast<Uint8>(id);
-    if (main_record != nullptr)
-        event.window.windowID = SDL_GetWindowID(main_record->sdl);
-    SDL_PushEvent(&event);
-}
-
-} // namespace
-
-void testing_close_window() {
-    push_window_event(SDL_WINDOWEVENT_CLOSE);
-}
-
-void testing_focus_lost() {
-    push_window_event(SDL_WINDOWEVENT_FOCUS_LOST);
+        platform::use_wall_clock();
 }

@@ -106,12 +106,8 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD styl
 // Why the last CreateWindowExA failed, in words, for the program's own message.
 const char *window_last_error();
 
-// How the display starts when it takes the window: full screen on the desktop (true, the default)
-// or in a window. Alt+Enter switches either way.
-void window_start_fullscreen(bool fullscreen);
-// How the game is scaled to the screen or window: the largest 4:3 picture that fits (false, the
-// default) or only whole multiples of the mode.
-void window_integer_scaling(bool on);
+// The window's title bar; FALSE for a window that is not open.
+BOOL SetWindowTextA(HWND window, LPCSTR text);
 
 BOOL DestroyWindow(HWND window);
 

@@ -3,9 +3,10 @@
 // it, destroys it at the end) is an error. Its DestroyNotify, or an error that names it as a
 // missing window or drawable, marks it destroyed, and from then on X errors are ignored; before
 // that every error goes on to the handler that was there before (SDL's, and Xlib's default).
-#include "platform/window_x11.h"
-
+#include <SDL.h>
 #include <SDL_syswm.h>
+
+#include "platform/internal.h"
 
 namespace {
 

@@ -13,9 +13,10 @@
 #include <string>
 
 #include "engine/display/display.h"
-#include "game/computer_driver.h"
-#include "game/main.h"
-#include "game/replay_drive.h"
+#include "game/additions/computer_driver.h"
+#include "game/additions/race_loop.h"
+#include "game/additions/replay_drive.h"
+#include "game/race_state.h"
 #include "game/setup.h"
 #include "platform/testing.h"
 #include "tools/headless_game.h"

@@ -12,7 +12,7 @@
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
 #include "engine/display/transition.h"
-#include "platform/data_paths.h"
+#include "platform/additions/user_folders.h"
 #include "platform/window.h"
 
 namespace {

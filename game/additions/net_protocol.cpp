@@ -174,6 +174,14 @@ std::vector<std::uint8_t> net_encode_leave(std::uint8_t why) {
     return Writer(NetType::leave).put(why, 1).bytes;
 }
 
+std::vector<std::uint8_t> net_encode_ready() {
+    return Writer(NetType::ready).bytes;
+}
+
+std::vector<std::uint8_t> net_encode_resume(std::uint32_t frame) {
+    return Writer(NetType::resume).put(frame, 4).bytes;
+}
+
 bool net_decode(const std::uint8_t *data, std::size_t size, NetMessage &message,
                 std::string &error) {
     message = NetMessage{};
@@ -181,7 +189,7 @@ bool net_decode(const std::uint8_t *data, std::size_t size, NetMessage &message,
     const std::uint64_t type = in.get(1);
     if (!in.ok())
         return refuse(error, "an empty packet");
-    if (type < std::uint64_t(NetType::hello) || type > std::uint64_t(NetType::leave))
+    if (type < std::uint64_t(NetType::hello) || type > std::uint64_t(NetType::resume))
         return refuse(error, "a packet of unknown type " + std::to_string(type));
     message.type = static_cast<NetType>(type);
     switch (message.type) {
@@ -215,6 +223,13 @@ bool net_decode(const std::uint8_t *data, std::size_t size, NetMessage &message,
         message.value = static_cast<std::uint8_t>(in.get(1));
         if (in.ok() && message.value > 1)
             return refuse(error, "a leave with unknown reason " + std::to_string(message.value));
+        break;
+    case NetType::ready:
+        break;
+    case NetType::resume:
+        message.frame = static_cast<std::uint32_t>(in.get(4));
+        if (in.ok() && message.frame >= net_max_frame)
+            return refuse(error, "a resume past frame " + std::to_string(net_max_frame));
         break;
     }
     if (!in.ok())

@@ -13,6 +13,8 @@
 //   input   u8 6, u32 first frame, u8 k (1..net_max_frames), k times {u16 keys, u8 flags},
 //           u32 first hashed frame, u8 h (0..net_max_frames), h times u64 race-state hash
 //   leave   u8 7, u8 why (0 the player quit, 1 the program is closing)
+//   ready   u8 8: the player pressed the space bar on the title; the race may start
+//   resume  u8 9, u32 frame: the player ended the pause before that frame
 //
 // Keys are the replay's key table bits of the ten race keys (bit i: replay_race_keys[i]);
 // Escape and the pause travel as flags. Frame numbers stay below net_max_frame, and hashed
@@ -35,7 +37,17 @@ constexpr std::uint16_t net_race_key_bits = 0x03FF;
 constexpr std::uint8_t net_flag_escape = 0x01;
 constexpr std::uint8_t net_flag_pause = 0x02;
 
-enum class NetType : std::uint8_t { hello = 1, answer, ping, pong, delay, input, leave };
+enum class NetType : std::uint8_t {
+    hello = 1,
+    answer,
+    ping,
+    pong,
+    delay,
+    input,
+    leave,
+    ready,
+    resume
+};
 
 enum class NetRefusal : std::uint8_t { none = 0, protocol, game_version, assets, busy };
 
@@ -65,8 +77,9 @@ struct NetMessage {
     NetType type = NetType::leave;
     NetHello hello;
     NetRefusal refusal = NetRefusal::none;
-    std::uint64_t time = 0; // ping, pong
-    std::uint8_t value = 0; // delay: frames; leave: why
+    std::uint64_t time = 0;  // ping, pong
+    std::uint8_t value = 0;  // delay: frames; leave: why
+    std::uint32_t frame = 0; // resume
     NetInput input;
 };
 
@@ -76,6 +89,8 @@ std::vector<std::uint8_t> net_encode_ping(NetType ping_or_pong, std::uint64_t ti
 std::vector<std::uint8_t> net_encode_delay(int frames);
 std::vector<std::uint8_t> net_encode_input(const NetInput &input);
 std::vector<std::uint8_t> net_encode_leave(std::uint8_t why);
+std::vector<std::uint8_t> net_encode_ready();
+std::vector<std::uint8_t> net_encode_resume(std::uint32_t frame);
 
 // True and the message when the bytes are exactly one well-formed message. A hello of another
 // protocol version parses as far as its version (message.hello.protocol), so that the mismatch

@@ -17,6 +17,7 @@ enum Channel : std::uint8_t { reliable_channel, input_channel, probe_channel, ch
 constexpr std::uint64_t probe_interval_us = 50'000;
 constexpr std::uint64_t probe_limit_us = 2'000'000;
 constexpr std::uint64_t resend_interval_us = 30'000;
+constexpr std::uint64_t heartbeat_interval_us = 250'000;
 // From connecting to racing: a peer that takes longer is treated as gone.
 constexpr std::uint64_t handshake_limit_us = 10'000'000;
 
@@ -85,6 +86,8 @@ struct NetSession {
     std::string note;
     int dropped = 0;
     std::uint64_t connected_at = 0;
+    std::uint64_t last_heard = 0;     // anything from the peer
+    std::uint64_t last_heartbeat = 0; // our last probe once ready
 
     std::vector<std::uint64_t> round_trips;
     std::uint64_t last_probe = 0;
@@ -97,6 +100,11 @@ struct NetSession {
     std::array<std::uint64_t, net_repeat_frames> our_hashes{};
     std::uint32_t hashes_noted = 0;
     std::uint64_t last_input_sent = 0;
+
+    bool peer_ready = false;
+    bool resume_waiting = false;
+    std::uint32_t resume_frame = 0;
+    bool left = false; // we said we leave
 
     FrameRing<NetFrameKeys> remote_keys;
     FrameRing<std::uint64_t> remote_hashes;
@@ -224,6 +232,20 @@ void receive(NetSession &s, const ENetPacket &packet, std::uint8_t channel) {
             take_input(s, message.input);
         else
             ++s.dropped;
+        break;
+    case NetType::ready:
+        if (s.state == NetState::ready)
+            s.peer_ready = true;
+        else
+            ++s.dropped;
+        break;
+    case NetType::resume:
+        if (s.state == NetState::ready) {
+            s.resume_waiting = true;
+            s.resume_frame = message.frame;
+        } else {
+            ++s.dropped;
+        }
         break;
     case NetType::leave:
         finish(s, NetState::gone,
@@ -376,7 +398,8 @@ void net_close(NetSession *s) {
     if (s == nullptr)
         return;
     if (s->peer != nullptr && (s->state == NetState::handshaking || s->state == NetState::ready)) {
-        send(*s, reliable_channel, net_encode_leave(1));
+        if (!s->left)
+            send(*s, reliable_channel, net_encode_leave(1));
         enet_peer_disconnect_later(s->peer, 0);
         const std::uint64_t until = now_us() + 200'000;
         ENetEvent event;
@@ -401,6 +424,8 @@ void net_poll(NetSession *s) {
             break;
         case ENET_EVENT_TYPE_RECEIVE:
             if (event.peer == s->peer)
+                s->last_heard = now_us();
+            if (event.peer == s->peer)
                 receive(*s, *event.packet, event.channelID);
             enet_packet_destroy(event.packet);
             break;
@@ -422,8 +447,18 @@ void net_poll(NetSession *s) {
     if (connecting && now_us() - s->connected_at > handshake_limit_us)
         finish(*s, NetState::gone, "no answer from " + s->peer_name);
     after_answers(*s);
-    if (s->state == NetState::ready)
+    if (s->state == NetState::ready) {
+        // The screens send nothing of their own: a probe now and then says this machine is there,
+        // and a peer heard from by nothing for the silence is gone, whatever ENet's own timing.
+        const std::uint64_t now = now_us();
+        if (now - s->last_heartbeat >= heartbeat_interval_us) {
+            s->last_heartbeat = now;
+            send(*s, probe_channel, net_encode_ping(NetType::ping, now));
+        }
+        if (s->last_heard != 0 && now - s->last_heard > std::uint64_t(s->silence_ms) * 1000)
+            finish(*s, NetState::gone, "the other player is gone: no word from their machine");
         resend_input(*s);
+    }
     enet_host_flush(s->host);
 }
 
@@ -471,4 +506,31 @@ bool net_remote_keys(NetSession *s, std::uint32_t frame, NetFrameKeys &keys) {
 
 bool net_remote_hash(NetSession *s, std::uint32_t frame, std::uint64_t &hash) {
     return s->remote_hashes.get(frame, hash);
+}
+
+void net_send_ready(NetSession *s) {
+    send(*s, reliable_channel, net_encode_ready());
+    enet_host_flush(s->host);
+}
+
+bool net_peer_ready(const NetSession *s) {
+    return s->peer_ready;
+}
+
+void net_send_resume(NetSession *s, std::uint32_t frame) {
+    send(*s, reliable_channel, net_encode_resume(frame));
+    enet_host_flush(s->host);
+}
+
+bool net_take_resume(NetSession *s, std::uint32_t &frame) {
+    const bool waiting = s->resume_waiting;
+    frame = s->resume_frame;
+    s->resume_waiting = false;
+    return waiting;
+}
+
+void net_send_leave(NetSession *s) {
+    send(*s, reliable_channel, net_encode_leave(0));
+    s->left = true;
+    enet_host_flush(s->host);
 }

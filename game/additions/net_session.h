@@ -71,3 +71,14 @@ void net_note_hash(NetSession *session, std::uint32_t frame, std::uint64_t hash)
 // frames before it, so ask in order.
 bool net_remote_keys(NetSession *session, std::uint32_t frame, NetFrameKeys &keys);
 bool net_remote_hash(NetSession *session, std::uint32_t frame, std::uint64_t &hash);
+
+// The player pressed the space bar on the title; whether the other player has.
+void net_send_ready(NetSession *session);
+bool net_peer_ready(const NetSession *session);
+// The pause ends before frame on both machines: said by the one who ended it, taken once by the
+// other.
+void net_send_resume(NetSession *session, std::uint32_t frame);
+bool net_take_resume(NetSession *session, std::uint32_t &frame);
+// The player quit the race (Escape while paused): the other machine hears that they left, and
+// net_close does not say it again.
+void net_send_leave(NetSession *session);

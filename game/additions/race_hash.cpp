@@ -1,7 +1,7 @@
 // The race-state hash over the race game's globals.
 #include "game/additions/race_hash.h"
 
-#include "game/main.h"
+#include "game/race_state.h"
 
 namespace {
 

@@ -21,7 +21,8 @@ TEST_F(DisplayTest, DefaultPaletteIsFourRampsAndBothBuffersStartBlack) {
     for (const auto [i, r, g, b] : entries) {
         const PALETTEENTRY &e = palette_table[i];
         EXPECT_EQ((std::array<int, 4>{e.peRed, e.peGreen, e.peBlue, e.peFlags}),
-                  (std::array<int, 4>{r, g, b, PC_NOCOLLAPSE})) << i;
+                  (std::array<int, 4>{r, g, b, PC_NOCOLLAPSE}))
+            << i;
     }
     EXPECT_EQ(
         0, std::memcmp(main_palette->entries, palette_table, sizeof palette_table)); // the device
@@ -139,7 +140,7 @@ TEST_F(DisplayTest, TextNoDeviceContextMeansNothingDrawn) {
 }
 
 TEST(DisplayInit, ModesAreStoredOrRefusedAndEveryFailingStepReturnsZero) {
-    ASSERT_NE(open_test_window(), nullptr);
+    ASSERT_NE(open_headless_window("test"), nullptr);
     ASSERT_EQ(display_init(800, 600, 8), 1);
     EXPECT_EQ((std::array{screen_width, screen_height, clip_right, clip_bottom}),
               (std::array{800, 600, 639, 479})); // the clip rectangle stays the 640 x 480 screen's
@@ -147,8 +148,12 @@ TEST(DisplayInit, ModesAreStoredOrRefusedAndEveryFailingStepReturnsZero) {
     display_shutdown(); // with both buffers locked: nothing of them stays published
     EXPECT_TRUE(!back_buffer && !primary_buffer && back_pitch == 0 && primary_pitch == 0);
     // Sizes of nothing, past 4096 or another depth are refused, the mode left as it was.
-    for (const auto &[width, height, bpp] : {std::array{0, 480, 8}, {640, 0, 8}, {4097, 480, 8},
-                                             {640, 4097, 8}, {640, 480, 16}, {-640, 480, 8}}) {
+    for (const auto &[width, height, bpp] : {std::array{0, 480, 8},
+                                             {640, 0, 8},
+                                             {4097, 480, 8},
+                                             {640, 4097, 8},
+                                             {640, 480, 16},
+                                             {-640, 480, 8}}) {
         EXPECT_EQ(display_init(width, height, bpp), 0) << width << "x" << height << "x" << bpp;
         EXPECT_EQ((std::array{screen_width, screen_height, screen_bpp}), (std::array{800, 600, 8}));
         display_shutdown();
@@ -216,7 +221,8 @@ TEST_F(Palette, SetAllRotateAndEntriesKeepTheDeviceAndTheTableEqual) {
     fill_pattern(pattern);
     ASSERT_EQ(palette_set_all(pattern), 1);
     EXPECT_EQ(std::memcmp(palette_table, pattern, sizeof pattern) |
-              std::memcmp(main_palette->entries, pattern, sizeof pattern), 0);
+                  std::memcmp(main_palette->entries, pattern, sizeof pattern),
+              0);
 
     ASSERT_EQ(palette_rotate(16, 4), 1);
     for (auto [index, red] : {std::pair{16, 19}, {17, 16}, {18, 17}, {19, 18}, {20, 20}})
@@ -247,7 +253,8 @@ TEST_F(Palette, SetAllRotateAndEntriesKeepTheDeviceAndTheTableEqual) {
                                                {7, 1, 1}})
         EXPECT_EQ(palette_rotate(first, count), result) << first << ", " << count;
     EXPECT_EQ(std::memcmp(copy, palette_table, sizeof copy) |
-              std::memcmp(main_palette->entries, palette_table, sizeof palette_table), 0);
+                  std::memcmp(main_palette->entries, palette_table, sizeof palette_table),
+              0);
     // The device palette's table holds 256 entries: requests past it are refused untouched.
     PALETTEENTRY out[257];
     for (auto [first, count, result] : {std::tuple{0u, 256u, DD_OK},
@@ -381,10 +388,12 @@ TEST(ScanColorRange, ClampsToTheScreenAndFindsInclusiveUnsignedRanges) {
     screen.bytes[479 * 640 + 639] = 200;
     screen.bytes[450 * 640 + 599] = 29;
     // Corners, the range and the result: (600, 400)-(700, 500) is clamped to columns 600..639.
-    for (auto [x1, y1, x2, y2, low, high, found] :
-         {std::array{600, 400, 700, 500, 150, 0x1FF, 1}, {600, 400, 700, 500, 200, 200, 1},
-          {600, 400, 700, 500, 201, 255, 0}, {700, 500, 600, 400, 150, 255, 0},
-          {600, 400, 700, 500, 29, 29, 0}, {-50, -50, 599, 450, 29, 29, 1}})
+    for (auto [x1, y1, x2, y2, low, high, found] : {std::array{600, 400, 700, 500, 150, 0x1FF, 1},
+                                                    {600, 400, 700, 500, 200, 200, 1},
+                                                    {600, 400, 700, 500, 201, 255, 0},
+                                                    {700, 500, 600, 400, 150, 255, 0},
+                                                    {600, 400, 700, 500, 29, 29, 0},
+                                                    {-50, -50, 599, 450, 29, 29, 1}})
         EXPECT_EQ(scan_color_range(x1, y1, x2, y2, low, high, screen.data(), screen.pitch), found)
             << x1 << "," << y1 << " " << low << ".." << high;
 }

@@ -76,7 +76,7 @@ struct TempDir {
 // The display in its 640 x 480 mode on the test window.
 struct DisplayTest : ::testing::Test {
     void SetUp() override {
-        ASSERT_NE(open_test_window(), nullptr);
+        ASSERT_NE(open_headless_window("test"), nullptr);
         ASSERT_EQ(display_init(640, 480, 8), 1);
     }
     void TearDown() override {
@@ -97,8 +97,11 @@ inline void put_chunk(std::vector<BYTE> &out, const char *id, const std::vector<
 
 inline std::vector<BYTE> pcm_format(WORD tag, WORD channels, DWORD rate, WORD bits) {
     std::vector<BYTE> format;
-    for (auto [value, width] : {std::pair<DWORD, int>{tag, 2}, {channels, 2}, {rate, 4},
-                                {rate * channels * bits / 8, 4}, {DWORD(channels * bits / 8), 2},
+    for (auto [value, width] : {std::pair<DWORD, int>{tag, 2},
+                                {channels, 2},
+                                {rate, 4},
+                                {rate * channels * bits / 8, 4},
+                                {DWORD(channels * bits / 8), 2},
                                 {bits, 2}})
         put_le(format, value, width);
     return format;
@@ -126,8 +129,13 @@ inline std::vector<BYTE> small_wav(std::size_t samples = 64, DWORD rate = 11025)
 inline std::vector<BYTE> voc_file(DWORD length, BYTE tc) {
     const std::string signature = "Creative Voice File\x1a";
     std::vector<BYTE> file(signature.begin(), signature.end());
-    for (auto [value, width] : {std::pair<DWORD, int>{26, 2}, {0x010A, 2}, {0x1129, 2}, {1, 1},
-                                {length, 3}, {tc, 1}, {0, 1}})
+    for (auto [value, width] : {std::pair<DWORD, int>{26, 2},
+                                {0x010A, 2},
+                                {0x1129, 2},
+                                {1, 1},
+                                {length, 3},
+                                {tc, 1},
+                                {0, 1}})
         put_le(file, value, width);
     for (DWORD i = 0; i + 2 < length; ++i)
         file.push_back(static_cast<BYTE>(i));

@@ -6,7 +6,7 @@
 namespace {
 
 struct InputLayer : ::testing::Test {
-    void SetUp() override { ASSERT_NE(open_test_window(), nullptr); }
+    void SetUp() override { ASSERT_NE(open_headless_window("test"), nullptr); }
     void TearDown() override {
         testing_clear_faults();
         testing_record_calls(false);
@@ -25,8 +25,9 @@ struct InputLayer : ::testing::Test {
     void open(const std::string &devices) { // k: keyboard, m: mouse, j: joystick
         ASSERT_EQ(input_init(), 1);
         for (char d : devices)
-            ASSERT_EQ(d == 'k' ? keyboard_init() : d == 'm' ? mouse_init()
-                                                  : joystick_init(-1000, 1000, -1000, 1000),
+            ASSERT_EQ(d == 'k'   ? keyboard_init()
+                      : d == 'm' ? mouse_init()
+                                 : joystick_init(-1000, 1000, -1000, 1000),
                       1);
     }
     std::vector<int> pads;
@@ -111,7 +112,8 @@ TEST_F(InputLayer, FirstOfTwoJoysticksWithItsRangesAndNameOrNone) {
     offered.guidInstance.Data1 = 77;
     GUID kept{};
     EXPECT_TRUE(joystick_enum_callback(&offered, &kept) == DIENUM_STOP && kept.Data1 == 77u &&
-                std::string(joystick_name) == std::string(79, 'y')) << joystick_name;
+                std::string(joystick_name) == std::string(79, 'y'))
+        << joystick_name;
 }
 
 TEST_F(InputLayer, InitsStopAtTheFirstFailingStep) {
@@ -130,7 +132,8 @@ TEST_F(InputLayer, InitsStopAtTheFirstFailingStep) {
         testing_fail(step.c_str());
         EXPECT_EQ((std::array{keyboard_init(), int(keyboard_device != nullptr), keyboard_read(),
                               int(keyboard_state[DIK_A])}),
-                  (std::array{0, int(step != "CreateDevice"), 0, 0})) << step;
+                  (std::array{0, int(step != "CreateDevice"), 0, 0}))
+            << step;
         keyboard_release();
         testing_fail(step.c_str());
         EXPECT_EQ(

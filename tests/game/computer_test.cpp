@@ -3,7 +3,9 @@
 
 #include <algorithm>
 
-#include "game/computer_driver.h"
+#include "game/additions/computer_driver.h"
+#include "game/additions/race_loop.h"
+#include "game/screens.h"
 
 namespace {
 

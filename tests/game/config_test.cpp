@@ -10,8 +10,9 @@
 
 #include <SDL.h>
 
-#include "game/options.h"
-#include "game/settings.h"
+#include "game/additions/options.h"
+#include "game/additions/settings.h"
+#include "game/additions/start_up.h"
 #include "tests/support/headless.h"
 
 namespace {
@@ -171,3 +172,42 @@ TEST(Options, MistakesPrintTheUsageLineOnTheErrorStreamHelpAndVersionOnTheOutput
     EXPECT_EQ(version.out.rfind("dirtwhirl ", 0), 0u) << version.out;
 }
 } // namespace
+
+// Settings, then the command line, then a replay: what each case ends with, as "fullscreen
+// computers level fair_laps track replay".
+TEST(StartUp, TheCommandLineGoesBeforeTheSettingsAndAReplayBeforeBoth) {
+    Settings from_file;
+    from_file.fullscreen = false;
+    from_file.computer[0] = true;
+    from_file.computer_level = ComputerLevel::hard;
+    from_file.fair_laps = true;
+    struct Case {
+        std::vector<const char *> arguments;
+        int replay_track;
+        const char *resolved;
+    };
+    const Case cases[] = {
+        {{}, -1, "0 10 2 1 -1 0"},
+        {{"--fullscreen", "--computer", "2", "--level", "easy", "--track", "1"},
+         -1,
+         "1 01 0 1 1 0"},
+        {{"--window"}, -1, "0 10 2 1 -1 0"},
+        {{"--record", "r.dwr", "--track", "2"}, -1, "0 10 2 0 2 1"},
+        {{"--play", "r.dwr", "--track", "2", "--computer", "1"}, 0, "0 00 2 0 0 2"},
+        {{"--timedemo", "r.dwr", "--fullscreen"}, 1, "1 00 2 0 1 3"},
+    };
+    for (const Case &c : cases) {
+        std::vector<const char *> arguments = c.arguments;
+        arguments.insert(arguments.begin(), "dirtwhirl");
+        Options options;
+        ASSERT_EQ(parse_options(static_cast<int>(arguments.size()), arguments.data(), options,
+                                nullptr, nullptr),
+                  OptionsResult::run);
+        const StartUp s = start_up_resolve(from_file, options, c.replay_track);
+        std::ostringstream resolved;
+        resolved << s.settings.fullscreen << ' ' << s.settings.computer[0] << s.settings.computer[1]
+                 << ' ' << int(s.settings.computer_level) << ' ' << s.settings.fair_laps << ' '
+                 << s.track << ' ' << int(s.replay);
+        EXPECT_EQ(resolved.str(), c.resolved) << c.arguments.size();
+    }
+}

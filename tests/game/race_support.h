@@ -1,4 +1,4 @@
-// The program's window and set-up, headless on the virtual clock; keys as SDL events.
+// The program's window and set-up, headless on the counted clock; keys as SDL events.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,16 +11,14 @@
 
 #include "engine/display/display.h"
 #include "engine/sound/sound.h"
-#include "game/main.h"
 #include "game/race.h"
+#include "game/race_state.h"
 #include "game/setup.h"
-#include "platform/testing.h"
+#include "tools/headless_game.h"
 
 struct GameTest : ::testing::Test {
     void SetUp() override {
-        std::string why;
-        ASSERT_NE(open_game_window(GetModuleHandleA(nullptr), &why), nullptr) << why;
-        testing_use_virtual_clock(1000, 1);
+        ASSERT_TRUE(open_headless_game("test"));
         ASSERT_EQ(game_init(), 1);
         player1_laps = player2_laps = player1_lap_timer = player2_lap_timer = 0; // as the intro
         testing_record_calls(true);

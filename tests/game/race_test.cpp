@@ -6,10 +6,11 @@
 #include <tuple>
 #include <unistd.h>
 
-#include "game/fair_laps.h"
-#include "game/pause.h"
-#include "platform/gamepads.h"
-#include "platform/screenshot.h"
+#include "game/additions/fair_laps.h"
+#include "game/additions/pause.h"
+#include "game/additions/start_up.h"
+#include "platform/additions/gamepads.h"
+#include "platform/additions/screenshot.h"
 #include "tests/support/headless.h"
 
 namespace {
@@ -215,7 +216,7 @@ TEST_F(GameTest, AGamepadDrivesKart2AndLetsGoWhenUnplugged) {
     GamepadChoice choices[2];
     choices[0].kind = GamepadChoice::none;
     choices[1].device_index = 0;
-    ASSERT_TRUE(gamepads_start(choices, nullptr));
+    ASSERT_TRUE(start_up_gamepads(choices, nullptr));
     const int pad = testing_attach_gamepad("test pad");
     auto button = [pad](SDL_GameControllerButton b, bool down) {
         testing_joystick_button(pad, b, down);

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "game/replay_drive.h"
+#include "game/additions/replay_drive.h"
 #include "tests/game/race_support.h"
 #include "tests/support/headless.h"
 

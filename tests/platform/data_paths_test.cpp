@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/data_paths.h"
+#include "platform/additions/user_folders.h"
 
 namespace fs = std::filesystem;
 

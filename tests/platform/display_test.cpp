@@ -12,7 +12,7 @@
 
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
-#include "platform/events.h"
+#include "platform/internal.h"
 #include "platform/testing.h"
 #include "platform/text.h"
 #include "tests/support/headless.h"
@@ -246,7 +246,7 @@ Uint32 argb(const PALETTEENTRY &c) {
 // Every pixel reaches the screen through the palette; across flips of the same frame, so does
 // any change of a pixel, also in the last row, or of the palette.
 TEST(Presentation, TheScreenShowsEveryPixelThroughThePaletteAndEveryChange) {
-    ASSERT_NE(open_test_window(), nullptr);
+    ASSERT_NE(open_headless_window("test"), nullptr);
     ASSERT_EQ(display_init(640, 480, 8), 1);
     testing_use_virtual_clock(0, 0);
     PALETTEENTRY palette[256];

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/events.h"
+#include "platform/additions/controls.h"
 #include "platform/input.h"
-#include "platform/key_sources.h"
+#include "platform/internal.h"
 #include "platform/testing.h"
 #include "tests/support/headless.h"
 
@@ -49,10 +49,17 @@ bool async_down(int virtual_key) {
     return (GetAsyncKeyState(virtual_key) & 0x8000) != 0;
 }
 
+// The keyboard device's view of one key, read straight from the keyboard's state.
+int device_down(int dik) {
+    BYTE keys[256];
+    platform::keyboard_device_read(keys);
+    return keys[dik] != 0 ? 1 : 0;
+}
+
 class Input : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NE(open_test_window(), nullptr);
+        ASSERT_NE(open_headless_window("test"), nullptr);
         ASSERT_EQ(DirectInputCreateA(main_instance, 0x0500, &object, nullptr), DI_OK);
     }
     void TearDown() override {
@@ -168,34 +175,35 @@ TEST_F(Input, AKeyTappedBetweenTwoReadsIsSeenOnceByEachViewAHeldKeyStaysDown) {
     tap(SDL_SCANCODE_Q);
     testing_key(SDL_SCANCODE_LEFT, true);
     EXPECT_TRUE(async_down(VK_LEFT));
-    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_LEFT], 1);
+    EXPECT_EQ(device_down(DIK_LEFT), 1);
     testing_focus_lost();
     expect_views(device, {}, 'Q', false);
     EXPECT_FALSE(async_down(VK_LEFT));
-    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_LEFT], 0);
+    EXPECT_EQ(device_down(DIK_LEFT), 0);
 
-    // Keys held by gamepads, the computer driver and replays.
-    key_source_hold(KeySource::pad2, DIK_Z, true);
+    // Keys held by others: gamepads, the computer driver and replays.
+    KeyHolder pad, computer, replay;
+    pad.hold(DIK_Z, true);
     expect_views(device, {DIK_Z}, 'Z', true);
     expect_views(device, {DIK_Z}); // held, not latched
-    key_source_hold(KeySource::pad2, DIK_Z, false);
+    pad.hold(DIK_Z, false);
     expect_views(device, {}, 'Z', false);
-    key_source_hold(KeySource::computer1, DIK_9, true);
-    key_source_hold(KeySource::computer1, DIK_9, false);
+    computer.hold(DIK_9, true);
+    computer.hold(DIK_9, false);
     expect_views(device, {DIK_9});
     expect_views(device, {}, '9', true);
     EXPECT_FALSE(async_down('9'));
-    key_source_hold(KeySource::pad1, DIK_SPACE, true);
-    key_source_release_all(KeySource::pad1);
+    pad.hold(DIK_SPACE, true);
+    pad.release_all();
     expect_views(device, {}, VK_SPACE, false);
-    // Replay-only: only the replay's keys are heard.
+    // Hearing one holder alone: only the replay's keys are heard.
     testing_key(SDL_SCANCODE_RIGHT, true);
-    key_source_hold(KeySource::pad1, DIK_A, true);
-    key_source_hold(KeySource::replay, DIK_ESCAPE, true);
-    key_sources_replay_only(true);
+    pad.hold(DIK_A, true);
+    replay.hold(DIK_ESCAPE, true);
+    controls_hear_only(&replay);
     expect_views(device, {DIK_ESCAPE}, VK_ESCAPE, true);
     EXPECT_FALSE(async_down(VK_RIGHT));
-    key_sources_replay_only(false);
+    controls_hear_only(nullptr);
     expect_views(device, {DIK_ESCAPE, DIK_A, DIK_RIGHT}, VK_RIGHT, true);
 }
 
@@ -324,13 +332,13 @@ TEST(Window, ClassesAltEnterTheCursorAndTheCloseRequest) {
     testing_key(SDL_SCANCODE_LALT, true);
     testing_key(SDL_SCANCODE_RETURN, true, true);
     EXPECT_FALSE(async_down(VK_RETURN));
-    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 0);
+    EXPECT_EQ(device_down(DIK_RETURN), 0);
     testing_key(SDL_SCANCODE_LALT, false);
     EXPECT_FALSE(async_down(VK_RETURN));
     testing_key(SDL_SCANCODE_RETURN, false);
     testing_key(SDL_SCANCODE_RETURN, true);
     EXPECT_TRUE(async_down(VK_RETURN));
-    EXPECT_EQ(platform::take_scancode_state()[SDL_SCANCODE_RETURN], 1);
+    EXPECT_EQ(device_down(DIK_RETURN), 1);
     testing_key(SDL_SCANCODE_RETURN, false);
     EXPECT_EQ(ShowCursor(FALSE), -1);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);

@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "engine/display/bitmap.h"
+#include "game/additions/track_sight.h"
 #include "game/race.h"
-#include "game/track_sight.h"
 #include "platform/file.h"
 #include "tests/engine/engine_test_support.h"
 #include "tools/track_paths.h"

@@ -1,0 +1,57 @@
+// The fair-laps rule: one checkpoint per track and a flag per player.
+#include "game/additions/fair_laps.h"
+
+#include <cstdlib>
+
+#include "game/race.h"
+
+namespace {
+
+constexpr int lap_window = player1_lap_limit; // player 1's documented limit, for both players
+
+// A point of each track's racing line (a kart's top-left corner on the middle of the road) on its
+// bottom straight, the far side from the finish line on the top straight. A kart is at the
+// checkpoint within 60 pixels of it on both axes: wider than the road there, and longer along it
+// than the largest step (10), so no kart slips past between two frames.
+struct Checkpoint {
+    int x, y;
+};
+constexpr Checkpoint checkpoints[3] = {{320, 382}, {367, 382}, {365, 382}};
+constexpr int checkpoint_reach = 60;
+
+bool enabled = false;
+int track = 0;
+bool passed[2] = {false, false};
+
+const LapRule fair_rule{fair_laps_note, fair_lap_due, fair_lap_counted};
+
+} // namespace
+
+void fair_laps_enable(bool on) {
+    enabled = on;
+    race_lap_rule = on ? &fair_rule : nullptr;
+}
+
+bool fair_laps_enabled() {
+    return enabled;
+}
+
+void fair_laps_track(int track_index) {
+    if (track_index >= 0 && track_index < 3)
+        track = track_index;
+}
+
+void fair_laps_note(int player, int kart_x, int kart_y) {
+    const Checkpoint &checkpoint = checkpoints[track];
+    if (enabled && std::abs(kart_x - checkpoint.x) <= checkpoint_reach &&
+        std::abs(kart_y - checkpoint.y) <= checkpoint_reach)
+        passed[player] = true;
+}
+
+bool fair_lap_due(int player, int lap_timer) {
+    return passed[player] && lap_timer > lap_window;
+}
+
+void fair_lap_counted(int player) {
+    passed[player] = false;
+}

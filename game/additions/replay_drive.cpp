@@ -1,0 +1,218 @@
+// Recording and playback of a race around the race loop; the race frame itself knows nothing of
+// them. A race frame reads its keys twice: Escape with GetAsyncKeyState at its start, the race
+// keys from the keyboard device into keyboard_state later; the recording takes both after each
+// frame, and the playback holds the recorded keys in the replay's key holder while nothing else
+// is heard.
+#include "game/additions/replay_drive.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+#include "engine/display/display.h"
+#include "engine/input/input.h"
+#include "game/additions/race_loop.h"
+#include "game/race_state.h"
+#include "game/setup.h"
+#include "platform/additions/controls.h"
+
+ReplayMode replay_mode = ReplayMode::none;
+std::string replay_path;
+
+namespace {
+
+constexpr int escape_bit = 10; // Escape's place in replay_race_keys
+// About an hour of race is held without growing the recording.
+constexpr std::size_t frames_reserved = 120000;
+
+Replay replay;
+bool replay_read = false; // a replay to play was read
+KeyHolder replay_keys;
+
+// Playback
+std::size_t frames_played = 0;
+std::size_t first_difference = 0; // 1-based; 0 while every frame matched
+std::uint64_t played_last_hash = 0;
+
+// The picture the frame drew: on the screen after a shown frame, still in the back buffer after
+// the frame that won the race (which is not shown).
+std::uint64_t frame_picture_hash(int frame_result) {
+    IDirectDrawSurface *surface = frame_result == 5 ? back_surface : primary_surface;
+    DDSURFACEDESC desc{};
+    desc.dwSize = DDSURFACEDESC_SIZE;
+    if (surface == nullptr ||
+        surface->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK)
+        return 0;
+    std::uint64_t hash = 0;
+    if (desc.dwWidth >= 640 && desc.dwHeight >= 480)
+        hash = replay_frame_hash(static_cast<const BYTE *>(desc.lpSurface),
+                                 static_cast<int>(desc.lPitch), palette_table);
+    surface->Unlock(nullptr);
+    return hash;
+}
+
+// What the frame just run read, by replay_race_keys bit: the race keys from the keyboard device,
+// Escape from GetAsyncKeyState.
+std::uint16_t keys_read() {
+    std::uint16_t keys = 0;
+    for (int bit = 0; bit < escape_bit; ++bit)
+        if (keyboard_state[replay_race_keys[bit]] != 0)
+            keys |= static_cast<std::uint16_t>(1u << bit);
+    if (controls_reported_down(VK_ESCAPE))
+        keys |= 1u << escape_bit;
+    return keys;
+}
+
+void hold_frame_keys(std::size_t frame) {
+    for (std::size_t bit = 0; bit < replay.key_table.size(); ++bit)
+        replay_keys.hold(replay.key_table[bit], (replay.frames[frame].keys >> bit & 1u) != 0);
+}
+
+double cpu_seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+int timed_demo() {
+    tick_count_unpaced(true);
+    replay_play_begin(replay);
+    const auto wall_start = std::chrono::steady_clock::now();
+    const double cpu_start = cpu_seconds();
+    race_loop(replay_play_after_frame);
+    const double cpu = cpu_seconds() - cpu_start;
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
+    tick_count_unpaced(false);
+    std::printf("timedemo: %zu frames in %.3f s, %.1f frames a second; CPU time %.3f s\n",
+                frames_played, wall, wall > 0 ? static_cast<double>(frames_played) / wall : 0.0,
+                cpu);
+    std::fflush(stdout);
+    return replay_play_end();
+}
+
+} // namespace
+
+bool replay_prepare(ReplayMode mode, const std::string &path) {
+    if (mode == ReplayMode::none)
+        return true;
+    std::string error;
+    bool ready;
+    if (mode == ReplayMode::record) {
+        // Said now rather than after a whole race.
+        ready = replay_can_save(path.c_str(), error);
+    } else {
+        ready = replay_load(path.c_str(), replay, error);
+        replay_read = ready;
+    }
+    if (!ready)
+        std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
+    return ready;
+}
+
+int replay_track() {
+    return replay_read ? replay.track : -1;
+}
+
+int replay_race() {
+    switch (replay_mode) {
+    case ReplayMode::none:
+        break;
+    case ReplayMode::record: {
+        replay_record_begin();
+        const int exit_code = race_loop(replay_record_after_frame);
+        return replay_record_end(replay_path.c_str()) ? exit_code : 1;
+    }
+    case ReplayMode::play:
+        replay_play_begin(replay);
+        race_loop(replay_play_after_frame);
+        return replay_play_end();
+    case ReplayMode::timedemo:
+        return timed_demo();
+    }
+    return race_loop();
+}
+
+void replay_record_begin() {
+    replay = Replay{};
+    replay.track = race_track;
+    replay.key_table.assign(std::begin(replay_race_keys), std::end(replay_race_keys));
+    replay.frames.reserve(frames_reserved);
+}
+
+bool replay_record_after_frame(int frame_result) {
+    const std::uint64_t hash = frame_picture_hash(frame_result);
+    replay.frames.push_back(ReplayFrame{keys_read(), static_cast<std::uint32_t>(hash)});
+    replay.last_hash = hash;
+    return true;
+}
+
+bool replay_record_end(const char *path) {
+    replay.player1_laps = player1_laps;
+    replay.player2_laps = player2_laps;
+    std::string error;
+    // A race that ended before its first frame (closed at once) has nothing to replay.
+    if (replay.frames.empty()) {
+        std::fprintf(stderr, "dirtwhirl: %s: no race frame was played; nothing recorded\n", path);
+        return false;
+    }
+    if (!replay_save(path, replay, error)) {
+        std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
+        return false;
+    }
+    std::fprintf(stderr, "dirtwhirl: recorded %zu frames into %s\n", replay.frames.size(), path);
+    return true;
+}
+
+void replay_play_begin(const Replay &to_play) {
+    if (&to_play != &replay)
+        replay = to_play;
+    frames_played = 0;
+    first_difference = 0;
+    played_last_hash = 0;
+    controls_hear_only(&replay_keys);
+    hold_frame_keys(0);
+}
+
+bool replay_play_after_frame(int frame_result) {
+    const std::uint64_t hash = frame_picture_hash(frame_result);
+    const std::size_t frame = frames_played++;
+    played_last_hash = hash;
+    if (first_difference == 0 && static_cast<std::uint32_t>(hash) != replay.frames[frame].hash)
+        first_difference = frame + 1;
+    if (frames_played == replay.frames.size())
+        return false;
+    hold_frame_keys(frames_played);
+    return true;
+}
+
+int replay_play_end() {
+    replay_keys.release_all();
+    controls_hear_only(nullptr);
+    const std::size_t recorded = replay.frames.size();
+    if (first_difference != 0) {
+        std::fprintf(stderr, "dirtwhirl: replay differs from the recording at frame %zu of %zu\n",
+                     first_difference, recorded);
+        return 3;
+    }
+    if (frames_played < recorded) {
+        std::fprintf(stderr,
+                     "dirtwhirl: replay differs from the recording at frame %zu of %zu: the race "
+                     "had ended\n",
+                     frames_played + 1, recorded);
+        return 3;
+    }
+    if (player1_laps != replay.player1_laps || player2_laps != replay.player2_laps ||
+        played_last_hash != replay.last_hash) {
+        std::fprintf(stderr,
+                     "dirtwhirl: replay differs from the recording at frame %zu of %zu: laps %d "
+                     "and %d, recorded %d and %d%s\n",
+                     recorded, recorded, player1_laps, player2_laps, replay.player1_laps,
+                     replay.player2_laps,
+                     played_last_hash != replay.last_hash ? ", and another picture" : "");
+        return 3;
+    }
+    std::fprintf(stderr, "dirtwhirl: replay matches the recording: %zu frames, laps %d and %d\n",
+                 recorded, player1_laps, player2_laps);
+    return 0;
+}

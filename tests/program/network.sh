@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Two real games racing each other headless over the loopback address, unpaced, the computer at
+# both wheels: directly, and through the test relay (100 ms round trip, 5 % lost, some packets
+# doubled and reordered). Both must run the same frames to the same laps and state hash and
+# record equal replays. Then a joiner killed mid-race is reported by the host, and a joiner with
+# other track pictures is refused on both sides. Everything stays on 127.0.0.1 and ends by itself.
+set -u
+game="$1"
+relay="${DW_BINARY_DIR:-$(dirname "$game")}/net_relay"
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+export SDL_VIDEODRIVER=dummy ALSOFT_DRIVERS=null XDG_CONFIG_HOME="$work/config"
+export DIRTWHIRL_DATA="$(cd "$(dirname "$0")/../.." && pwd)"
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+# A port of this run's own, so that runs side by side do not meet.
+port=$(( 20000 + $$ % 20000 ))
+
+# host_and_join NAME JOIN-PORT [joiner's extra options]: races the two, exit codes into
+# host_code and join_code, standard error in $work/NAME.host and $work/NAME.join.
+host_and_join() {
+    local name=$1 join_port=$2
+    shift 2
+    timeout 200 "$game" --window --unpaced --computer 1 --host $port --record "$work/$name-host.dwr" \
+        2>"$work/$name.host" &
+    local host_pid=$!
+    sleep 0.3
+    timeout 200 "$game" --window --unpaced --computer 2 --join 127.0.0.1:$join_port \
+        --record "$work/$name-join.dwr" "$@" 2>"$work/$name.join"
+    join_code=$?
+    wait $host_pid
+    host_code=$?
+}
+
+# same_race NAME: both ended well, at the same frame, laps and state hash, with equal recordings.
+same_race() {
+    local ends
+    [ "$host_code" = 0 ] && [ "$join_code" = 0 ] || fail "$1: exit codes $host_code and $join_code"
+    ends=$(grep -h "the network race ran" "$work/$1.host" "$work/$1.join" |
+           sed 's/ (.*)//' | sort -u | wc -l)
+    [ "$ends" = 1 ] || fail "$1: the two ends differ: $(grep -h 'race ran' "$work/$1".*)"
+    cmp -s "$work/$1-host.dwr" "$work/$1-join.dwr" || fail "$1: the recordings differ"
+    echo "$1: $(grep -h 'input delay' "$work/$1.join" | tail -1 | sed 's/.*, input/input/')"
+    grep -h "the network race ran" "$work/$1.host" "$work/$1.join"
+}
+
+host_and_join direct $port
+same_race direct
+
+"$relay" $((port + 1)) $port 50 5 5 5 7 200000 240 >"$work/relay.out" 2>&1 &
+relay_pid=$!
+for _ in $(seq 50); do grep -q "relay ready" "$work/relay.out" && break; sleep 0.1; done
+host_and_join relayed $((port + 1))
+same_race relayed
+kill $relay_pid 2>/dev/null
+wait $relay_pid 2>/dev/null
+delay=$(grep -ho "input delay [0-9]*" "$work/relayed.join" | tail -1 | cut -d" " -f3)
+[ "${delay:-0}" -ge 3 ] || fail "relayed: input delay ${delay:-none} for a 100 ms round trip"
+
+# The joiner killed mid-race: the host says so within 5 s and ends as after Escape.
+timeout 60 "$game" --window --unpaced --computer 1 --host $port 2>"$work/killed.host" &
+host_pid=$!
+sleep 0.3
+"$game" --window --unpaced --computer 2 --join 127.0.0.1:$port 2>"$work/killed.join" &
+join_pid=$!
+for _ in $(seq 100); do grep -q "connected" "$work/killed.join" && break; sleep 0.05; done
+sleep 0.3
+kill -9 $join_pid
+killed_at=$(date +%s.%N)
+wait $host_pid
+host_code=$?
+took=$(echo "$(date +%s.%N) - $killed_at" | bc)
+grep -q "the other player left at lap" "$work/killed.host" || fail "killed: the host did not say"
+[ "$host_code" = 0 ] || fail "killed: the host ended with $host_code"
+awk -v t="$took" 'BEGIN { exit !(t < 8) }' || fail "killed: the host took $took s to end"
+echo "killed: the host ended $took s after the joiner was killed (exit $host_code):"
+grep "left at lap" "$work/killed.host"
+
+# Other track pictures on the joiner: refused on both sides with the reason.
+mkdir -p "$work/other"
+cp -r "$DIRTWHIRL_DATA"/{images,cars,sounds} "$work/other/"
+printf 'x' | dd of="$work/other/images/track1.bmp" bs=1 seek=2000 conv=notrunc 2>/dev/null
+timeout 30 "$game" --window --host $port 2>"$work/refused.host" &
+host_pid=$!
+sleep 0.3
+timeout 30 "$game" --window --data "$work/other" --join 127.0.0.1:$port 2>"$work/refused.join"
+join_code=$?
+wait $host_pid
+host_code=$?
+for side in host join; do
+    grep -q "track pictures or car files differ" "$work/refused.$side" ||
+        fail "refused: the $side did not name the difference: $(cat "$work/refused.$side")"
+done
+[ "$host_code" = 1 ] && [ "$join_code" = 1 ] || fail "refused: exit codes $host_code and $join_code"
+exit $status
