@@ -77,7 +77,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         computer_race_start(seed);
     const int exit_code = replay_race();
     computer_race_end();
-    if (replay_mode != ReplayMode::timedemo)
+    if (replay_mode != ReplayMode::timedemo && !replay_stopped())
         winner_screen_for_laps();
     game_shutdown();
     DestroyWindow(window);
