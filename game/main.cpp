@@ -95,7 +95,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (unpaced)
         tick_count_unpaced(false);
     computer_race_end();
-    if (replay_mode != ReplayMode::timedemo && !unpaced)
+    if (replay_mode != ReplayMode::timedemo && !replay_stopped() && !unpaced)
         winner_screen_for_laps();
     game_shutdown();
     DestroyWindow(window);

@@ -8,51 +8,72 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <new>
 
 namespace {
 
-bool regular_and_small_enough(const struct stat &info, std::uint64_t max_bytes) {
-    return S_ISREG(info.st_mode) && info.st_size >= 0 &&
-           static_cast<std::uint64_t>(info.st_size) <= max_bytes;
+// The reason a file of this kind and size is refused, or empty when it is fine.
+std::string refusal(const struct stat &info, std::uint64_t max_bytes) {
+    if (!S_ISREG(info.st_mode))
+        return "not a regular file";
+    if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > max_bytes)
+        return "larger than " + std::to_string(max_bytes) + " bytes";
+    return {};
+}
+
+std::string system_reason(int error) {
+    return error == ENOENT ? "not found" : std::strerror(error);
 }
 
 } // namespace
 
-bool read_whole_file(const char *path, std::vector<BYTE> &out, std::uint64_t max_bytes) {
+std::string read_file_checked(const char *path, std::vector<BYTE> &out, std::uint64_t max_bytes) {
     out.clear();
+    if (path == nullptr)
+        return "no file named";
     struct stat info;
-    if (path == nullptr || stat(path, &info) != 0 || !regular_and_small_enough(info, max_bytes))
-        return false;
+    if (stat(path, &info) != 0)
+        return system_reason(errno);
+    std::string why = refusal(info, max_bytes);
+    if (!why.empty())
+        return why;
     // Opened without blocking, in case the name now stands for a pipe; the opened file is then
     // checked again, since it may not be the one just looked at.
     const int file = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (file < 0)
-        return false;
-    bool ok = fstat(file, &info) == 0 && regular_and_small_enough(info, max_bytes);
+        return system_reason(errno);
+    if (fstat(file, &info) != 0)
+        why = system_reason(errno);
+    else
+        why = refusal(info, max_bytes);
     std::size_t filled = 0;
-    if (ok) {
+    if (why.empty()) {
         try {
             out.resize(static_cast<std::size_t>(info.st_size));
         } catch (const std::bad_alloc &) {
-            ok = false;
+            why = "too large to hold in memory";
         }
     }
     // A file that shrinks meanwhile gives the bytes it still has; one that grows, its first
     // st_size bytes.
-    while (ok && filled < out.size()) {
+    while (why.empty() && filled < out.size()) {
         const ssize_t got = read(file, out.data() + filled, out.size() - filled);
         if (got > 0)
             filled += static_cast<std::size_t>(got);
         else if (got == 0)
             break;
         else if (errno != EINTR)
-            ok = false;
+            why = system_reason(errno);
     }
     close(file);
-    if (ok)
+    if (why.empty())
         out.resize(filled);
     else
         std::vector<BYTE>().swap(out);
-    return ok;
+    return why;
+}
+
+bool read_whole_file(const char *path, std::vector<BYTE> &out, std::uint64_t max_bytes) {
+    return read_file_checked(path, out, max_bytes).empty();
 }

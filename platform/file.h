@@ -1,12 +1,17 @@
-// Whole-file reading: the loaders bring a file's bytes into memory in one go and parse them there.
+// Whole-file reading: every file the program reads, whoever named it, is brought into memory in one
+// go through here and parsed there.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/types.h"
 
-// Reads the whole of a regular file of at most max_bytes bytes. False, with out empty, when the
-// file cannot be opened, is not a regular file (a directory, device or pipe is refused at once,
-// without waiting for a writer), is larger than max_bytes, or cannot be read or held in memory.
+// Reads the whole of a regular file of at most max_bytes bytes. On success returns an empty
+// string; otherwise out is empty and the result is the reason, fit to follow the file's name in a
+// one-line message: "not found", "not a regular file" (a directory, device or pipe is refused at
+// once, without waiting for a writer), "larger than N bytes", or the system's reason.
+std::string read_file_checked(const char *path, std::vector<BYTE> &out, std::uint64_t max_bytes);
+// The same, for callers that only need to know whether it worked.
 bool read_whole_file(const char *path, std::vector<BYTE> &out, std::uint64_t max_bytes);

@@ -9,11 +9,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <future>
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "platform/file.h"
 #include "platform/internal.h"
 
 namespace {
@@ -22,6 +25,8 @@ namespace {
 // letters to the bottom of the descenders, like the bold system font of a 640 x 480 game; the
 // title's "PRESS SPACEBAR TO GO!" at x 220 then sits in the middle of the screen.
 constexpr int font_points = 14;
+// Far more than any text font; a larger file is not one.
+constexpr std::uint64_t max_font_bytes = 64u << 20;
 
 TTF_Font *font = nullptr;
 bool font_tried = false;
@@ -59,8 +64,16 @@ TTF_Font *the_font() {
     const std::string path = font_lookup.valid() ? font_lookup.get() : find_font_file();
     if (!TTF_WasInit() && TTF_Init() != 0)
         return nullptr;
-    if (!path.empty())
-        font = TTF_OpenFont(path.c_str(), font_points);
+    // The font's bytes stay for the font's life: SDL_ttf reads from them as it draws.
+    static std::vector<BYTE> font_bytes;
+    const std::string why =
+        path.empty() ? "" : read_file_checked(path.c_str(), font_bytes, max_font_bytes);
+    if (!path.empty() && !why.empty())
+        std::fprintf(stderr, "dirtwhirl: %s: %s; no text is shown\n", path.c_str(), why.c_str());
+    else if (!path.empty())
+        if (SDL_RWops *bytes =
+                SDL_RWFromConstMem(font_bytes.data(), static_cast<int>(font_bytes.size())))
+            font = TTF_OpenFontRW(bytes, 1, font_points);
     return font;
 }
 

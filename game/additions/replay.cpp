@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "game/race.h"
+#include "platform/file.h"
 
 // The order of the recorded table, which files written before keep: player 1's right, left, up
 // and down, player 2's, both turbo keys, Escape.
@@ -139,22 +140,10 @@ std::vector<std::uint8_t> replay_serialize(const Replay &replay) {
 }
 
 bool replay_load(const char *path, Replay &replay, std::string &error) {
-    std::FILE *file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return refuse(error, std::string(path) + ": " + std::strerror(errno));
-    // Read in pieces up to the limit, so that no length is trusted before the bytes are there.
     std::vector<std::uint8_t> bytes;
-    std::uint8_t piece[65536];
-    std::size_t got;
-    while ((got = std::fread(piece, 1, sizeof piece, file)) > 0 &&
-           bytes.size() <= replay_max_file_size)
-        bytes.insert(bytes.end(), piece, piece + got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        return refuse(error, std::string(path) + ": cannot be read");
-    if (bytes.size() > replay_max_file_size)
-        return refuse(error, std::string(path) + ": larger than any replay (64 MiB)");
+    const std::string why = read_file_checked(path, bytes, replay_max_file_size);
+    if (!why.empty())
+        return refuse(error, std::string(path) + ": " + why);
     if (!replay_parse(bytes.data(), bytes.size(), replay, error))
         return refuse(error, std::string(path) + ": " + error);
     return true;

@@ -33,6 +33,7 @@ KeyHolder replay_keys;
 std::size_t frames_played = 0;
 std::size_t first_difference = 0; // 1-based; 0 while every frame matched
 std::uint64_t played_last_hash = 0;
+bool stopped = false; // Escape or the window's close stopped the playback
 
 // The picture the frame drew: on the screen after a shown frame, still in the back buffer after
 // the frame that won the race (which is not shown).
@@ -68,6 +69,10 @@ void hold_frame_keys(std::size_t frame) {
         replay_keys.hold(replay.key_table[bit], (replay.frames[frame].keys >> bit & 1u) != 0);
 }
 
+std::string frames_in_words(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " frame" : " frames");
+}
+
 double cpu_seconds() {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
@@ -84,9 +89,9 @@ int timed_demo() {
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
     tick_count_unpaced(false);
-    std::printf("timedemo: %zu frames in %.3f s, %.1f frames a second; CPU time %.3f s\n",
-                frames_played, wall, wall > 0 ? static_cast<double>(frames_played) / wall : 0.0,
-                cpu);
+    std::printf("timedemo: %s in %.3f s, %.1f frames a second; CPU time %.3f s\n",
+                frames_in_words(frames_played).c_str(), wall,
+                wall > 0 ? static_cast<double>(frames_played) / wall : 0.0, cpu);
     std::fflush(stdout);
     return replay_play_end();
 }
@@ -119,6 +124,12 @@ int replay_race() {
     case ReplayMode::none:
         break;
     case ReplayMode::record: {
+        // Closed on the intro or the title: nobody raced, and an empty replay would say otherwise.
+        if (controls_close_requested()) {
+            std::fprintf(stderr, "dirtwhirl: %s: nothing recorded: the race did not start\n",
+                         replay_path.c_str());
+            return 1;
+        }
         replay_record_begin();
         const int exit_code = race_loop(replay_record_after_frame);
         return replay_record_end(replay_path.c_str()) ? exit_code : 1;
@@ -153,14 +164,15 @@ bool replay_record_end(const char *path) {
     std::string error;
     // A race that ended before its first frame (closed at once) has nothing to replay.
     if (replay.frames.empty()) {
-        std::fprintf(stderr, "dirtwhirl: %s: no race frame was played; nothing recorded\n", path);
+        std::fprintf(stderr, "dirtwhirl: %s: nothing recorded: the race did not start\n", path);
         return false;
     }
     if (!replay_save(path, replay, error)) {
         std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
         return false;
     }
-    std::fprintf(stderr, "dirtwhirl: recorded %zu frames into %s\n", replay.frames.size(), path);
+    std::fprintf(stderr, "dirtwhirl: recorded %s into %s\n",
+                 frames_in_words(replay.frames.size()).c_str(), path);
     return true;
 }
 
@@ -170,6 +182,8 @@ void replay_play_begin(const Replay &to_play) {
     frames_played = 0;
     first_difference = 0;
     played_last_hash = 0;
+    stopped = false;
+    controls_take_stop(); // a press from before the playback does not stop it
     controls_hear_only(&replay_keys);
     hold_frame_keys(0);
 }
@@ -182,14 +196,26 @@ bool replay_play_after_frame(int frame_result) {
         first_difference = frame + 1;
     if (frames_played == replay.frames.size())
         return false;
+    if (controls_take_stop()) {
+        stopped = true;
+        return false;
+    }
     hold_frame_keys(frames_played);
     return true;
+}
+
+bool replay_stopped() {
+    return stopped;
 }
 
 int replay_play_end() {
     replay_keys.release_all();
     controls_hear_only(nullptr);
     const std::size_t recorded = replay.frames.size();
+    if (stopped) {
+        std::fprintf(stderr, "dirtwhirl: stopped at frame %zu of %zu\n", frames_played, recorded);
+        return 0;
+    }
     if (first_difference != 0) {
         std::fprintf(stderr, "dirtwhirl: replay differs from the recording at frame %zu of %zu\n",
                      first_difference, recorded);
@@ -212,7 +238,7 @@ int replay_play_end() {
                      played_last_hash != replay.last_hash ? ", and another picture" : "");
         return 3;
     }
-    std::fprintf(stderr, "dirtwhirl: replay matches the recording: %zu frames, laps %d and %d\n",
-                 recorded, player1_laps, player2_laps);
+    std::fprintf(stderr, "dirtwhirl: replay matches the recording: %s, laps %d and %d\n",
+                 frames_in_words(recorded).c_str(), player1_laps, player2_laps);
     return 0;
 }

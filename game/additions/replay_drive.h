@@ -38,3 +38,6 @@ bool replay_record_end(const char *path);
 void replay_play_begin(const Replay &replay);
 bool replay_play_after_frame(int frame_result);
 int replay_play_end();
+// True when Escape or the window's close stopped the last playback before its end (it then
+// says "stopped at frame N of M" and ends with 0).
+bool replay_stopped();

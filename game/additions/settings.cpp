@@ -7,12 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "game/race.h"
 #include "platform/additions/controls.h"
+#include "platform/file.h"
 
 namespace {
 
@@ -71,6 +72,8 @@ port = 28420
 )";
 
 constexpr std::size_t max_file_size = 64 * 1024;
+// Garbage, such as a binary named by mistake, is named this many lines deep, then counted.
+constexpr int reported_bad_lines = 10;
 
 std::string lower(std::string text) {
     for (char &c : text)
@@ -243,6 +246,50 @@ std::string value_of(const std::string &text) {
     return trim(text);
 }
 
+// Every key the settings bind, in the order the file lists them; the earlier one keeps a key
+// two of them share.
+struct Binding {
+    std::string action;
+    int *scancode;
+    int default_scancode;
+};
+
+std::vector<Binding> bindings_of(Settings &settings) {
+    const Settings defaults;
+    const char *const key_names[player_key_count] = {"left", "right", "up", "down", "turbo"};
+    std::vector<Binding> bindings;
+    for (int player = 0; player < 2; ++player)
+        for (int key = 0; key < player_key_count; ++key)
+            bindings.push_back({"player" + std::to_string(player + 1) + " " + key_names[key],
+                                &settings.player_keys[player][key],
+                                defaults.player_keys[player][key]});
+    bindings.push_back({"pause", &settings.pause_key, defaults.pause_key});
+    bindings.push_back({"screenshot", &settings.screenshot_key, defaults.screenshot_key});
+    return bindings;
+}
+
+// A key two bindings share, or Escape taken by one, is said once with both actions.
+void resolve_conflicts(const std::string &file_name, Settings &settings, std::FILE *err) {
+    std::vector<Binding> bindings = bindings_of(settings);
+    const int escape = controls_scancode_of("Escape");
+    for (std::size_t i = 0; i < bindings.size(); ++i) {
+        // Escape always leaves the screen; no binding may take it.
+        std::string holder = *bindings[i].scancode == escape ? "leaving the screen (Escape)" : "";
+        for (std::size_t j = 0; j < i && holder.empty(); ++j)
+            if (*bindings[j].scancode == *bindings[i].scancode)
+                holder = bindings[j].action;
+        if (holder.empty())
+            continue;
+        if (err != nullptr)
+            std::fprintf(err,
+                         "dirtwhirl: %s: one key for both %s and %s; %s keeps it, %s gets "
+                         "its default key back\n",
+                         file_name.c_str(), holder.c_str(), bindings[i].action.c_str(),
+                         holder.c_str(), bindings[i].action.c_str());
+        *bindings[i].scancode = bindings[i].default_scancode;
+    }
+}
+
 } // namespace
 
 int race_key(int player, PlayerKey key) {
@@ -266,6 +313,7 @@ void settings_parse(const std::string &text, const std::string &file_name, Setti
     std::string line;
     std::string section;
     bool section_known = true;
+    int bad_lines = 0;
     for (int number = 1; std::getline(lines, line); ++number) {
         line = trim(line);
         if (line.empty() || line[0] == '#' || line[0] == ';')
@@ -297,31 +345,30 @@ void settings_parse(const std::string &text, const std::string &file_name, Setti
             else if (!found->read(value, settings))
                 problem = as_reported(value) + " for " + name + " is not " + found->expected;
         }
-        if (!problem.empty() && err != nullptr)
+        if (!problem.empty() && err != nullptr && ++bad_lines <= reported_bad_lines)
             std::fprintf(err, "dirtwhirl: %s:%d: %s; line ignored\n", file_name.c_str(), number,
                          problem.c_str());
     }
+    if (bad_lines > reported_bad_lines)
+        std::fprintf(err, "dirtwhirl: %s: %d more bad lines ignored\n", file_name.c_str(),
+                     bad_lines - reported_bad_lines);
+    resolve_conflicts(file_name, settings, err);
 }
 
 void settings_load(const std::string &file_name, Settings &settings, std::FILE *err) {
     std::error_code error;
     const std::filesystem::path path(file_name);
-    if (std::filesystem::exists(path, error)) {
-        // At most a little more than any settings file needs: a device or a huge file named by
-        // mistake is refused instead of read without end.
-        std::ifstream in(path, std::ios::binary);
-        std::string text(max_file_size + 1, '\0');
-        if (!std::filesystem::is_directory(path, error) && in)
-            text.resize(static_cast<std::size_t>(in.read(text.data(), max_file_size + 1).gcount()));
-        if (std::filesystem::is_directory(path, error) || in.bad() || !in.is_open() ||
-            text.size() > max_file_size) {
-            std::fprintf(err,
-                         "dirtwhirl: %s: not a readable settings file of at most %zu bytes; "
-                         "playing with the default settings\n",
-                         file_name.c_str(), max_file_size);
+    // Anything under the name, even a dangling link or a pipe, is read, not written over.
+    if (std::filesystem::symlink_status(path, error).type() !=
+        std::filesystem::file_type::not_found) {
+        std::vector<BYTE> bytes;
+        const std::string why = read_file_checked(file_name.c_str(), bytes, max_file_size);
+        if (!why.empty()) {
+            std::fprintf(err, "dirtwhirl: %s: %s; playing with the default settings\n",
+                         file_name.c_str(), why.c_str());
             return;
         }
-        settings_parse(text, file_name, settings, err);
+        settings_parse(std::string(bytes.begin(), bytes.end()), file_name, settings, err);
         return;
     }
     if (path.has_parent_path())

@@ -19,6 +19,7 @@ int screenshot_scancode = SDL_SCANCODE_F12;
 bool pause_pressed = false;
 int screenshots_pressed = 0; // presses not yet taken, each one a picture
 bool focus_lost = false;
+bool escape_pressed = false;
 bool reported_down[256];
 // What the last reads would have reported without the holder heard alone.
 bool unheard_device[256];
@@ -82,6 +83,8 @@ void key_pressed(int scancode) {
         pause_pressed = true;
     if (scancode == screenshot_scancode)
         ++screenshots_pressed;
+    if (scancode == SDL_SCANCODE_ESCAPE)
+        escape_pressed = true;
 }
 
 void window_focus_lost() {
@@ -141,6 +144,18 @@ bool controls_take_focus_lost() {
     const bool lost = focus_lost;
     focus_lost = false;
     return lost;
+}
+
+bool controls_take_stop() {
+    platform::pump_events();
+    const bool stop = escape_pressed || platform::close_requested();
+    escape_pressed = false;
+    return stop;
+}
+
+bool controls_close_requested() {
+    platform::pump_events();
+    return platform::close_requested();
 }
 
 void controls_wait(DWORD timeout_ms) {

@@ -32,6 +32,11 @@ void controls_press_pause();
 bool controls_take_pause();
 // True when the window lost the keyboard focus since the last call.
 bool controls_take_focus_lost();
+// True when the person at the keyboard pressed Escape since the last call, or asked to close the
+// window; heard even while only a key holder is heard (a replay playing).
+bool controls_take_stop();
+// True once the person asked to close the window.
+bool controls_close_requested();
 
 // Sleeps until an input or window event arrives or timeout_ms pass, without spinning. On the
 // counted clock no real time passes: the tick count moves on by timeout_ms instead.

@@ -3,14 +3,20 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "platform/additions/controls.h"
+#include "platform/file.h"
 
 namespace {
 
 constexpr int stick_dead_zone = 8000; // of 32767: a stick at rest never steers
 constexpr int trigger_threshold = 8000;
+// Many times the largest mappings file in use; more is not a mappings file.
+constexpr std::uint64_t max_mappings_bytes = 4u << 20;
 
 struct Pad {
     SDL_GameController *controller = nullptr;
@@ -117,9 +123,18 @@ bool gamepads_start(const GamepadChoice new_choices[2], const GamepadKeys keys[2
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         return false;
-    if (mappings_file != nullptr) {
-        if (SDL_RWops *file = SDL_RWFromFile(mappings_file, "rb"))
-            SDL_GameControllerAddMappingsFromRW(file, 1);
+    // Read by us, not by SDL: SDL would wait on a pipe and read a file of any size whole.
+    std::vector<BYTE> mappings;
+    const std::string why = mappings_file == nullptr
+                                ? "not found"
+                                : read_file_checked(mappings_file, mappings, max_mappings_bytes);
+    if (why.empty() && !mappings.empty()) {
+        if (SDL_RWops *bytes =
+                SDL_RWFromConstMem(mappings.data(), static_cast<int>(mappings.size())))
+            SDL_GameControllerAddMappingsFromRW(bytes, 1);
+    } else if (why != "not found") {
+        std::fprintf(stderr, "dirtwhirl: %s: %s; using the built-in gamepad mappings\n",
+                     mappings_file, why.c_str());
     }
     offer_all();
     return true;

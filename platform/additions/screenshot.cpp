@@ -98,8 +98,14 @@ std::string save_screenshot() {
     const IDirectDrawSurface *surface = present_shown();
     if (folder.empty() || surface == nullptr)
         return "";
+    // The first error that really happened is the one told: the folder's, then the file's.
     std::error_code error;
     std::filesystem::create_directories(folder, error);
+    if (error) {
+        std::fprintf(stderr, "dirtwhirl: cannot save a screenshot: cannot make %s: %s\n",
+                     folder.c_str(), error.message().c_str());
+        return "";
+    }
     std::string name;
     std::FILE *file = open_new_file(name);
     if (file == nullptr) {
@@ -108,9 +114,18 @@ std::string save_screenshot() {
         return "";
     }
     const std::vector<BYTE> bytes = bmp_of(*surface, present_shown_palette());
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (std::fclose(file) != 0 || !written) {
-        std::fprintf(stderr, "dirtwhirl: cannot write the screenshot %s\n", name.c_str());
+    errno = 0;
+    int why = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() ? 0 : errno;
+    if (why == 0 && std::ferror(file) != 0)
+        why = ENOSPC;
+    // A full disk may show only at the flush or the close.
+    if (why == 0 && std::fflush(file) != 0)
+        why = errno;
+    if (std::fclose(file) != 0 && why == 0)
+        why = errno;
+    if (why != 0) {
+        std::fprintf(stderr, "dirtwhirl: cannot write the screenshot %s: %s\n", name.c_str(),
+                     std::strerror(why));
         std::remove(name.c_str());
         return "";
     }

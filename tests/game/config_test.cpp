@@ -129,6 +129,37 @@ TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
     }
 }
 
+// Garbage is named ten lines deep, then counted; a shared key is said once, and the earlier
+// binding keeps it while the later one gets its default back.
+TEST(Settings, GarbageIsCappedAndSharedKeysAreSaidOnceWithTheEarlierKeepingTheKey) {
+    Settings settings;
+    std::string garbage = "[sound]\n";
+    for (int line = 0; line < 25; ++line)
+        garbage += "\x01\x7f noise\n";
+    const std::string said = parse(garbage, settings);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 11) << said;
+    EXPECT_NE(said.find("s.ini: 15 more bad lines ignored\n"), std::string::npos) << said;
+
+    const std::pair<const char *, const char *> cases[] = {
+        {"[player1]\nright = L\nleft = L", "both player1 left and player1 right"},
+        {"[player1]\nturbo = Escape", "both leaving the screen (Escape) and player1 turbo"},
+        {"[player2]\nright = F12", "both player2 right and screenshot"},
+    };
+    for (const auto &[text, says] : cases) {
+        Settings changed;
+        const std::string report = parse(text, changed);
+        EXPECT_NE(report.find(says), std::string::npos) << report;
+        EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
+    }
+    Settings shared;
+    parse("[player1]\nright = L\nleft = L", shared);
+    EXPECT_EQ(std::make_pair(shared.player_keys[0][key_left], shared.player_keys[0][key_right]),
+              std::make_pair(int(SDL_SCANCODE_L), Settings().player_keys[0][key_right]));
+    Settings swapped; // trading two keys is no conflict
+    EXPECT_EQ(parse("[player1]\nleft = Right\nright = Left", swapped), "");
+    EXPECT_EQ(swapped.player_keys[0][key_left], SDL_SCANCODE_RIGHT);
+}
+
 TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
     const std::pair<std::vector<const char *>, const char *> cases[] = {
         {{}, "0 -1 [] [] 00 -1 0 []"},
