@@ -1,5 +1,7 @@
-// The loaders given /dev/zero, a folder, a FIFO and a huge sparse file, each in a child bounded in
-// memory and time, so that one reading without end or waiting for a writer fails, not hangs.
+// Every reader of a file a user or the data names (the library's loaders, the replay reader, the
+// settings file, the checked read the gamepad mappings and the font go through) given /dev/zero, a
+// folder, a FIFO and a huge sparse file, each in a child bounded in memory and time, so that one
+// reading without end or waiting for a writer fails with its reason, not hangs.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -9,21 +11,50 @@
 #include <functional>
 
 #include "engine_test_support.h"
+#include "game/additions/replay.h"
+#include "game/additions/settings.h"
+#include "platform/file.h"
 
 namespace {
 
 const std::pair<const char *, std::function<bool(const char *)>> loaders[] = {
-    {"bitmap_file_load", [](const char *path) {
+    {"bitmap_file_load",
+     [](const char *path) {
          BitmapFile bitmap{};
          return bitmap_file_load(&bitmap, path) == 0 && bitmap.pixels == nullptr;
      }},
-    {"palette_load_file", [](const char *path) {
+    {"palette_load_file",
+     [](const char *path) {
          PALETTEENTRY palette[256];
          std::memset(palette, 7, sizeof palette);
          return palette_load_file(path, palette) == 0 && all_bytes(palette, sizeof palette, 7);
      }},
     {"sound_load_wav", [](const char *path) { return sound_load_wav(path, 224) == -1; }},
     {"sound_load_voc", [](const char *path) { return sound_load_voc(path) == -1; }},
+    {"replay_load",
+     [](const char *path) {
+         Replay replay;
+         std::string error;
+         return !replay_load(path, replay, error) && !error.empty();
+     }},
+    {"settings_load",
+     [](const char *path) {
+         char *said = nullptr;
+         std::size_t said_size = 0;
+         std::FILE *err = open_memstream(&said, &said_size);
+         Settings settings;
+         settings.volume = 7;
+         settings_load(path, settings, err);
+         std::fclose(err);
+         const bool told = said_size > 0 && std::strstr(said, path) != nullptr;
+         std::free(said);
+         return told && settings.volume == 7;
+     }},
+    {"read_file_checked (gamepad mappings)",
+     [](const char *path) {
+         std::vector<BYTE> bytes;
+         return !read_file_checked(path, bytes, 4u << 20).empty() && bytes.empty();
+     }},
 };
 
 // Loads in a child allowed 256 MiB more address space than it starts with and 10 seconds.
