@@ -2,7 +2,8 @@
 # Before any window: a bad option or value exits 2 with the usage line, with no display there to
 # open one (reaching the window would exit 1); with no display at all, or a named display that
 # does not answer, the program says so in one line naming what it tried and exits 1, without a
-# crash. Then --window --track 1 opens a 640 x 480 window whose title screen shows the desert.
+# crash. Then --window --track 1 opens a 640 x 480 window whose title screen shows the desert, and
+# Escape stops a replay being played.
 source "$(dirname "$0")/common.sh"
 no_display() { env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$@"; }
 for bad in "--bogus" "--track 7"; do
@@ -36,4 +37,13 @@ for track in 0 1 2; do
     if [ $track = 1 ]; then [ "$differing" -lt 10000 ] || fail "the title does not show track 1"
     else [ "$differing" -gt 100000 ] || fail "the title looks like track $track"; fi
 done
+
+# Escape while a replay plays stops it at once: "stopped at frame N of M", exit 0, no winner screen.
+start_game --window --play "$source_dir/tests/replays/track0_won.dwr"
+sleep 1
+press Escape
+wait_exit $pid 10
+said=$(grep "stopped at frame" "$work/err")
+echo "--play, Escape: exit $code, said: $said"
+[ "$code" = 0 ] && [ -n "$said" ] || fail "--play, Escape: exit $code, said: $(cat "$work/err")"
 exit $status
