@@ -178,18 +178,28 @@ RACE_KEYS = bytes([205, 203, 200, 208, 32, 30, 17, 31, 49, 48, 1])
 
 
 def dwr(frames=((0, 0),), track=0, keys=RACE_KEYS, laps=(0, 0), last_hash=0, count=None,
-        version=1, magic=b'DWRP'):
-    body = b''.join(struct.pack('<HI', k, h) for k, h in frames)
+        version=2, magic=b'DWRP', font=0x5eed):
+    """Version 2 frames are (keys, picture) with the state hash made from them; version 1 has no
+    font fingerprint and no state hashes."""
+    if version == 1:
+        body = b''.join(struct.pack('<HI', k, h) for k, h in frames)
+        font_field = b''
+    else:
+        body = b''.join(struct.pack('<HQI', k, h * 31 + k, h) for k, h in frames)
+        font_field = struct.pack('<Q', font)
     count = len(frames) if count is None else count
     trailer = struct.pack('<IHHQ', count, laps[0], laps[1], last_hash)
-    return magic + struct.pack('<HBB', version, track, len(keys)) + keys + body + trailer
+    return (magic + struct.pack('<HBB', version, track, len(keys)) + font_field + keys + body +
+            trailer)
 
 
 valid_dwr = dwr(frames=((0x0001, 0x12345678), (0x0401, 0x9abcdef0), (0x07ff, 1)), track=2,
                 laps=(3, 10), last_hash=0x0123456789abcdef)
 write('dwr', 'valid-three-frames', valid_dwr)
 write('dwr', 'valid-two-keys', dwr(keys=bytes([205, 1]), frames=((3, 7),)))
-write('dwr', 'version-2', dwr(version=2))
+write('dwr', 'valid-version-1', dwr(version=1, frames=((0x0001, 5), (0x0401, 6))))
+write('dwr', 'version-3', dwr(version=3))
+write('dwr', 'version-0', dwr(version=0))
 write('dwr', 'other-magic', dwr(magic=b'DWRQ'))
 write('dwr', 'track-3', dwr(track=3))
 write('dwr', 'key-not-raced', dwr(keys=bytes([205, 16])))
@@ -200,7 +210,7 @@ write('dwr', 'count-too-high', dwr(count=2))
 write('dwr', 'count-huge', dwr(count=0xFFFFFFFF))
 write('dwr', 'count-zero', dwr(frames=(), count=0))
 write('dwr', 'laps-11', dwr(laps=(11, 0)))
-for cut in (0, 3, 7, 18, 24, len(valid_dwr) - 1):
+for cut in (0, 3, 7, 12, 18, 24, 40, len(valid_dwr) - 1):
     write('dwr', 'truncated-at-%d' % cut, valid_dwr[:cut])
 
 

@@ -23,8 +23,13 @@ const std::uint8_t replay_race_keys[11] = {
 namespace {
 
 constexpr char magic[4] = {'D', 'W', 'R', 'P'};
-constexpr std::size_t header_size = 8; // before the key table
-constexpr std::size_t frame_size = 6;
+// Where the key table starts and how long a frame is, by version.
+std::size_t header_size(int version) {
+    return version == 1 ? 8 : 16;
+}
+std::size_t frame_size(int version) {
+    return version == 1 ? 6 : 14;
+}
 constexpr std::size_t trailer_size = 16;
 constexpr int max_keys = 16;
 constexpr int track_count = 3;
@@ -65,36 +70,42 @@ std::uint64_t mix(std::uint64_t hash, std::uint64_t word) {
 bool replay_parse(const std::uint8_t *data, std::size_t size, Replay &replay, std::string &error) {
     if (size < sizeof magic || std::memcmp(data, magic, sizeof magic) != 0)
         return refuse(error, "not a Dirtwhirl replay");
-    if (size < header_size)
+    if (size < 8)
         return refuse(error, "truncated: the header is cut short");
     const int version = static_cast<int>(read_le(data + 4, 2));
-    if (version != replay_version)
+    if (version < replay_first_version || version > replay_version)
         return refuse(error, "replay version " + std::to_string(version) +
-                                 "; this program plays version " + std::to_string(replay_version));
+                                 "; this program plays versions " +
+                                 std::to_string(replay_first_version) + " to " +
+                                 std::to_string(replay_version));
+    const std::size_t keys_at = header_size(version);
+    const std::size_t frame_bytes_each = frame_size(version);
+    if (size < keys_at)
+        return refuse(error, "truncated: the header is cut short");
     const int track = data[6];
     if (track >= track_count)
         return refuse(error, "track " + std::to_string(track) + " does not exist");
     const int key_count = data[7];
     if (key_count < 1 || key_count > max_keys)
         return refuse(error, "a key table of " + std::to_string(key_count) + " keys");
-    const std::size_t frames_at = header_size + key_count;
+    const std::size_t frames_at = keys_at + key_count;
     if (size < frames_at + trailer_size)
         return refuse(error, "truncated: shorter than its header and trailer");
     for (int i = 0; i < key_count; ++i) {
-        const std::uint8_t code = data[header_size + i];
+        const std::uint8_t code = data[keys_at + i];
         if (!race_key(code))
             return refuse(error, "key code " + std::to_string(code) + " is not a race key");
-        if (std::memchr(data + header_size, code, i) != nullptr)
+        if (std::memchr(data + keys_at, code, i) != nullptr)
             return refuse(error, "key code " + std::to_string(code) + " is listed twice");
     }
     const std::uint8_t *trailer = data + size - trailer_size;
     const std::uint64_t count = read_le(trailer, 4);
     const std::size_t frame_bytes = size - frames_at - trailer_size;
-    if (count == 0 || frame_bytes % frame_size != 0 || count != frame_bytes / frame_size)
+    if (count == 0 || frame_bytes % frame_bytes_each != 0 || count != frame_bytes / frame_bytes_each)
         return refuse(error, "truncated or damaged: the trailer counts " + std::to_string(count) +
                                  " frames, the file's length holds " +
-                                 std::to_string(frame_bytes / frame_size) + " and " +
-                                 std::to_string(frame_bytes % frame_size) + " bytes");
+                                 std::to_string(frame_bytes / frame_bytes_each) + " and " +
+                                 std::to_string(frame_bytes % frame_bytes_each) + " bytes");
     const int laps1 = static_cast<int>(read_le(trailer + 4, 2));
     const int laps2 = static_cast<int>(read_le(trailer + 6, 2));
     if (laps1 > most_laps || laps2 > most_laps)
@@ -102,19 +113,29 @@ bool replay_parse(const std::uint8_t *data, std::size_t size, Replay &replay, st
                                  std::to_string(laps2) + " are more than a race has");
     const std::uint16_t table_bits = static_cast<std::uint16_t>((1u << key_count) - 1);
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint16_t keys = static_cast<std::uint16_t>(read_le(data + frames_at + i * 6, 2));
+        const std::uint16_t keys =
+            static_cast<std::uint16_t>(read_le(data + frames_at + i * frame_bytes_each, 2));
         if ((keys & ~table_bits) != 0)
             return refuse(error, "frame " + std::to_string(i + 1) +
                                      " holds a key that is not in the key table");
     }
 
+    replay.version = version;
     replay.track = track;
-    replay.key_table.assign(data + header_size, data + frames_at);
+    replay.font_hash = version == 1 ? 0 : read_le(data + 8, 8);
+    replay.key_table.assign(data + keys_at, data + frames_at);
     replay.frames.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t *frame = data + frames_at + i * frame_size;
-        replay.frames[i] = ReplayFrame{static_cast<std::uint16_t>(read_le(frame, 2)),
-                                       static_cast<std::uint32_t>(read_le(frame + 2, 4))};
+        const std::uint8_t *frame = data + frames_at + i * frame_bytes_each;
+        ReplayFrame &read = replay.frames[i];
+        read.keys = static_cast<std::uint16_t>(read_le(frame, 2));
+        if (version == 1) {
+            read.hash = static_cast<std::uint32_t>(read_le(frame + 2, 4));
+            read.state_hash = 0;
+        } else {
+            read.state_hash = read_le(frame + 2, 8);
+            read.hash = static_cast<std::uint32_t>(read_le(frame + 10, 4));
+        }
     }
     replay.player1_laps = laps1;
     replay.player2_laps = laps2;
@@ -124,12 +145,17 @@ bool replay_parse(const std::uint8_t *data, std::size_t size, Replay &replay, st
 
 std::vector<std::uint8_t> replay_serialize(const Replay &replay) {
     std::vector<std::uint8_t> out(magic, magic + sizeof magic);
-    write_le(out, replay_version, 2);
+    const bool first = replay.version == 1;
+    write_le(out, first ? 1 : replay_version, 2);
     write_le(out, static_cast<std::uint64_t>(replay.track), 1);
     write_le(out, replay.key_table.size(), 1);
+    if (!first)
+        write_le(out, replay.font_hash, 8);
     out.insert(out.end(), replay.key_table.begin(), replay.key_table.end());
     for (const ReplayFrame &frame : replay.frames) {
         write_le(out, frame.keys, 2);
+        if (!first)
+            write_le(out, frame.state_hash, 8);
         write_le(out, frame.hash, 4);
     }
     write_le(out, replay.frames.size(), 4);
