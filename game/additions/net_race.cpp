@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <thread>
+#include <vector>
 
 #include "game/additions/assets_hash.h"
 #include "game/additions/computer_driver.h"
@@ -126,6 +127,43 @@ struct Lockstep {
     std::uint32_t resumed_at = ~0u; // a frame whose pause flag was already obeyed
 };
 
+// For the latency benchmark: with DIRTWHIRL_NET_TIMES naming a file, the race keeps, for every
+// frame, when this machine read the keys it sent for that frame and when it ran the frame (the
+// system's monotonic clock in nanoseconds, which two processes on one machine share), and writes
+// them there at the end as lines "frame read run". Two machines' files then give the time from a
+// key read on one to the frame that applies it on the other.
+struct FrameTimes {
+    const char *path = std::getenv("DIRTWHIRL_NET_TIMES");
+    std::vector<long long> read, run; // by frame; reserved, so that a frame does not allocate
+    static long long now() {
+        timespec t{};
+        clock_gettime(CLOCK_MONOTONIC, &t);
+        return t.tv_sec * 1000000000ll + t.tv_nsec;
+    }
+    FrameTimes() {
+        if (path != nullptr) {
+            read.reserve(frames_kept);
+            run.reserve(frames_kept);
+        }
+    }
+    void note(std::vector<long long> &times, std::uint32_t frame) {
+        if (path != nullptr && frame < frames_kept) {
+            if (times.size() <= frame)
+                times.resize(frame + 1, 0);
+            times[frame] = now();
+        }
+    }
+    ~FrameTimes() {
+        std::FILE *out = path != nullptr ? std::fopen(path, "w") : nullptr;
+        if (out == nullptr)
+            return;
+        for (std::size_t f = 0; f < run.size() && f < read.size(); ++f)
+            std::fprintf(out, "%zu %lld %lld\n", f, read[f], run[f]);
+        std::fclose(out);
+    }
+    static constexpr std::uint32_t frames_kept = 200000;
+};
+
 // Compares the other machine's hashes that have come with ours; false at the first difference.
 bool in_step(Lockstep &race) {
     std::uint64_t theirs = 0;
@@ -148,10 +186,13 @@ void say_gone() {
 // The lockstep loop; after_frame is the recorder's watcher, or null.
 int lockstep(bool (*after_frame)(int frame_result)) {
     Lockstep race;
+    FrameTimes times;
     race.delay = net_input_delay(session);
     // The first frames are run with nobody's keys on both machines.
-    for (int f = 0; f < race.delay; ++f)
+    for (int f = 0; f < race.delay; ++f) {
         net_send_frame(session, static_cast<std::uint32_t>(f), NetFrameKeys{});
+        times.note(times.read, static_cast<std::uint32_t>(f));
+    }
     pause_reset();
     controls_hear_only(&agreed_keys);
     bool waited = false;
@@ -209,6 +250,7 @@ int lockstep(bool (*after_frame)(int frame_result)) {
             continue;
         }
         hold_agreed(ours, theirs);
+        times.note(times.run, race.frame);
         computer_race_frame();
         const int result = race_frame();
         race.hashes[race.frame % hash_history] = race_state_hash();
@@ -216,6 +258,7 @@ int lockstep(bool (*after_frame)(int frame_result)) {
         const NetFrameKeys next = keys_read(race.pause_pressed);
         race.pause_pressed = false;
         race.ours[(race.frame + race.delay) % net_receive_window] = next;
+        times.note(times.read, race.frame + race.delay);
         net_send_frame(session, race.frame + race.delay, next);
         ++race.frame;
         const bool go_on = after_frame == nullptr || after_frame(result);
