@@ -51,6 +51,9 @@ void advance_counted_clock(DWORD ms);
 void use_wall_clock();
 // True while the counted clock drives the tick count.
 bool virtual_clock_active();
+// True between silent_frames(true) and silent_frames(false): flips show nothing and sounds are
+// neither rewound nor started.
+bool frames_silent();
 
 // The window on X11, destroyed from outside (by the window manager or the X server) rather than
 // closed: noticed from its DestroyNotify or from X errors about it (window_x11.cpp). Does nothing

@@ -378,6 +378,8 @@ HRESULT IDirectSoundBuffer::SetCurrentPosition(DWORD position) {
     platform::note("IDirectSoundBuffer::SetCurrentPosition #%u %u", serial, position);
     if (position >= data->bytes.size())
         return DSERR_INVALIDPARAM;
+    if (platform::frames_silent())
+        return DS_OK;
     if (!playing_or_paused(source_state(*this)))
         start_position = position;
     alSourcei(al_source, AL_BYTE_OFFSET, static_cast<ALint>(position));
@@ -390,6 +392,8 @@ HRESULT IDirectSoundBuffer::Play(DWORD reserved, DWORD priority, DWORD new_flags
         return DSERR_GENERIC;
     if (reserved != 0 || priority != 0)
         return DSERR_INVALIDPARAM;
+    if (platform::frames_silent())
+        return DS_OK;
     play_flags = new_flags;
     alSourcei(al_source, AL_LOOPING, (new_flags & DSBPLAY_LOOPING) ? AL_TRUE : AL_FALSE);
     ALint state = source_state(*this);

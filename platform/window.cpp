@@ -221,6 +221,12 @@ bool virtual_clock_active() {
     return virtual_clock;
 }
 
+bool silent = false;
+
+bool frames_silent() {
+    return silent;
+}
+
 } // namespace platform
 
 HINSTANCE GetModuleHandleA(LPCSTR) {
@@ -423,4 +429,22 @@ void tick_count_unpaced(bool on) {
         platform::use_counted_clock(SDL_GetTicks(), 1);
     else
         platform::use_wall_clock();
+}
+
+void silent_frames(bool on) {
+    static bool was_virtual = false;
+    static DWORD was_step = 0;
+    if (on == platform::silent)
+        return;
+    platform::silent = on;
+    if (on) {
+        was_virtual = virtual_clock;
+        was_step = virtual_step;
+        // The counted clock goes on from where the wall clock is, so no tick goes backwards.
+        platform::use_counted_clock(GetTickCount(), 1);
+    } else if (was_virtual) {
+        virtual_step = was_step;
+    } else {
+        platform::use_wall_clock();
+    }
 }

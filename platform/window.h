@@ -140,3 +140,9 @@ void Sleep(DWORD ms);
 // once; and flips are not held back to the display's refresh. Off, the tick count is the wall clock
 // again.
 void tick_count_unpaced(bool on);
+
+// Frames raced again after a correction: while on, a flip shows nothing and does not wait for the
+// display, a sound buffer is neither rewound nor started, and the tick count is counted as in a
+// timed demo, so a frame's wait ends at once; everything else (surfaces, locks, drawing) works
+// as ever. Off, the clock is what it was before.
+void silent_frames(bool on);

@@ -55,3 +55,12 @@ bool fair_lap_due(int player, int lap_timer) {
 void fair_lap_counted(int player) {
     passed[player] = false;
 }
+
+FairLapsProgress fair_laps_progress() {
+    return FairLapsProgress{{passed[0], passed[1]}};
+}
+
+void fair_laps_restore(const FairLapsProgress &progress) {
+    passed[0] = progress.passed[0];
+    passed[1] = progress.passed[1];
+}

@@ -18,3 +18,11 @@ void fair_laps_note(int player, int kart_x, int kart_y);
 bool fair_lap_due(int player, int lap_timer);
 // The player's lap counted: the checkpoint is to be passed again.
 void fair_lap_counted(int player);
+
+// Which players have passed the checkpoint since their last counted lap: part of the race's state
+// when a race is gone back over.
+struct FairLapsProgress {
+    bool passed[2];
+};
+FairLapsProgress fair_laps_progress();
+void fair_laps_restore(const FairLapsProgress &progress);

@@ -96,6 +96,15 @@ const OptionEntry option_table[] = {
          o.join_address = v;
          return true;
      }},
+    {"--rollback-test", "K",
+     "for tests, with --play or --timedemo: after every frame go back K frames (1 to 8) and race "
+     "them again",
+     [](Options &o, const char *v) {
+         char *end = nullptr;
+         const long frames = std::strtol(v, &end, 10);
+         o.rollback_test = static_cast<int>(frames);
+         return *v != '\0' && *end == '\0' && frames >= 1 && frames <= 8;
+     }},
     {"--unpaced", nullptr,
      "for tests: no screens and no 30 ms pace; a network race waits only "
      "for the other's keys",
@@ -190,5 +199,7 @@ OptionsResult parse_options(int argc, const char *const *argv, Options &options,
         options.replay == ReplayMode::play || options.replay == ReplayMode::timedemo;
     if ((options.host || options.join) && watching)
         return usage_error(err, "a network race cannot play a replay; --record can record it");
+    if (options.rollback_test != 0 && !watching)
+        return usage_error(err, "--rollback-test goes with --play or --timedemo");
     return OptionsResult::run;
 }

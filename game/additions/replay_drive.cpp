@@ -5,6 +5,8 @@
 // is heard.
 #include "game/additions/replay_drive.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -14,12 +16,16 @@
 #include "engine/input/input.h"
 #include "game/additions/race_hash.h"
 #include "game/additions/race_loop.h"
+#include "game/additions/race_snapshot.h"
+#include "game/race.h"
 #include "game/race_state.h"
 #include "game/setup.h"
 #include "platform/additions/controls.h"
+#include "platform/window.h"
 
 ReplayMode replay_mode = ReplayMode::none;
 std::string replay_path;
+int replay_rollback_frames = 0;
 
 namespace {
 
@@ -37,6 +43,12 @@ std::size_t first_difference = 0; // 1-based; 0 while every frame matched
 std::uint64_t played_last_hash = 0;
 bool stopped = false;          // Escape or the window's close stopped the playback
 bool compare_pictures = false; // this machine's font draws as the recording's did
+
+// The rollback test: the state before each of the last frames and the state hash each frame
+// ended in on its first run, by frame; the first frame raced again that ended otherwise.
+RaceSnapshots<16> before_frame;
+std::array<std::uint64_t, 16> first_run_hash{};
+std::size_t raced_again_from = 0, raced_again_differs = 0; // 1-based; 0: all matched
 
 // Which pixels of the texts a race frame draws this machine's font inks: a picture hash can only
 // match the recording's when these do. The ink is a colour far from the paper's, whatever the
@@ -94,6 +106,29 @@ std::uint16_t keys_read() {
 void hold_frame_keys(std::size_t frame) {
     for (std::size_t bit = 0; bit < replay.key_table.size(); ++bit)
         replay_keys.hold(replay.key_table[bit], (replay.frames[frame].keys >> bit & 1u) != 0);
+}
+
+// After the first run of frame `last` (0-based): back to the state before the last k frames, and
+// those frames raced again silently with their keys, each checked against its first run. The
+// race goes on from the state the frames raced again ended in.
+void race_again(std::size_t last) {
+    const auto slot = [](std::size_t frame) { return static_cast<std::uint32_t>(frame); };
+    first_run_hash[last % first_run_hash.size()] = race_state_hash();
+    const std::size_t count = std::min<std::size_t>(replay_rollback_frames, last + 1);
+    const std::size_t from = last + 1 - count;
+    race_snapshot_restore(before_frame.of(slot(from)));
+    silent_frames(true);
+    for (std::size_t frame = from; frame <= last; ++frame) {
+        hold_frame_keys(frame);
+        race_frame();
+        if (raced_again_differs == 0 &&
+            race_state_hash() != first_run_hash[frame % first_run_hash.size()]) {
+            raced_again_from = from + 1;
+            raced_again_differs = frame + 1;
+        }
+    }
+    silent_frames(false);
+    race_snapshot_save(before_frame.of(slot(last + 1)));
 }
 
 std::string frames_in_words(std::size_t count) {
@@ -212,6 +247,8 @@ void replay_play_begin(const Replay &to_play) {
     first_difference = 0;
     played_last_hash = 0;
     stopped = false;
+    raced_again_from = raced_again_differs = 0;
+    race_snapshot_save(before_frame.of(0));
     compare_pictures = replay.version == 1 || replay.font_hash == font_hash();
     if (!compare_pictures)
         std::fprintf(stderr, "dirtwhirl: this machine's font draws the race's texts otherwise than "
@@ -236,6 +273,8 @@ bool replay_play_after_frame(int frame_result) {
         stopped = true;
         return false;
     }
+    if (replay_rollback_frames > 0)
+        race_again(frame);
     hold_frame_keys(frames_played);
     return true;
 }
@@ -251,6 +290,13 @@ int replay_play_end() {
     if (stopped) {
         std::fprintf(stderr, "dirtwhirl: stopped at frame %zu of %zu\n", frames_played, recorded);
         return 0;
+    }
+    if (raced_again_differs != 0) {
+        std::fprintf(stderr,
+                     "dirtwhirl: raced again from frame %zu, frame %zu ended otherwise than on its "
+                     "first run\n",
+                     raced_again_from, raced_again_differs);
+        return 3;
     }
     if (first_difference != 0) {
         std::fprintf(stderr, "dirtwhirl: replay differs from the recording at frame %zu of %zu\n",

@@ -13,6 +13,10 @@
 // What the start-up asked for; none at program start.
 extern ReplayMode replay_mode;
 extern std::string replay_path;
+// A test of the saved race state: after every frame of a playback the race goes back this many
+// frames (1 to 8), races them again silently from the state saved before them and checks that
+// each ends in the state hash of its first run; 0: off.
+extern int replay_rollback_frames;
 
 // Before set-up: reads the file to play, or makes sure the file to record can be written. False
 // after saying why on standard error.

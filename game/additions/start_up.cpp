@@ -44,6 +44,7 @@ StartUp start_up_resolve(const Settings &settings, const Options &options, int r
     start_up.replay = options.replay;
     start_up.replay_file = options.replay_file;
     start_up.unpaced = options.unpaced;
+    start_up.rollback_test = options.rollback_test;
     start_up.net.hosting = options.host;
     start_up.net.joining = options.join;
     start_up.net.address =
@@ -96,6 +97,7 @@ void start_up_apply(const StartUp &start_up) {
     chosen_track = start_up.track;
     replay_mode = start_up.replay;
     replay_path = start_up.replay_file;
+    replay_rollback_frames = start_up.rollback_test;
     net_choice = start_up.net;
     start_unpaced = start_up.unpaced;
 }

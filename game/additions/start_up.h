@@ -16,6 +16,7 @@ struct StartUp {
     std::string replay_file;
     NetChoice net;        // a network race: hosting or joining
     bool unpaced = false; // no screens, no 30 ms pace
+    int rollback_test = 0; // frames a playback goes back after every frame; 0: none
 };
 
 // --unpaced: the race starts at once, runs without its 30 ms pace, and no screen follows it.
