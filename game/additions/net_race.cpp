@@ -17,8 +17,10 @@
 #include "game/additions/net_session.h"
 #include "game/additions/pause.h"
 #include "game/additions/race_hash.h"
+#include "game/additions/race_snapshot.h"
 #include "game/additions/replay.h"
 #include "game/additions/replay_drive.h"
+#include "game/additions/start_up.h"
 #include "game/race.h"
 #include "game/race_state.h"
 #include "game/setup.h"
@@ -104,11 +106,15 @@ NetFrameKeys keys_read(bool pause_pressed) {
     return keys;
 }
 
-void hold_agreed(const NetFrameKeys &ours, const NetFrameKeys &theirs) {
+// The keys both machines apply at a frame. In lockstep Escape is one of them, and the frame that
+// holds it ends the race as the documented frame does; running ahead, the loop ends the race
+// itself once that frame is final, so no frame raced on a guess can end it.
+void hold_agreed(const NetFrameKeys &ours, const NetFrameKeys &theirs, bool with_escape = true) {
     const std::uint16_t bits = ours.keys | theirs.keys;
     for (int bit = 0; bit < 10; ++bit)
         agreed_keys.hold(replay_race_keys[bit], (bits >> bit & 1u) != 0);
-    agreed_keys.hold(DIK_ESCAPE, ((ours.flags | theirs.flags) & net_flag_escape) != 0);
+    agreed_keys.hold(DIK_ESCAPE,
+                     with_escape && ((ours.flags | theirs.flags) & net_flag_escape) != 0);
 }
 
 int laps_of(int kart) {
@@ -164,16 +170,18 @@ struct FrameTimes {
     static constexpr std::uint32_t frames_kept = 200000;
 };
 
-// Compares the other machine's hashes that have come with ours; false at the first difference.
-bool in_step(Lockstep &race) {
+// Compares the other machine's hashes that have come with ours, of the frames before `upto`
+// (hashes: ours by frame modulo hash_history); false at the first difference.
+bool in_step(std::uint32_t &compared, std::uint32_t upto,
+             const std::array<std::uint64_t, hash_history> &hashes) {
     std::uint64_t theirs = 0;
-    while (race.compared < race.frame && net_remote_hash(session, race.compared, theirs)) {
-        if (theirs != race.hashes[race.compared % hash_history]) {
+    while (compared < upto && net_remote_hash(session, compared, theirs)) {
+        if (theirs != hashes[compared % hash_history]) {
             std::fprintf(stderr, "dirtwhirl: the race went out of step at frame %u\n",
-                         race.compared + 1);
+                         compared + 1);
             return false;
         }
-        ++race.compared;
+        ++compared;
     }
     return true;
 }
@@ -228,7 +236,7 @@ int lockstep(bool (*after_frame)(int frame_result)) {
             controls_wait(20);
             continue;
         }
-        if (!in_step(race))
+        if (!in_step(race.compared, race.frame, race.hashes))
             return 3;
         NetFrameKeys theirs;
         if (!net_remote_keys(session, race.frame, theirs)) {
@@ -271,6 +279,200 @@ int lockstep(bool (*after_frame)(int frame_result)) {
                 static_cast<unsigned long long>(race.hashes[(race.frame - 1) % hash_history]));
             return 0;
         }
+    }
+}
+
+// Running ahead: this machine's keys apply in the next frame (or rollback_delay frames later),
+// the other's are guessed to be the last that came. When the real ones come and differ, the race
+// goes back to the state before the first frame guessed wrong and races the frames since again,
+// silently, within the same pass. A frame is final once both machines' real keys have raced it:
+// only final frames are compared, recorded and can end the race.
+constexpr std::uint32_t most_ahead = 8; // frames raced on guesses before waiting for the other
+constexpr std::uint32_t kept = 16;      // frames whose state can be gone back to
+static_assert(kept > most_ahead + 3);
+
+struct RunAhead {
+    int delay = 1;              // frames from a read to the frame that applies it
+    std::uint32_t frame = 0;    // the next frame to run
+    std::uint32_t known = 0;    // frames whose keys from the other machine have come
+    std::uint32_t final = 0;    // frames raced with both machines' real keys
+    std::uint32_t compared = 0; // final frames whose hashes were compared
+    std::array<NetFrameKeys, net_receive_window> ours{};   // by frame modulo the window
+    std::array<NetFrameKeys, net_receive_window> theirs{}; // real once known, else the guess
+    NetFrameKeys last_real{};
+    RaceSnapshots<kept> before;
+    std::array<int, kept> results{};
+    std::array<std::uint64_t, kept> pictures{};
+    std::array<std::uint64_t, hash_history> hashes{}; // after each frame as last raced
+    int frames_waited = 0;
+    int rollbacks = 0;
+    std::array<int, kept> raced_again{}; // how many rollbacks went back 1, 2, ... frames
+    std::uint32_t last_slowed = 0;
+    bool paused = false;
+    bool pause_pressed = false; // to go out with the next keys
+};
+
+NetFrameKeys &at(std::array<NetFrameKeys, net_receive_window> &keys, std::uint32_t frame) {
+    return keys[frame % net_receive_window];
+}
+
+// Races one frame from the state now: the other's keys real when known, else the guess.
+void race_one(RunAhead &race, std::uint32_t frame, bool silent, bool recording) {
+    if (frame >= race.known)
+        at(race.theirs, frame) = NetFrameKeys{race.last_real.keys, 0};
+    race_snapshot_save(race.before.of(frame));
+    hold_agreed(at(race.ours, frame), at(race.theirs, frame), false);
+    silent_frames(silent);
+    const int result = race_frame();
+    silent_frames(false);
+    race.results[frame % kept] = result;
+    race.hashes[frame % hash_history] = race_state_hash();
+    if (recording)
+        race.pictures[frame % kept] = replay_picture_hash(result, silent);
+}
+
+// The median of the rollbacks' lengths, from their counts.
+int median_length(const RunAhead &race) {
+    int seen = 0;
+    for (std::size_t length = 0; length < race.raced_again.size(); ++length)
+        if ((seen += race.raced_again[length]) * 2 >= race.rollbacks)
+            return static_cast<int>(length);
+    return 0;
+}
+
+int longest(const RunAhead &race) {
+    for (std::size_t length = race.raced_again.size(); length-- > 0;)
+        if (race.raced_again[length] != 0)
+            return static_cast<int>(length);
+    return 0;
+}
+
+int run_ahead(bool recording) {
+    RunAhead race;
+    FrameTimes times;
+    race.delay = 1 + net_choice.rollback_delay;
+    for (int f = 0; f < race.delay; ++f) {
+        net_send_frame(session, static_cast<std::uint32_t>(f), NetFrameKeys{});
+        times.note(times.read, static_cast<std::uint32_t>(f));
+    }
+    // The lead the one-way delay alone explains, in frames (the lockstep delay less its one
+    // frame, which the host measured and both know): beyond it this machine is ahead.
+    const int one_way = net_input_delay(session) - 1;
+    pause_reset();
+    controls_hear_only(&agreed_keys);
+    bool waited = false;
+    int exit_code = 0;
+    for (;;) {
+        if (!handle_message(exit_code))
+            return exit_code;
+        net_poll(session);
+        // The pause goes out with the next keys and holds both machines once its frame is
+        // final; either player's P ends it on both.
+        if (controls_take_pause() || controls_take_focus_lost()) {
+            if (race.paused) {
+                race.paused = false;
+                net_send_resume(session, race.final);
+            } else {
+                race.pause_pressed = true;
+            }
+        }
+        std::uint32_t resume_frame = 0;
+        if (race.paused && net_take_resume(session, resume_frame))
+            race.paused = false;
+
+        // The other's keys in frame order; the first that differs from its guess is gone back to.
+        std::uint32_t wrong = ~0u;
+        NetFrameKeys real;
+        while (race.known < race.frame + net_receive_window / 2 &&
+               net_remote_keys(session, race.known, real)) {
+            if (race.known < race.frame && wrong == ~0u &&
+                real.keys != at(race.theirs, race.known).keys)
+                wrong = race.known;
+            at(race.theirs, race.known) = real;
+            race.last_real = real;
+            ++race.known;
+        }
+        if (wrong != ~0u) {
+            ++race.rollbacks;
+            ++race.raced_again[std::min<std::uint32_t>(race.frame - wrong, kept - 1)];
+            race_snapshot_restore(race.before.of(wrong));
+            for (std::uint32_t frame = wrong; frame < race.frame; ++frame) {
+                race_one(race, frame, true, recording);
+                if (race.results[frame % kept] == 5) { // the race now ends sooner
+                    race.frame = frame + 1;
+                    break;
+                }
+            }
+        }
+
+        // Frames raced with both machines' real keys are final: compared, recorded, and the one
+        // that holds Escape or wins ends the race.
+        while (race.final < std::min(race.known, race.frame)) {
+            const std::uint32_t frame = race.final++;
+            const NetFrameKeys ours = at(race.ours, frame), theirs = at(race.theirs, frame);
+            const bool escape = ((ours.flags | theirs.flags) & net_flag_escape) != 0;
+            net_note_hash(session, frame, race.hashes[frame % hash_history]);
+            if (recording)
+                replay_record_frame(static_cast<std::uint16_t>(
+                                        ours.keys | theirs.keys | (escape ? 1u << 10 : 0u)),
+                                    race.hashes[frame % hash_history],
+                                    race.pictures[frame % kept]);
+            if (((ours.flags | theirs.flags) & net_flag_pause) != 0) {
+                race.paused = true;
+                pause_show();
+            }
+            if (escape || race.results[frame % kept] == 5) {
+                net_poll(session);
+                std::fprintf(stderr,
+                             "dirtwhirl: the network race ran %u frames (%d raced again, going "
+                             "back %d frames at the median and %d at most; %d waited), laps %d "
+                             "and %d, state hash %016llx\n",
+                             frame + 1, race.rollbacks, median_length(race), longest(race),
+                             race.frames_waited, player1_laps, player2_laps,
+                             static_cast<unsigned long long>(race.hashes[frame % hash_history]));
+                return 0;
+            }
+        }
+        if (!in_step(race.compared, race.final, race.hashes))
+            return 3;
+
+        if (race.paused) {
+            GetAsyncKeyState(VK_ESCAPE);
+            if (controls_unheard_virtual_key(VK_ESCAPE)) {
+                net_send_leave(session);
+                return 0;
+            }
+        }
+        if (net_state(session) == NetState::gone) {
+            say_gone();
+            return 0;
+        }
+        // Not further ahead than most_ahead frames; not past a won frame until it is final; and
+        // now and then a frame's time given up while this machine runs ahead of the other.
+        const bool won = race.frame > 0 && race.results[(race.frame - 1) % kept] == 5;
+        const int ahead = static_cast<int>(race.frame) -
+                          static_cast<int>(net_remote_frames(session)) + race.delay - 1;
+        const bool slow = !start_unpaced && ahead > one_way + 1 &&
+                          race.frame >= race.last_slowed + 10;
+        if (race.paused || won || race.frame >= race.known + most_ahead || slow) {
+            if (slow)
+                race.last_slowed = race.frame;
+            waited = !race.paused && !won;
+            controls_wait(slow ? 30 : 1);
+            continue;
+        }
+        race.frames_waited += waited ? 1 : 0;
+        waited = false;
+
+        times.note(times.run, race.frame);
+        computer_race_frame();
+        race_one(race, race.frame, false, recording);
+        const NetFrameKeys next = keys_read(race.pause_pressed);
+        race.pause_pressed = false;
+        at(race.ours, race.frame + race.delay) = next;
+        net_send_frame(session, race.frame + race.delay, next);
+        times.note(times.read, race.frame + race.delay);
+        ++race.frame;
     }
 }
 
@@ -332,8 +534,18 @@ bool net_race_connect(HWND window, int &exit_code) {
             show_note(shown = net_note(session));
         controls_wait(10);
     }
-    if (net_note(session) != shown)
-        show_note(net_note(session));
+    std::string connected = net_note(session);
+    if (net_choice.rollback) {
+        // The session's input delay is lockstep's; running ahead, a kart answers in the next
+        // frame (or rollback_delay frames later) whatever the round trip.
+        const int answer = 1 + net_choice.rollback_delay;
+        connected = connected.substr(0, connected.find(", input delay")) +
+                    ", running ahead: a kart answers its keys after " + std::to_string(answer) +
+                    (answer == 1 ? " frame" : " frames") + " (in lockstep after " +
+                    std::to_string(net_input_delay(session)) + ")";
+    }
+    if (connected != shown)
+        show_note(connected);
     local_kart = setup.hosting ? 0 : 1;
     if (!setup.hosting) {
         chosen_track = net_peer_hello(session).track;
@@ -370,11 +582,11 @@ int net_race_run() {
     int exit_code;
     if (replay_mode == ReplayMode::record) {
         replay_record_begin();
-        exit_code = lockstep(replay_record_after_frame);
+        exit_code = net_choice.rollback ? run_ahead(true) : lockstep(replay_record_after_frame);
         if (!replay_record_end(replay_path.c_str()))
             exit_code = exit_code == 0 ? 1 : exit_code;
     } else {
-        exit_code = lockstep(nullptr);
+        exit_code = net_choice.rollback ? run_ahead(false) : lockstep(nullptr);
     }
     agreed_keys.release_all();
     controls_hear_only(nullptr);

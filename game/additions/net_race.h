@@ -17,7 +17,8 @@ struct NetChoice {
     bool joining = false;
     std::string address;        // joining: HOST[:PORT]
     std::uint16_t port = 28420; // hosting: the port to wait on; joining: when address names none
-    bool unpaced = false;       // no screens, no 30 ms pace: a race of the tests
+    bool rollback = true;       // run ahead on a guess of the other's keys; false: lockstep
+    int rollback_delay = 0;     // rollback: frames more before a kart answers its keys, 0 to 2
 };
 
 // What the start-up asked for; neither hosting nor joining at program start.

@@ -40,6 +40,7 @@ template <typename T> struct FrameRing {
     std::array<std::uint32_t, net_receive_window> frame_plus_one{};
     std::array<T, net_receive_window> value{};
     std::uint32_t first_wanted = 0;
+    std::uint32_t newest_plus_one = 0; // the latest frame stored, plus one; 0: none yet
 
     // 1 stored or already held, 0 outside the window, -1 when it contradicts what is held.
     int put(std::uint32_t frame, const T &item, bool (*same)(const T &, const T &)) {
@@ -50,6 +51,7 @@ template <typename T> struct FrameRing {
             return same(value[slot], item) ? 1 : -1;
         frame_plus_one[slot] = frame + 1;
         value[slot] = item;
+        newest_plus_one = std::max(newest_plus_one, frame + 1);
         return 1;
     }
     bool get(std::uint32_t frame, T &item) {
@@ -502,6 +504,10 @@ void net_note_hash(NetSession *s, std::uint32_t frame, std::uint64_t hash) {
 
 bool net_remote_keys(NetSession *s, std::uint32_t frame, NetFrameKeys &keys) {
     return s->remote_keys.get(frame, keys);
+}
+
+std::uint32_t net_remote_frames(const NetSession *s) {
+    return s->remote_keys.newest_plus_one;
 }
 
 bool net_remote_hash(NetSession *s, std::uint32_t frame, std::uint64_t &hash) {

@@ -71,6 +71,9 @@ void net_note_hash(NetSession *session, std::uint32_t frame, std::uint64_t hash)
 // frames before it, so ask in order.
 bool net_remote_keys(NetSession *session, std::uint32_t frame, NetFrameKeys &keys);
 bool net_remote_hash(NetSession *session, std::uint32_t frame, std::uint64_t &hash);
+// The latest frame whose keys from the peer have arrived, plus one (0 before any): how far the
+// peer has got.
+std::uint32_t net_remote_frames(const NetSession *session);
 
 // The player pressed the space bar on the title; whether the other player has.
 void net_send_ready(NetSession *session);

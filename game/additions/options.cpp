@@ -96,6 +96,11 @@ const OptionEntry option_table[] = {
          o.join_address = v;
          return true;
      }},
+    {"--lockstep", nullptr, "a network race waits for the other's keys instead of guessing them",
+     [](Options &o, const char *) {
+         o.lockstep = true;
+         return true;
+     }},
     {"--rollback-test", "K",
      "for tests, with --play or --timedemo: after every frame go back K frames (1 to 8) and race "
      "them again",

@@ -76,8 +76,8 @@ std::uint64_t font_hash() {
 
 // The picture the frame drew: on the screen after a shown frame, still in the back buffer after
 // the frame that won the race (which is not shown).
-std::uint64_t frame_picture_hash(int frame_result) {
-    IDirectDrawSurface *surface = frame_result == 5 ? back_surface : primary_surface;
+std::uint64_t frame_picture_hash(int frame_result, bool silent = false) {
+    IDirectDrawSurface *surface = frame_result == 5 || silent ? back_surface : primary_surface;
     DDSURFACEDESC desc{};
     desc.dwSize = DDSURFACEDESC_SIZE;
     if (surface == nullptr ||
@@ -215,11 +215,19 @@ void replay_record_begin() {
 }
 
 bool replay_record_after_frame(int frame_result) {
-    const std::uint64_t hash = frame_picture_hash(frame_result);
-    replay.frames.push_back(
-        ReplayFrame{keys_read(), static_cast<std::uint32_t>(hash), race_state_hash()});
-    replay.last_hash = hash;
+    replay_record_frame(keys_read(), race_state_hash(), frame_picture_hash(frame_result));
     return true;
+}
+
+void replay_record_frame(std::uint16_t keys, std::uint64_t state_hash,
+                         std::uint64_t picture_hash) {
+    replay.frames.push_back(
+        ReplayFrame{keys, static_cast<std::uint32_t>(picture_hash), state_hash});
+    replay.last_hash = picture_hash;
+}
+
+std::uint64_t replay_picture_hash(int frame_result, bool silent) {
+    return frame_picture_hash(frame_result, silent);
 }
 
 bool replay_record_end(const char *path) {

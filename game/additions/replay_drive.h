@@ -36,6 +36,13 @@ int replay_race();
 void replay_record_begin();
 bool replay_record_after_frame(int frame_result);
 bool replay_record_end(const char *path);
+// A recording of frames raced out of order (a network race that goes back over frames): each frame
+// is given once it is final, with the keys it held by replay_race_keys bit, its race-state hash and
+// its picture's hash.
+void replay_record_frame(std::uint16_t keys, std::uint64_t state_hash, std::uint64_t picture_hash);
+// The hash of the picture the frame just run drew: on the screen after a shown frame, still in
+// the back buffer after a silent one or the frame that won the race (neither is shown).
+std::uint64_t replay_picture_hash(int frame_result, bool silent);
 // Playback of a replay whose track is loaded: the first frame's keys are held from now on; after
 // every frame (a race_loop watcher, false after the last recorded frame); the end, which lets go
 // of the keys and says whether the race matched the recording (0) or not (3).

@@ -69,6 +69,11 @@ computer_level = normal
 port = 28420
 # the host --join calls when it names none: a name or an IPv4 address
 # host = 192.0.2.1
+# rollback: each kart answers its own keys in the next frame, the other's keys guessed and put
+# right when they come; lockstep: every key waits for the other machine
+mode = rollback
+# rollback only: frames more (0 to 2) before a kart answers its keys, for fewer corrections
+rollback_delay = 0
 )";
 
 constexpr std::size_t max_file_size = 64 * 1024;
@@ -218,6 +223,17 @@ const Entry entries[] = {
          if (v.empty() || *end != '\0' || port < 1 || port > 65535)
              return false;
          s.network_port = static_cast<int>(port);
+         return true;
+     }},
+    {"network", "mode", "rollback or lockstep",
+     [](const std::string &v, Settings &s) {
+         return read_choice(v, "rollback", "lockstep", s.network_rollback);
+     }},
+    {"network", "rollback_delay", "0, 1 or 2",
+     [](const std::string &v, Settings &s) {
+         if (v.size() != 1 || v[0] < '0' || v[0] > '2')
+             return false;
+         s.network_rollback_delay = v[0] - '0';
          return true;
      }},
     {"network", "host", "a host name or an IPv4 address",

@@ -45,6 +45,8 @@ StartUp start_up_resolve(const Settings &settings, const Options &options, int r
     start_up.replay_file = options.replay_file;
     start_up.unpaced = options.unpaced;
     start_up.rollback_test = options.rollback_test;
+    start_up.net.rollback = settings.network_rollback && !options.lockstep;
+    start_up.net.rollback_delay = settings.network_rollback_delay;
     start_up.net.hosting = options.host;
     start_up.net.joining = options.join;
     start_up.net.address =

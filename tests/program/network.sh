@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Two real games racing each other headless over the loopback address, unpaced, the computer at
-# both wheels: directly, and through the test relay (100 ms round trip, 5 % lost, some packets
-# doubled and reordered). Both must run the same frames to the same laps and state hash and
-# record equal replays. Then a joiner killed mid-race is reported by the host, and a joiner with
-# other track pictures is refused on both sides. Everything stays on 127.0.0.1 and ends by itself.
+# both wheels: in lockstep directly and through the test relay (100 ms round trip, 5 % lost, some
+# packets doubled and reordered), and running ahead through the relay at 0, 100 and 200 ms of
+# round trip with the same losses. Both must run the same frames to the same laps and state hash
+# and record equal replays, which play back as recorded. Then a joiner killed mid-race is
+# reported by the host, and a joiner with other track pictures is refused on both sides.
+# Everything stays on 127.0.0.1 and ends by itself.
 set -u
 game="$1"
 relay="${DW_BINARY_DIR:-$(dirname "$game")}/net_relay"
@@ -16,13 +18,13 @@ fail() { echo "FAIL: $*"; status=1; }
 # A port of this run's own, so that runs side by side do not meet.
 port=$(( 20000 + $$ % 20000 ))
 
-# host_and_join NAME JOIN-PORT [joiner's extra options]: races the two, exit codes into
+# host_and_join NAME JOIN-PORT [both's extra options]: races the two, exit codes into
 # host_code and join_code, standard error in $work/NAME.host and $work/NAME.join.
 host_and_join() {
     local name=$1 join_port=$2
     shift 2
     timeout 200 "$game" --window --unpaced --computer 1 --host $port --record "$work/$name-host.dwr" \
-        2>"$work/$name.host" &
+        "$@" 2>"$work/$name.host" &
     local host_pid=$!
     sleep 0.3
     timeout 200 "$game" --window --unpaced --computer 2 --join 127.0.0.1:$join_port \
@@ -40,22 +42,35 @@ same_race() {
            sed 's/ (.*)//' | sort -u | wc -l)
     [ "$ends" = 1 ] || fail "$1: the two ends differ: $(grep -h 'race ran' "$work/$1".*)"
     cmp -s "$work/$1-host.dwr" "$work/$1-join.dwr" || fail "$1: the recordings differ"
-    echo "$1: $(grep -h 'input delay' "$work/$1.join" | tail -1 | sed 's/.*, input/input/')"
+    "$game" --timedemo "$work/$1-join.dwr" >/dev/null 2>"$work/$1.played" ||
+        fail "$1: the recording does not play back: $(cat "$work/$1.played")"
+    echo "$1: $(grep -h 'connected' "$work/$1.join" | tail -1)"
     grep -h "the network race ran" "$work/$1.host" "$work/$1.join"
 }
 
-host_and_join direct $port
-same_race direct
+# relayed NAME ROUND-TRIP [options]: the race through the relay.
+relayed() {
+    local name=$1 trip=$2
+    shift 2
+    "$relay" $((port + 1)) $port $((trip / 2)) 5 5 5 7 200000 240 >"$work/relay.out" 2>&1 &
+    relay_pid=$!
+    for _ in $(seq 50); do grep -q "relay ready" "$work/relay.out" && break; sleep 0.1; done
+    host_and_join $name $((port + 1)) "$@"
+    same_race $name
+    kill $relay_pid 2>/dev/null
+    wait $relay_pid 2>/dev/null
+}
 
-"$relay" $((port + 1)) $port 50 5 5 5 7 200000 240 >"$work/relay.out" 2>&1 &
-relay_pid=$!
-for _ in $(seq 50); do grep -q "relay ready" "$work/relay.out" && break; sleep 0.1; done
-host_and_join relayed $((port + 1))
-same_race relayed
-kill $relay_pid 2>/dev/null
-wait $relay_pid 2>/dev/null
-delay=$(grep -ho "input delay [0-9]*" "$work/relayed.join" | tail -1 | cut -d" " -f3)
-[ "${delay:-0}" -ge 3 ] || fail "relayed: input delay ${delay:-none} for a 100 ms round trip"
+host_and_join lockstep $port --lockstep
+same_race lockstep
+relayed lockstep-100ms 100 --lockstep
+delay=$(grep -ho "input delay [0-9]*" "$work/lockstep-100ms.join" | tail -1 | cut -d" " -f3)
+[ "${delay:-0}" -ge 3 ] || fail "lockstep: input delay ${delay:-none} for a 100 ms round trip"
+for trip in 0 100 200; do
+    relayed ahead-${trip}ms $trip
+    grep -q "a kart answers its keys after 1 frame" "$work/ahead-${trip}ms.join" ||
+        fail "ahead-${trip}ms: not running ahead: $(cat "$work/ahead-${trip}ms.join")"
+done
 
 # The joiner killed mid-race: the host says so within 5 s and ends as after Escape.
 timeout 60 "$game" --window --unpaced --computer 1 --host $port 2>"$work/killed.host" &
