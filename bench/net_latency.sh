@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The time from a key read on one machine to the frame that applies it, on that machine (its own
-# kart) and on the other (its kart seen there), in frames of 30 ms: two paced games, each in an
-# X server of its own, racing each other through the test relay on 127.0.0.1 at each round trip
-# given, the computer at both wheels. Each game keeps, per frame, when it read the keys it sent
-# for that frame and when it ran the frame (DIRTWHIRL_NET_TIMES); the two files are joined here.
-# A key pressed between two reads waits for the next read as well: on average half a frame more.
+# kart) and on the other (its kart seen there), in frames of 30 ms counted so that the frame right
+# after the read is 1: two paced games, each in an X server of its own, racing each other through
+# the test relay on 127.0.0.1 at each round trip given, the computer at both wheels, in lockstep
+# and running ahead. Each game keeps, per frame, when it read the keys it sent for that frame and
+# when it first ran the frame (DIRTWHIRL_NET_TIMES); the two files are joined here. Running ahead,
+# the other machine first runs a frame on a guess of the keys, so only its own kart's figure is
+# given there. A key pressed between two reads waits for the next read as well: on average half
+# a frame more.
 # Usage: bench/net_latency.sh [BUILD_DIR] [seconds of race] [round trips in ms...]
 #        (default build, 12 s, 0 and 100 ms; needs xvfb-run and xdotool)
 set -u
@@ -38,7 +41,7 @@ side() {
 # first input delay: median, 95th percentile and largest, in frames.
 figures() {
     join <(sort -k1,1 "$work/$1.times") <(sort -k1,1 "$work/$2.times") |
-        awk '$2 > 0 && $5 > 0 && $1 >= 4 { print ($5 - $2) / 30e6 }' | sort -g |
+        awk '$2 > 0 && $5 > 0 && $1 >= 4 { print ($5 - $2) / 30e6 + 1 }' | sort -g |
         awk '{ v[NR] = $1 } END {
             if (NR == 0) { print "no frames"; exit }
             printf "median %.2f, 95th percentile %.2f, largest %.2f frames (%d frames)\n",
@@ -46,25 +49,31 @@ figures() {
 }
 
 for trip in "${trips[@]}"; do
+  for mode in --lockstep --rollback; do
     "$build/net_relay" $((port + 1)) $port $((trip / 2)) 0 0 0 1 1000000 $((seconds + 60)) \
         >"$work/relay.out" 2>&1 &
     relay=$!
     for _ in $(seq 50); do grep -q "relay ready" "$work/relay.out" && break; sleep 0.1; done
     rm -f "$work"/*.times
-    side host --computer 1 --host $port &
+    options=()
+    [ $mode = --lockstep ] && options=(--lockstep)
+    side host --computer 1 --host $port "${options[@]}" &
     host=$!
     sleep 1
-    side join --computer 2 --join 127.0.0.1:$((port + 1))
+    side join --computer 2 --join 127.0.0.1:$((port + 1)) "${options[@]}"
     wait $host
     kill $relay 2>/dev/null
     wait $relay 2>/dev/null
-    echo "round trip $trip ms: $(grep -ho 'input delay [0-9]* frames' "$work/join.err" | tail -1)"
+    echo "round trip $trip ms, ${mode#--}: $(grep -h 'connected' "$work/join.err" | tail -1 | sed 's/.*:[0-9]*, //')"
     if [ ! -s "$work/host.times" ] || [ ! -s "$work/join.times" ]; then
         echo "  no race was run: $(tail -2 "$work/host.err" "$work/join.err")"
         continue
     fi
-    echo "  host's key to its own kart:         $(figures host host)"
+    grep -ho "the network race ran [0-9]* frames ([^)]*)" "$work/join.err" | sed 's/^/  /'
+    echo "  host's key to its own kart:           $(figures host host)"
+    echo "  joiner's key to its own kart:         $(figures join join)"
+    [ $mode = --rollback ] && continue
     echo "  host's key to its kart on the joiner: $(figures host join)"
-    echo "  joiner's key to its own kart:       $(figures join join)"
     echo "  joiner's key to its kart on the host: $(figures join host)"
+  done
 done
