@@ -172,8 +172,9 @@ bool init() {
     if (!check_picture("images/win1.bmp") || !check_picture("images/win2.bmp"))
         return false;
 
-    if (!build_kart(&kart1, "cars/car1%d.BMP", kart1_animations, 235, 70) ||
-        !build_kart(&kart2, "cars/car2%d.BMP", kart2_animations, 235, 23))
+    if (!build_kart(&kart1, "cars/car1%d.BMP", kart1_animations, kart1_start_x, kart1_start_y) ||
+        !build_kart(&kart2, "cars/car2%d.BMP", kart2_animations, kart2_start_x,
+                    kart2_start_y))
         return false;
 
     if (sound_init() == 0 || ds_object == nullptr)

@@ -9,6 +9,10 @@
 // The size of a kart's sprite.
 constexpr int kart_width = 56;
 constexpr int kart_height = 72;
+// Where the karts stand when the race starts (their sprites' top-left corners), just right of the
+// finish line of the built-in tracks.
+constexpr int kart1_start_x = 235, kart1_start_y = 70;
+constexpr int kart2_start_x = 235, kart2_start_y = 23;
 
 // Chosen before set-up, from the command line: the folder the data files are read from (empty:
 // the working directory, with the plain relative names) and the track (-1: one at random).
