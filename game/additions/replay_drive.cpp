@@ -12,6 +12,7 @@
 #include "engine/display/display.h"
 #include "engine/display/raster.h"
 #include "engine/input/input.h"
+#include "game/additions/player_tracks.h"
 #include "game/additions/race_hash.h"
 #include "game/additions/race_loop.h"
 #include "game/race_state.h"
@@ -146,6 +147,10 @@ int replay_track() {
     return replay_read ? replay.track : -1;
 }
 
+const Replay *replay_to_play() {
+    return replay_read ? &replay : nullptr;
+}
+
 int replay_race() {
     switch (replay_mode) {
     case ReplayMode::none:
@@ -173,7 +178,9 @@ int replay_race() {
 
 void replay_record_begin() {
     replay = Replay{};
-    replay.track = race_track;
+    replay.track = player_track.name.empty() ? race_track : replay_player_track;
+    replay.track_hash = player_track.hash;
+    replay.track_name = player_track.name;
     replay.font_hash = font_hash();
     replay.key_table.assign(std::begin(replay_race_keys), std::end(replay_race_keys));
     replay.frames.reserve(frames_reserved);
