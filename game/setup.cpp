@@ -180,8 +180,7 @@ bool init() {
         return false;
 
     if (!build_kart(&kart1, "cars/car1%d.BMP", kart1_animations, kart1_start_x, kart1_start_y) ||
-        !build_kart(&kart2, "cars/car2%d.BMP", kart2_animations, kart2_start_x,
-                    kart2_start_y))
+        !build_kart(&kart2, "cars/car2%d.BMP", kart2_animations, kart2_start_x, kart2_start_y))
         return false;
 
     if (sound_init() == 0 || ds_object == nullptr)

@@ -120,7 +120,8 @@ bool player_track_find(const std::string &value, const std::string &folder, Play
             std::string names;
             for (const std::string &known : player_track_names(folder))
                 names += (names.empty() ? "" : ", ") + known;
-            error += names.empty() ? "; the tracks folder holds no track" : "; its tracks: " + names;
+            error +=
+                names.empty() ? "; the tracks folder holds no track" : "; its tracks: " + names;
         }
         return false;
     }
@@ -193,7 +194,8 @@ int player_track_choose(const Options &options, const Settings &settings, TrackC
     }
     if (options.host)
         return say(2, "a network race runs on the built-in tracks 0 to 2 only, not on the "
-                      "track " + choice.player.name);
+                      "track " +
+                          choice.player.name);
     PALETTEENTRY shown[256];
     std::string error;
     if (!game_palette_read(shown, error) || !player_track_load(choice.player, shown, error, stderr))
@@ -212,8 +214,9 @@ void player_track_apply(const TrackChoice &choice) {
         fair_laps_checkpoint(choice.player.checkpoint_x, choice.player.checkpoint_y);
     } else {
         fair_laps_enable(false);
-        std::fprintf(stderr, "dirtwhirl: fair laps are off: no place on the track %s is passed by "
-                             "every lap, for its checkpoint\n",
+        std::fprintf(stderr,
+                     "dirtwhirl: fair laps are off: no place on the track %s is passed by "
+                     "every lap, for its checkpoint\n",
                      choice.player.name.c_str());
     }
 }

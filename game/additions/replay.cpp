@@ -119,7 +119,8 @@ bool replay_parse(const std::uint8_t *data, std::size_t size, Replay &replay, st
     const std::uint8_t *trailer = data + size - trailer_size;
     const std::uint64_t count = read_le(trailer, 4);
     const std::size_t frame_bytes = size - frames_at - trailer_size;
-    if (count == 0 || frame_bytes % frame_bytes_each != 0 || count != frame_bytes / frame_bytes_each)
+    if (count == 0 || frame_bytes % frame_bytes_each != 0 ||
+        count != frame_bytes / frame_bytes_each)
         return refuse(error, "truncated or damaged: the trailer counts " + std::to_string(count) +
                                  " frames, the file's length holds " +
                                  std::to_string(frame_bytes / frame_bytes_each) + " and " +

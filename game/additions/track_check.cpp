@@ -44,19 +44,17 @@ void check_start_places(const BYTE *pixels, TrackCheck &check) {
     };
     const Start starts[2] = {{1, kart1_start_x, kart1_start_y}, {2, kart2_start_x, kart2_start_y}};
     for (const Start &start : starts) {
-        const std::string place = "player " + std::to_string(start.player) + "'s start place " +
-                                  at(start.x, start.y) + " (its probe " +
-                                  at(start.x + probe_inset, start.y + probe_inset) + "-" +
-                                  at(start.x + kart_width - probe_inset,
-                                     start.y + kart_height - probe_inset) + ")";
+        const std::string place =
+            "player " + std::to_string(start.player) + "'s start place " + at(start.x, start.y) +
+            " (its probe " + at(start.x + probe_inset, start.y + probe_inset) + "-" +
+            at(start.x + kart_width - probe_inset, start.y + kart_height - probe_inset) + ")";
         int x = 0, y = 0;
         if (probe_finds(pixels, start.x, start.y, wall_color, x, y))
             check.problems.push_back({place + " touches a wall (index 29) at " + at(x, y), false});
         if (probe_finds(pixels, start.x, start.y, finish_color, x, y))
-            check.problems.push_back(
-                {place + " touches the finish line (index 0) at " + at(x, y) +
-                     "; the karts start just right of the line",
-                 false});
+            check.problems.push_back({place + " touches the finish line (index 0) at " + at(x, y) +
+                                          "; the karts start just right of the line",
+                                      false});
     }
 }
 
@@ -96,7 +94,8 @@ void check_palette(const BYTE *pixels, const PALETTEENTRY palette[256],
             check.problems.push_back(
                 {std::to_string(count) + " pixels look like " + meaning.what +
                      " but have another index, which the race takes for plain ground (the first, "
-                     "index " + std::to_string(pixels[first]) + ", at " + at(x, y) + ")",
+                     "index " +
+                     std::to_string(pixels[first]) + ", at " + at(x, y) + ")",
                  true});
         }
     }
@@ -106,8 +105,8 @@ void check_palette(const BYTE *pixels, const PALETTEENTRY palette[256],
 std::vector<std::uint8_t> reachable_places(const TrackSight &sight) {
     std::vector<std::uint8_t> reached(sight.flags.size(), 0);
     std::vector<int> todo;
-    for (const auto &[x, y] : {std::pair{kart1_start_x, kart1_start_y},
-                               std::pair{kart2_start_x, kart2_start_y}})
+    for (const auto &[x, y] :
+         {std::pair{kart1_start_x, kart1_start_y}, std::pair{kart2_start_x, kart2_start_y}})
         if (sight.clear(x, y)) {
             reached[sight.index(x, y)] = 1;
             todo.push_back(sight.index(x, y));
@@ -201,12 +200,13 @@ void check_laps(const TrackSight &sight, TrackCheck &check) {
             first = first < 0 ? static_cast<int>(i) : first;
         }
     if (lost > 0)
-        check.problems.push_back(
-            {std::to_string(lost) + " places a kart can reach have no way onto the finish line "
-                                    "from its left (the computer would be lost there), the first "
-                                    "at " + at(first % TrackSight::width + TrackSight::left,
-                                               first / TrackSight::width + TrackSight::top),
-             false});
+        check.problems.push_back({std::to_string(lost) +
+                                      " places a kart can reach have no way onto the finish line "
+                                      "from its left (the computer would be lost there), the first "
+                                      "at " +
+                                      at(first % TrackSight::width + TrackSight::left,
+                                         first / TrackSight::width + TrackSight::top),
+                                  false});
     if (check.races())
         find_checkpoint(sight, reached, check);
 }
@@ -234,7 +234,8 @@ bool track_picture_read(const char *path, TrackPicture &picture, std::string &wh
     // The loader turns 24-bit pixels into 16-bit ones: the file's own depth is in its header.
     const int bits = loaded ? bytes[28] | bytes[29] << 8 : 0;
     const int width = bitmap.info_header.biWidth, height = bitmap.info_header.biHeight;
-    if (loaded && bitmap.info_header.biBitCount == 8 && width == screen_width && height == screen_height) {
+    if (loaded && bitmap.info_header.biBitCount == 8 && width == screen_width &&
+        height == screen_height) {
         picture.pixels.assign(bitmap.pixels, bitmap.pixels + screen_width * screen_height);
         std::memcpy(picture.palette, bitmap.palette, sizeof picture.palette);
     }

@@ -114,8 +114,9 @@ std::string save_screenshot() {
                      std::strerror(errno));
         return "";
     }
-    const std::vector<BYTE> bytes = bmp_8bit(surface->pixels.data(), surface->width, surface->height,
-                                            surface->pitch, present_shown_palette());
+    const std::vector<BYTE> bytes =
+        bmp_8bit(surface->pixels.data(), surface->width, surface->height, surface->pitch,
+                 present_shown_palette());
     errno = 0;
     int why = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() ? 0 : errno;
     if (why == 0 && std::ferror(file) != 0)

@@ -53,14 +53,16 @@ TEST(TrackCheck, EachPictureRacesOrSaysItsFirstReason) {
         int exit_code;
         const char *first_line; // what the first line says after the file's name
     };
-    TrackDrawing in_wall = oval, no_line = oval, from_right = oval, short_lap = oval_track({200, 130, 439, 299});
+    TrackDrawing in_wall = oval, no_line = oval, from_right = oval,
+                 short_lap = oval_track({200, 130, 439, 299});
     in_wall.paint(255, 100, 258, 103, 29);
     no_line.paint(240, 10, 249, 129, track_road);
     from_right.paint(230, 10, 239, 129, 29); // a wall just left of the line, across the road
     std::vector<BYTE> small(320 * 200, track_road);
     const std::vector<BYTE> whole = oval.bmp();
     const Case cases[] = {
-        {"oval.bmp", whole, 0, "races; the fastest lap at the plain speed takes 274 frames (8.2 s)"},
+        {"oval.bmp", whole, 0,
+         "races; the fastest lap at the plain speed takes 274 frames (8.2 s)"},
         {"in_wall.bmp", in_wall.bmp(), 1,
          "player 1's start place (235, 70) (its probe (251, 86)-(275, 126)) touches a wall "
          "(index 29) at (255, 100)"},
@@ -89,8 +91,8 @@ TEST(TrackCheck, TheBuiltInTracksRaceWithACheckpointNearTheirOwn) {
     for (int track = 0; track < 3; ++track) {
         TrackPicture picture;
         std::string why;
-        ASSERT_TRUE(track_picture_read(
-            ("images/track" + std::to_string(track) + ".bmp").c_str(), picture, why))
+        ASSERT_TRUE(track_picture_read(("images/track" + std::to_string(track) + ".bmp").c_str(),
+                                       picture, why))
             << why;
         TrackSight sight;
         const TrackCheck check =
@@ -122,12 +124,14 @@ TEST(TrackCheck, LookAlikeColoursAndAnotherPaletteAreWarnedOfButRace) {
     EXPECT_TRUE(check.problems[0].warning);
     EXPECT_EQ(check.problems[0].text,
               "2 pixels look like a wall (index 29) but have another index, which the race takes "
-              "for plain ground (the first, index " + std::to_string(twin) + ", at (600, 400))");
+              "for plain ground (the first, index " +
+                  std::to_string(twin) + ", at (600, 400))");
     check = track_check(drawing.pixels.data(), palette, shown, sight);
     EXPECT_TRUE(check.races());
     ASSERT_FALSE(check.problems.empty());
     EXPECT_EQ(check.problems[0].text.rfind("the picture's palette differs from the game's in 1 of "
-                                           "its 256 colours (the first is index " + std::to_string(twin),
+                                           "its 256 colours (the first is index " +
+                                               std::to_string(twin),
                                            0),
               0u);
 }
