@@ -16,6 +16,7 @@
 #include "game/additions/settings.h"
 #include "game/additions/start_up.h"
 #include "game/additions/track_check.h"
+#include "game/additions/track_template.h"
 #include "game/game_window.h"
 #include "game/screens.h"
 #include "game/setup.h"
@@ -116,12 +117,20 @@ int program_main(int argc, char **argv, HINSTANCE instance) {
     }
     if (!choose_data_folder(options.data_folder))
         return 1;
-    if (!options.check_track.empty()) {
+    if (!options.check_track.empty() || !options.track_template.empty()) {
         PALETTEENTRY shown[256];
         std::string error;
-        if (!game_palette_read(shown, error)) {
+        if (!game_palette_read(shown, error) ||
+            (options.check_track.empty() &&
+             !track_template_write(options.track_template, shown, error))) {
             std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
             return 1;
+        }
+        if (options.check_track.empty()) {
+            std::printf("dirtwhirl: wrote the track template %s and its palette %s\n",
+                        options.track_template.c_str(),
+                        track_template_palette_file(options.track_template).c_str());
+            return 0;
         }
         return track_check_file(options.check_track.c_str(), shown, stdout);
     }

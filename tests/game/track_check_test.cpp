@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/additions/track_check.h"
+#include "game/additions/track_template.h"
 #include "platform/additions/screenshot.h"
 #include "tests/game/track_pictures.h"
 
@@ -134,6 +135,29 @@ TEST(TrackCheck, LookAlikeColoursAndAnotherPaletteAreWarnedOfButRace) {
                                                std::to_string(twin),
                                            0),
               0u);
+}
+
+TEST(TrackCheck, TheTemplateRacesAndItsPaletteFileHoldsTheGamesColours) {
+    const std::string file = ::testing::TempDir() + "template.bmp";
+    std::string error;
+    ASSERT_TRUE(track_template_write(file, game_palette().palette, error)) << error;
+    std::FILE *out = std::fopen("/dev/null", "w");
+    EXPECT_EQ(track_check_file(file.c_str(), game_palette().palette, out), 0);
+    std::fclose(out);
+    std::FILE *gpl = std::fopen(track_template_palette_file(file).c_str(), "r");
+    ASSERT_NE(gpl, nullptr);
+    char line[128];
+    std::vector<std::string> lines;
+    while (std::fgets(line, sizeof line, gpl) != nullptr)
+        lines.push_back(line);
+    std::fclose(gpl);
+    ASSERT_EQ(lines.size(), 4u + 256u);
+    EXPECT_EQ(lines[0], "GIMP Palette\n");
+    const PALETTEENTRY &wall = game_palette().palette[29];
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%3d %3d %3d\tindex 29 wall\n", wall.peRed,
+                  wall.peGreen, wall.peBlue);
+    EXPECT_EQ(lines[4 + 29], expected);
 }
 
 } // namespace
