@@ -43,7 +43,10 @@ const OptionEntry option_table[] = {
      [](Options &o, const char *v) {
          if (*v == '\0')
              return false;
+         // A number names a built-in track; a player's track goes by a name that is not one.
          const bool built_in = std::strlen(v) == 1 && v[0] >= '0' && v[0] <= '2';
+         if (!built_in && std::strspn(v, "0123456789") == std::strlen(v))
+             return false;
          o.track = built_in ? v[0] - '0' : -1;
          o.track_value = built_in ? "" : v;
          return true;
