@@ -47,8 +47,8 @@ struct ReplayFrame {
 
 struct Replay {
     int version = 2;
-    int track = 0;                 // 0 to 2, or replay_player_track
-    std::uint64_t track_hash = 0;  // a player's track: its picture's hash and its name
+    int track = 0;                // 0 to 2, or replay_player_track
+    std::uint64_t track_hash = 0; // a player's track: its picture's hash and its name
     std::string track_name;
     std::uint64_t font_hash = 0; // none in version 1
     std::vector<std::uint8_t> key_table;
@@ -59,8 +59,8 @@ struct Replay {
 };
 
 constexpr int replay_player_track = 255; // the track byte of a player's own track
-constexpr int replay_version = 2;     // what a recording writes
-constexpr int replay_first_version = 1; // the oldest still read
+constexpr int replay_version = 2;        // what a recording writes
+constexpr int replay_first_version = 1;  // the oldest still read
 // Larger files are refused before they are read: about 90 hours of race.
 constexpr std::size_t replay_max_file_size = 64u << 20;
 

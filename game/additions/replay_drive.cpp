@@ -234,7 +234,8 @@ bool replay_play_after_frame(int frame_result) {
     played_last_hash = hash;
     const ReplayFrame &recorded = replay.frames[frame];
     const bool same_state = replay.version == 1 || race_state_hash() == recorded.state_hash;
-    const bool same_picture = !compare_pictures || static_cast<std::uint32_t>(hash) == recorded.hash;
+    const bool same_picture =
+        !compare_pictures || static_cast<std::uint32_t>(hash) == recorded.hash;
     if (first_difference == 0 && !(same_state && same_picture))
         first_difference = frame + 1;
     if (frames_played == replay.frames.size())
@@ -278,8 +279,7 @@ int replay_play_end() {
                      "dirtwhirl: replay differs from the recording at frame %zu of %zu: laps %d "
                      "and %d, recorded %d and %d%s\n",
                      recorded, recorded, player1_laps, player2_laps, replay.player1_laps,
-                     replay.player2_laps,
-                     other_picture ? ", and another picture" : "");
+                     replay.player2_laps, other_picture ? ", and another picture" : "");
         return 3;
     }
     std::fprintf(stderr, "dirtwhirl: replay matches the recording: %s, laps %d and %d\n",
