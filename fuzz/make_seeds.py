@@ -178,15 +178,17 @@ RACE_KEYS = bytes([205, 203, 200, 208, 32, 30, 17, 31, 49, 48, 1])
 
 
 def dwr(frames=((0, 0),), track=0, keys=RACE_KEYS, laps=(0, 0), last_hash=0, count=None,
-        version=2, magic=b'DWRP', font=0x5eed):
+        version=2, magic=b'DWRP', font=0x5eed, own_track=None):
     """Version 2 frames are (keys, picture) with the state hash made from them; version 1 has no
-    font fingerprint and no state hashes."""
+    font fingerprint and no state hashes. own_track: (hash, name) of a player's track (255)."""
     if version == 1:
         body = b''.join(struct.pack('<HI', k, h) for k, h in frames)
         font_field = b''
     else:
         body = b''.join(struct.pack('<HQI', k, h * 31 + k, h) for k, h in frames)
         font_field = struct.pack('<Q', font)
+    if own_track is not None:
+        keys = keys + struct.pack('<QB', own_track[0], len(own_track[1])) + own_track[1]
     count = len(frames) if count is None else count
     trailer = struct.pack('<IHHQ', count, laps[0], laps[1], last_hash)
     return (magic + struct.pack('<HBB', version, track, len(keys)) + font_field + keys + body +
@@ -197,6 +199,9 @@ valid_dwr = dwr(frames=((0x0001, 0x12345678), (0x0401, 0x9abcdef0), (0x07ff, 1))
                 laps=(3, 10), last_hash=0x0123456789abcdef)
 write('dwr', 'valid-three-frames', valid_dwr)
 write('dwr', 'valid-two-keys', dwr(keys=bytes([205, 1]), frames=((3, 7),)))
+write('dwr', 'valid-own-track', dwr(track=255, own_track=(0x0af60943ae019970, b'my oval')))
+write('dwr', 'own-track-bad-name', dwr(track=255, own_track=(1, b'../x')))
+write('dwr', 'own-track-empty-name', dwr(track=255, own_track=(1, b'')))
 write('dwr', 'valid-version-1', dwr(version=1, frames=((0x0001, 5), (0x0401, 6))))
 write('dwr', 'version-3', dwr(version=3))
 write('dwr', 'version-0', dwr(version=0))

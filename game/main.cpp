@@ -11,9 +11,12 @@
 #include "game/additions/fair_laps.h"
 #include "game/additions/net_race.h"
 #include "game/additions/options.h"
+#include "game/additions/player_tracks.h"
 #include "game/additions/replay_drive.h"
 #include "game/additions/settings.h"
 #include "game/additions/start_up.h"
+#include "game/additions/track_check.h"
+#include "game/additions/track_template.h"
 #include "game/game_window.h"
 #include "game/screens.h"
 #include "game/setup.h"
@@ -114,12 +117,34 @@ int program_main(int argc, char **argv, HINSTANCE instance) {
     }
     if (!choose_data_folder(options.data_folder))
         return 1;
+    if (!options.check_track.empty() || !options.track_template.empty()) {
+        PALETTEENTRY shown[256];
+        std::string error;
+        if (!game_palette_read(shown, error) ||
+            (options.check_track.empty() &&
+             !track_template_write(options.track_template, shown, error))) {
+            std::fprintf(stderr, "dirtwhirl: %s\n", error.c_str());
+            return 1;
+        }
+        if (options.check_track.empty()) {
+            std::printf("dirtwhirl: wrote the track template %s and its palette %s\n",
+                        options.track_template.c_str(),
+                        track_template_palette_file(options.track_template).c_str());
+            return 0;
+        }
+        return track_check_file(options.check_track.c_str(), shown, stdout);
+    }
     Settings settings;
     const std::string settings_file = start_up_settings_file(options);
     if (!settings_file.empty())
         settings_load(settings_file, settings, stderr);
     if (!replay_prepare(options.replay, options.replay_file))
         return 2;
+    TrackChoice track;
+    const int refused = player_track_choose(options, settings, track);
+    if (refused != 0)
+        return refused;
     start_up_apply(start_up_resolve(settings, options, replay_track()));
+    player_track_apply(track);
     return WinMain(instance, nullptr, nullptr, 1);
 }

@@ -19,6 +19,7 @@
 
 std::string data_folder;
 int chosen_track = -1;
+std::string chosen_track_file;
 int race_track = -1;
 
 namespace {
@@ -161,19 +162,25 @@ bool init() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     const int drawn_track = std::rand() % 3;
     const int track_index = chosen_track >= 0 && chosen_track < 3 ? chosen_track : drawn_track;
-    race_track = track_index;
     char track_name[32];
     std::snprintf(track_name, sizeof track_name, "images/track%d.bmp", track_index);
-    if (!load_picture_or_fail(track_name, &track_image))
-        return false;
+    if (!chosen_track_file.empty()) {
+        const std::string problem = load_screen_picture(chosen_track_file.c_str(), &track_image);
+        if (!problem.empty())
+            return fail_file(chosen_track_file, problem);
+    } else {
+        race_track = track_index;
+        if (!load_picture_or_fail(track_name, &track_image))
+            return false;
+    }
     // The intro's palette stays in effect for the intro, the title and the whole race.
     if (!load_picture_or_fail("images/intro.bmp", &intro_image))
         return false;
     if (!check_picture("images/win1.bmp") || !check_picture("images/win2.bmp"))
         return false;
 
-    if (!build_kart(&kart1, "cars/car1%d.BMP", kart1_animations, 235, 70) ||
-        !build_kart(&kart2, "cars/car2%d.BMP", kart2_animations, 235, 23))
+    if (!build_kart(&kart1, "cars/car1%d.BMP", kart1_animations, kart1_start_x, kart1_start_y) ||
+        !build_kart(&kart2, "cars/car2%d.BMP", kart2_animations, kart2_start_x, kart2_start_y))
         return false;
 
     if (sound_init() == 0 || ds_object == nullptr)

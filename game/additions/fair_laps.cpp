@@ -20,7 +20,7 @@ constexpr Checkpoint checkpoints[3] = {{320, 382}, {367, 382}, {365, 382}};
 constexpr int checkpoint_reach = 60;
 
 bool enabled = false;
-int track = 0;
+Checkpoint checkpoint = checkpoints[0];
 bool passed[2] = {false, false};
 
 const LapRule fair_rule{fair_laps_note, fair_lap_due, fair_lap_counted};
@@ -38,11 +38,14 @@ bool fair_laps_enabled() {
 
 void fair_laps_track(int track_index) {
     if (track_index >= 0 && track_index < 3)
-        track = track_index;
+        checkpoint = checkpoints[track_index];
+}
+
+void fair_laps_checkpoint(int x, int y) {
+    checkpoint = {x, y};
 }
 
 void fair_laps_note(int player, int kart_x, int kart_y) {
-    const Checkpoint &checkpoint = checkpoints[track];
     if (enabled && std::abs(kart_x - checkpoint.x) <= checkpoint_reach &&
         std::abs(kart_y - checkpoint.y) <= checkpoint_reach)
         passed[player] = true;

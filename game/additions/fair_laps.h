@@ -9,6 +9,8 @@ void fair_laps_enable(bool on);
 bool fair_laps_enabled();
 // The track of this race (0 to 2), whose checkpoint counts.
 void fair_laps_track(int track_index);
+// A player's track: the checkpoint the track checker found (a kart's top-left corner).
+void fair_laps_checkpoint(int x, int y);
 
 // After a player's move (0 player 1, 1 player 2), with the kart's top-left corner: notes the
 // checkpoint when the kart is at it. Nothing while the rule is off.

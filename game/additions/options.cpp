@@ -38,12 +38,29 @@ const OptionEntry option_table[] = {
          o.mode = StartMode::fullscreen;
          return true;
      }},
-    {"--track", "N", "race on track N: 0 countryside, 1 desert, 2 snow (default: at random)",
+    {"--track", "N|NAME|FILE",
+     "race on track N (0 countryside, 1 desert, 2 snow), on your track NAME, or on a picture",
      [](Options &o, const char *v) {
-         if (std::strlen(v) != 1 || v[0] < '0' || v[0] > '2')
+         if (*v == '\0')
              return false;
-         o.track = v[0] - '0';
+         // A number names a built-in track; a player's track goes by a name that is not one.
+         const bool built_in = std::strlen(v) == 1 && v[0] >= '0' && v[0] <= '2';
+         if (!built_in && std::strspn(v, "0123456789") == std::strlen(v))
+             return false;
+         o.track = built_in ? v[0] - '0' : -1;
+         o.track_value = built_in ? "" : v;
          return true;
+     }},
+    {"--check-track", "FILE", "say whether the track picture FILE races, and if not why; exit",
+     [](Options &o, const char *v) {
+         o.check_track = v;
+         return *v != '\0';
+     }},
+    {"--write-track-template", "FILE",
+     "write a track to start drawing from into FILE, and its palette beside it; exit",
+     [](Options &o, const char *v) {
+         o.track_template = v;
+         return *v != '\0';
      }},
     {"--data", "DIR", "read images/, cars/ and sounds/ from DIR",
      [](Options &o, const char *v) {
@@ -150,7 +167,8 @@ void print_help(std::FILE *to) {
                  "\nThe data is looked for in --data DIR, then $DIRTWHIRL_DATA, then the installed "
                  "data folder,\nthen the working directory. The settings (keys, gamepads, volume, "
                  "display) are in\n$XDG_CONFIG_HOME/dirtwhirl/settings.ini or "
-                 "~/.config/dirtwhirl/settings.ini.\n");
+                 "~/.config/dirtwhirl/settings.ini. Your own tracks are the .bmp pictures\nin "
+                 "$XDG_DATA_HOME/dirtwhirl/tracks/ or ~/.local/share/dirtwhirl/tracks/.\n");
 }
 
 OptionsResult usage_error(std::FILE *err, const std::string &what) {

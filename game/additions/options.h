@@ -17,6 +17,9 @@ enum class ReplayMode { none, record, play, timedemo };
 struct Options {
     StartMode mode = StartMode::as_settings;     // --window, --fullscreen
     int track = -1;                              // --track N; -1: chosen at random
+    std::string track_value;                     // --track NAME or PATH: a player's own track
+    std::string check_track;                     // --check-track FILE: check it and exit
+    std::string track_template;                  // --write-track-template FILE: write, exit
     std::string data_folder;                     // --data DIR; empty: looked for
     std::string config_file;                     // --config FILE; empty: the usual settings file
     bool computer[2] = {false, false};           // --computer 1|2; none: as the settings file says

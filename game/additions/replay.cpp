@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "game/additions/player_tracks.h"
 #include "game/race.h"
 #include "platform/file.h"
 
@@ -83,12 +84,29 @@ bool replay_parse(const std::uint8_t *data, std::size_t size, Replay &replay, st
     if (size < keys_at)
         return refuse(error, "truncated: the header is cut short");
     const int track = data[6];
-    if (track >= track_count)
+    const bool own_track = version >= 2 && track == replay_player_track;
+    if (track >= track_count && !own_track)
         return refuse(error, "track " + std::to_string(track) + " does not exist");
     const int key_count = data[7];
     if (key_count < 1 || key_count > max_keys)
         return refuse(error, "a key table of " + std::to_string(key_count) + " keys");
-    const std::size_t frames_at = keys_at + key_count;
+    std::size_t frames_at = keys_at + key_count;
+    std::uint64_t track_hash = 0;
+    std::string track_name;
+    if (own_track) {
+        if (size < frames_at + 9 + trailer_size)
+            return refuse(error, "truncated: shorter than its header and trailer");
+        track_hash = read_le(data + frames_at, 8);
+        const std::size_t name_length = data[frames_at + 8];
+        if (size < frames_at + 9 + name_length + trailer_size)
+            return refuse(error, "truncated: shorter than its header and trailer");
+        track_name.assign(reinterpret_cast<const char *>(data + frames_at + 9), name_length);
+        if (!track_name_valid(track_name))
+            return refuse(error, "a track name of " + std::to_string(name_length) +
+                                     " bytes that are not 1 to 64 letters, digits, '-', '_', "
+                                     "'.' or spaces");
+        frames_at += 9 + name_length;
+    }
     if (size < frames_at + trailer_size)
         return refuse(error, "truncated: shorter than its header and trailer");
     for (int i = 0; i < key_count; ++i) {
@@ -101,7 +119,8 @@ bool replay_parse(const std::uint8_t *data, std::size_t size, Replay &replay, st
     const std::uint8_t *trailer = data + size - trailer_size;
     const std::uint64_t count = read_le(trailer, 4);
     const std::size_t frame_bytes = size - frames_at - trailer_size;
-    if (count == 0 || frame_bytes % frame_bytes_each != 0 || count != frame_bytes / frame_bytes_each)
+    if (count == 0 || frame_bytes % frame_bytes_each != 0 ||
+        count != frame_bytes / frame_bytes_each)
         return refuse(error, "truncated or damaged: the trailer counts " + std::to_string(count) +
                                  " frames, the file's length holds " +
                                  std::to_string(frame_bytes / frame_bytes_each) + " and " +
@@ -123,7 +142,9 @@ bool replay_parse(const std::uint8_t *data, std::size_t size, Replay &replay, st
     replay.version = version;
     replay.track = track;
     replay.font_hash = version == 1 ? 0 : read_le(data + 8, 8);
-    replay.key_table.assign(data + keys_at, data + frames_at);
+    replay.key_table.assign(data + keys_at, data + keys_at + key_count);
+    replay.track_hash = track_hash;
+    replay.track_name = track_name;
     replay.frames.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t *frame = data + frames_at + i * frame_bytes_each;
@@ -152,6 +173,11 @@ std::vector<std::uint8_t> replay_serialize(const Replay &replay) {
     if (!first)
         write_le(out, replay.font_hash, 8);
     out.insert(out.end(), replay.key_table.begin(), replay.key_table.end());
+    if (!first && replay.track == replay_player_track) {
+        write_le(out, replay.track_hash, 8);
+        write_le(out, replay.track_name.size(), 1);
+        out.insert(out.end(), replay.track_name.begin(), replay.track_name.end());
+    }
     for (const ReplayFrame &frame : replay.frames) {
         write_le(out, frame.keys, 2);
         if (!first)

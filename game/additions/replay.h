@@ -6,12 +6,15 @@
 //   offset  size  what
 //   0       4     magic "DWRP"
 //   4       2     version, 2
-//   6       1     track, 0 to 2
+//   6       1     track, 0 to 2 for a built-in track, 255 for a player's own
 //   7       1     k, the number of keys in the key table, 1 to 16
 //   8       8     the font's fingerprint: the hash of the texts the race draws, as the
 //                 recording machine's font drew them
 //   16      k     the key table: DirectInput key codes, each once, from the keys the race reads
 //                 (the arrows, W A S D, N, B; Escape, 0x01, stands for GetAsyncKeyState(VK_ESCAPE))
+//   16 + k  8     only for a player's track: the track's hash (track_hash: FNV-1a of its pixels
+//                 and palette), then u8 m, the name's length (1 to 64), and m bytes of its name
+//                 (letters, digits, '-', '_', '.', ' '); the frames follow them
 //   16 + k  14n   n frames: u16 the keys held (bit i: key i of the table), u64 the race-state hash
 //                 after the frame (race_state_hash), u32 the low half of the frame's picture hash
 //   end-16  16    trailer: u32 n (at least 1), u16 player 1's laps, u16 player 2's laps (0 to 10,
@@ -44,7 +47,9 @@ struct ReplayFrame {
 
 struct Replay {
     int version = 2;
-    int track = 0;
+    int track = 0;                // 0 to 2, or replay_player_track
+    std::uint64_t track_hash = 0; // a player's track: its picture's hash and its name
+    std::string track_name;
     std::uint64_t font_hash = 0; // none in version 1
     std::vector<std::uint8_t> key_table;
     std::vector<ReplayFrame> frames;
@@ -53,8 +58,9 @@ struct Replay {
     std::uint64_t last_hash = 0;
 };
 
-constexpr int replay_version = 2;     // what a recording writes
-constexpr int replay_first_version = 1; // the oldest still read
+constexpr int replay_player_track = 255; // the track byte of a player's own track
+constexpr int replay_version = 2;        // what a recording writes
+constexpr int replay_first_version = 1;  // the oldest still read
 // Larger files are refused before they are read: about 90 hours of race.
 constexpr std::size_t replay_max_file_size = 64u << 20;
 

@@ -14,6 +14,7 @@
 #include "engine/display/display.h"
 #include "engine/display/raster.h"
 #include "engine/input/input.h"
+#include "game/additions/player_tracks.h"
 #include "game/additions/race_hash.h"
 #include "game/additions/race_loop.h"
 #include "game/additions/race_snapshot.h"
@@ -181,6 +182,10 @@ int replay_track() {
     return replay_read ? replay.track : -1;
 }
 
+const Replay *replay_to_play() {
+    return replay_read ? &replay : nullptr;
+}
+
 int replay_race() {
     switch (replay_mode) {
     case ReplayMode::none:
@@ -208,7 +213,9 @@ int replay_race() {
 
 void replay_record_begin() {
     replay = Replay{};
-    replay.track = race_track;
+    replay.track = player_track.name.empty() ? race_track : replay_player_track;
+    replay.track_hash = player_track.hash;
+    replay.track_name = player_track.name;
     replay.font_hash = font_hash();
     replay.key_table.assign(std::begin(replay_race_keys), std::end(replay_race_keys));
     replay.frames.reserve(frames_reserved);
@@ -272,7 +279,8 @@ bool replay_play_after_frame(int frame_result) {
     played_last_hash = hash;
     const ReplayFrame &recorded = replay.frames[frame];
     const bool same_state = replay.version == 1 || race_state_hash() == recorded.state_hash;
-    const bool same_picture = !compare_pictures || static_cast<std::uint32_t>(hash) == recorded.hash;
+    const bool same_picture =
+        !compare_pictures || static_cast<std::uint32_t>(hash) == recorded.hash;
     if (first_difference == 0 && !(same_state && same_picture))
         first_difference = frame + 1;
     if (frames_played == replay.frames.size())
@@ -325,8 +333,7 @@ int replay_play_end() {
                      "dirtwhirl: replay differs from the recording at frame %zu of %zu: laps %d "
                      "and %d, recorded %d and %d%s\n",
                      recorded, recorded, player1_laps, player2_laps, replay.player1_laps,
-                     replay.player2_laps,
-                     other_picture ? ", and another picture" : "");
+                     replay.player2_laps, other_picture ? ", and another picture" : "");
         return 3;
     }
     std::fprintf(stderr, "dirtwhirl: replay matches the recording: %s, laps %d and %d\n",

@@ -21,8 +21,10 @@ extern int replay_rollback_frames;
 // Before set-up: reads the file to play, or makes sure the file to record can be written. False
 // after saying why on standard error.
 bool replay_prepare(ReplayMode mode, const std::string &path);
-// The track of the replay read for playing; -1 when none was read.
+// The track of the replay read for playing (0 to 2, or replay_player_track); -1 when none was read.
 int replay_track();
+// The replay read for playing; null when none was read.
+const Replay *replay_to_play();
 
 // The race in the mode asked for, in place of race_loop; returns the program's exit code. A
 // recording writes its file when the race ends (1 when it cannot). A playback says on standard

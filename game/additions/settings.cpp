@@ -63,6 +63,8 @@ scaling = fit
 fair_laps = false
 # how well the computer drives: easy, normal or hard
 computer_level = normal
+# builtin: the random track is one of the three built-in ones; all: or one of your own tracks
+random_tracks = builtin
 
 [network]
 # the port a network race waits on (--host), and calls when --join names none
@@ -244,6 +246,12 @@ const Entry entries[] = {
     {"race", "computer_level", "easy, normal or hard",
      [](const std::string &v, Settings &s) {
          return computer_level_from_name(lower(v).c_str(), &s.computer_level);
+     }},
+    {"race", "random_tracks", "builtin or all",
+     [](const std::string &v, Settings &s) {
+         const std::string value = lower(v);
+         s.random_tracks_all = value == "all";
+         return value == "all" || value == "builtin";
      }},
 };
 

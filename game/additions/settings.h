@@ -28,6 +28,7 @@ struct Settings {
     bool fair_laps = false;
     bool computer[2] = {false, false}; // driver = computer, per player
     ComputerLevel computer_level = ComputerLevel::normal;
+    bool random_tracks_all = false; // the random track may be one of the player's own
     int network_port = 28420; // the port a network race hosts on, and joins when none is named
     std::string network_host; // the host --join calls when it names none
     bool network_rollback = true; // run ahead on a guess of the other's keys; false: lockstep

@@ -3,6 +3,7 @@
 
 #include "game/additions/computer_driver.h"
 #include "game/additions/fair_laps.h"
+#include "game/additions/replay.h"
 #include "game/additions/replay_drive.h"
 #include "game/race.h"
 #include "game/setup.h"
@@ -58,7 +59,8 @@ StartUp start_up_resolve(const Settings &settings, const Options &options, int r
     const bool playing =
         options.replay == ReplayMode::play || options.replay == ReplayMode::timedemo;
     if (playing && replay_track >= 0) {
-        start_up.track = replay_track;
+        // A player's track is found by the replay's name and loaded from its file.
+        start_up.track = replay_track == replay_player_track ? -1 : replay_track;
         in_effect.computer[0] = in_effect.computer[1] = false;
     }
     return start_up;

@@ -27,7 +27,8 @@ extern bool start_unpaced;
 std::string start_up_settings_file(const Options &options);
 
 // The command line goes before the settings file: its display mode, drivers and level replace
-// theirs when given. A replay being played (replay_track 0 to 2; -1 for none) races its own track
+// theirs when given. A replay being played (replay_track 0 to 2, replay_player_track for a player's
+// track, loaded by player_tracks; -1 for none) races its own track
 // with the fair-laps rule off and nobody but the replay at the wheel; one being recorded keeps
 // the drivers but not the rule.
 StartUp start_up_resolve(const Settings &settings, const Options &options, int replay_track);

@@ -43,10 +43,12 @@ int move_time(bool on_terrain, int dx, int dy) {
                               : sight_frame / plain_steps.step;
 }
 
+} // namespace
+
 // The lap ends where a kart reaches the finish line moving right. Every other place is timed by a
 // search backward from there; a place on the line is timed afterwards, right to left, as the way
 // off the line to the right and around again.
-void time_places(TrackSight &sight, LapTimes &lap_times, bool use_terrain) {
+void track_sight_time(const TrackSight &sight, LapTimes &lap_times, bool use_terrain) {
     std::vector<std::int32_t> &times = lap_times.left;
     const int width = TrackSight::width, height = TrackSight::height;
     times.assign(static_cast<std::size_t>(width) * height, TrackSight::unreachable);
@@ -114,8 +116,6 @@ void time_places(TrackSight &sight, LapTimes &lap_times, bool use_terrain) {
             lap_times.lap = times[i];
 }
 
-} // namespace
-
 void track_sight_build(TrackSight *sight, const BYTE *pixels) {
     ColourCount walls, finish, terrain;
     walls.count(pixels, [](BYTE c) { return c == wall_color; });
@@ -129,6 +129,6 @@ void track_sight_build(TrackSight *sight, const BYTE *pixels) {
             flags |= terrain.under_probe(x, y) ? 4 : 0;
             sight->flags[sight->index(x, y)] = flags;
         }
-    time_places(*sight, sight->plain, false);
-    time_places(*sight, sight->racing, true);
+    track_sight_time(*sight, sight->plain, false);
+    track_sight_time(*sight, sight->racing, true);
 }

@@ -43,3 +43,6 @@ struct TrackSight {
 
 // Reads a 640 x 480 picture of palette indices, one row after another.
 void track_sight_build(TrackSight *sight, const BYTE *pixels);
+// Times every place from the flags alone, at the plain speed or taking terrain's into account;
+// for flags changed after the build (a place closed to test whether a lap can avoid it).
+void track_sight_time(const TrackSight &sight, LapTimes &lap_times, bool use_terrain);

@@ -26,43 +26,6 @@ void put32(std::vector<BYTE> &out, unsigned value) {
     put16(out, value >> 16);
 }
 
-// File header, info header, 256 palette entries (blue, green, red, 0) and the rows bottom-up,
-// each padded to a multiple of 4 bytes.
-std::vector<BYTE> bmp_of(const IDirectDrawSurface &surface, const PALETTEENTRY *palette) {
-    const unsigned row_bytes = (static_cast<unsigned>(surface.width) + 3) & ~3u;
-    const unsigned pixel_offset = 14 + 40 + 256 * 4;
-    const unsigned image_size = row_bytes * static_cast<unsigned>(surface.height);
-    std::vector<BYTE> out;
-    out.reserve(pixel_offset + image_size);
-    put16(out, 0x4D42); // "BM"
-    put32(out, pixel_offset + image_size);
-    put32(out, 0);
-    put32(out, pixel_offset);
-    put32(out, 40);
-    put32(out, static_cast<unsigned>(surface.width));
-    put32(out, static_cast<unsigned>(surface.height));
-    put16(out, 1);
-    put16(out, 8);
-    put32(out, 0); // uncompressed
-    put32(out, image_size);
-    put32(out, 2835); // 72 dots per inch
-    put32(out, 2835);
-    put32(out, 256);
-    put32(out, 0);
-    for (int i = 0; i < 256; ++i) {
-        out.push_back(palette[i].peBlue);
-        out.push_back(palette[i].peGreen);
-        out.push_back(palette[i].peRed);
-        out.push_back(0);
-    }
-    for (int y = surface.height - 1; y >= 0; --y) {
-        const BYTE *row = surface.pixels.data() + static_cast<std::size_t>(y) * surface.pitch;
-        out.insert(out.end(), row, row + surface.width);
-        out.resize(out.size() + (row_bytes - surface.width), 0);
-    }
-    return out;
-}
-
 // Opens a new file "dirtwhirl-DATE-TIME.bmp" (with "-2", "-3"... when taken) that did not exist.
 std::FILE *open_new_file(std::string &name) {
     char stamp[32];
@@ -87,6 +50,44 @@ std::FILE *open_new_file(std::string &name) {
 }
 
 } // namespace
+
+// File header, info header, 256 palette entries (blue, green, red, 0) and the rows bottom-up,
+// each padded to a multiple of 4 bytes.
+std::vector<BYTE> bmp_8bit(const BYTE *pixels, int width, int height, int pitch,
+                           const PALETTEENTRY *palette) {
+    const unsigned row_bytes = (static_cast<unsigned>(width) + 3) & ~3u;
+    const unsigned pixel_offset = 14 + 40 + 256 * 4;
+    const unsigned image_size = row_bytes * static_cast<unsigned>(height);
+    std::vector<BYTE> out;
+    out.reserve(pixel_offset + image_size);
+    put16(out, 0x4D42); // "BM"
+    put32(out, pixel_offset + image_size);
+    put32(out, 0);
+    put32(out, pixel_offset);
+    put32(out, 40);
+    put32(out, static_cast<unsigned>(width));
+    put32(out, static_cast<unsigned>(height));
+    put16(out, 1);
+    put16(out, 8);
+    put32(out, 0); // uncompressed
+    put32(out, image_size);
+    put32(out, 2835); // 72 dots per inch
+    put32(out, 2835);
+    put32(out, 256);
+    put32(out, 0);
+    for (int i = 0; i < 256; ++i) {
+        out.push_back(palette[i].peBlue);
+        out.push_back(palette[i].peGreen);
+        out.push_back(palette[i].peRed);
+        out.push_back(0);
+    }
+    for (int y = height - 1; y >= 0; --y) {
+        const BYTE *row = pixels + static_cast<std::size_t>(y) * pitch;
+        out.insert(out.end(), row, row + width);
+        out.resize(out.size() + (row_bytes - width), 0);
+    }
+    return out;
+}
 
 void screenshot_folder(const char *new_folder) {
     folder = new_folder != nullptr ? new_folder : "";
@@ -113,7 +114,9 @@ std::string save_screenshot() {
                      std::strerror(errno));
         return "";
     }
-    const std::vector<BYTE> bytes = bmp_of(*surface, present_shown_palette());
+    const std::vector<BYTE> bytes =
+        bmp_8bit(surface->pixels.data(), surface->width, surface->height, surface->pitch,
+                 present_shown_palette());
     errno = 0;
     int why = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() ? 0 : errno;
     if (why == 0 && std::ferror(file) != 0)

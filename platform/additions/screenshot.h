@@ -3,10 +3,18 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "platform/types.h"
 
 // The folder screenshots go to; it is made when the first one is saved. None are saved until a
 // folder is set.
 void screenshot_folder(const char *folder);
+
+// An uncompressed 8-bit BMP of width x height palette indices whose rows lie pitch bytes apart,
+// with the 256 colours of the palette: the layout the bitmap loader reads.
+std::vector<BYTE> bmp_8bit(const BYTE *pixels, int width, int height, int pitch,
+                           const PALETTEENTRY *palette);
 
 namespace platform {
 

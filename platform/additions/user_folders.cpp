@@ -101,6 +101,16 @@ std::string config_folder() {
     return "";
 }
 
+std::string data_home_folder() {
+    const char *data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && data[0] == '/')
+        return std::string(data) + "/dirtwhirl";
+    const char *home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/')
+        return std::string(home) + "/.local/share/dirtwhirl";
+    return "";
+}
+
 std::string pictures_folder() {
     const char *pictures = std::getenv("XDG_PICTURES_DIR");
     if (pictures != nullptr && pictures[0] == '/')

@@ -34,5 +34,8 @@ std::string file_problem(const std::string &path);
 // The user's configuration folder: $XDG_CONFIG_HOME/dirtwhirl, else ~/.config/dirtwhirl; empty
 // when neither variable names a folder.
 std::string config_folder();
+// The user's data folder: $XDG_DATA_HOME/dirtwhirl, else ~/.local/share/dirtwhirl; empty when
+// neither variable names a folder. The player's own tracks are in its tracks/.
+std::string data_home_folder();
 // Where screenshots go: $XDG_PICTURES_DIR/dirtwhirl, else the configuration folder.
 std::string pictures_folder();

@@ -87,6 +87,13 @@ TEST(ReplayFiles, EachKindOfDamageIsRefusedWithItsReasonAndExitCode2) {
     auto cut = [&](std::size_t size) {
         return std::vector<std::uint8_t>(good.begin(), good.begin() + size);
     };
+    auto own_track = [&](const std::string &name) {
+        std::vector<std::uint8_t> bytes = changed(good, 6, 255);
+        std::string named = "\xef\xcd\xab\x89\x67\x45\x23\x01" + std::string(1, char(name.size()));
+        named += name;
+        bytes.insert(bytes.begin() + frames_at, named.begin(), named.end());
+        return bytes;
+    };
     std::vector<std::uint8_t> longer = good, padded = good;
     longer.insert(longer.end() - 16, 14, 0);
     padded.push_back(0);
@@ -117,6 +124,10 @@ TEST(ReplayFiles, EachKindOfDamageIsRefusedWithItsReasonAndExitCode2) {
         {changed(good, 4, 3), "replay version 3; this program plays versions 1 to 2"},
         {changed(good, 4, 0), "replay version 0"},
         {changed(good, 6, 3), "track 3 does not exist"},
+        // A player's track: its hash and name follow the key table.
+        {changed(good, 6, 255), "a track name of 108 bytes that are not 1 to 64"},
+        {own_track("no such track"), "recorded on the track no such track (hash 0123456789abcdef), "
+                                     "which is not in"},
         {changed(good, 17, 0x10), "key code 16 is not a race key"}, // Q
         {changed(good, 17, 205), "key code 205 is listed twice"},
         {changed(good, frame_at(6) + 1, 0x08), "frame 6 holds a key that is not in the key table"},
@@ -133,9 +144,10 @@ TEST(ReplayFiles, EachKindOfDamageIsRefusedWithItsReasonAndExitCode2) {
     const ProgramRun missing = run_game("--play", nullptr);
     EXPECT_EQ(missing.exit_code, 2);
     EXPECT_NE(missing.output.find("not found"), std::string::npos) << missing.output;
-    // Both versions are written again exactly as read.
-    for (const char *name : {"track1_escape.dwr", "track1_escape_v1.dwr"}) {
-        const std::vector<std::uint8_t> bytes = read(name);
+    // Both versions, and a player's track, are written again exactly as read.
+    for (const auto &[name, bytes] : {std::pair{"track1_escape.dwr", read("track1_escape.dwr")},
+                                      {"track1_escape_v1.dwr", read("track1_escape_v1.dwr")},
+                                      {"own track", own_track("my oval")}}) {
         Replay replay;
         std::string error;
         EXPECT_TRUE(replay_parse(bytes.data(), bytes.size(), replay, error)) << name << error;

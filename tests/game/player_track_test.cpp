@@ -1,0 +1,78 @@
+// A player's own track in the whole program: raced by the computer to the end and recorded, its
+// replay played again by the track's name, and the refusals at start-up.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/game/track_pictures.h"
+
+namespace {
+
+struct GameRun {
+    int exit_code;
+    std::string output;
+};
+
+GameRun run_game(const std::string &data_home, const std::string &arguments) {
+    const std::string command = "XDG_DATA_HOME='" + data_home + "' SDL_VIDEODRIVER=dummy " +
+                                "ALSOFT_DRIVERS=null " + DW_BINARY_DIR + "/dirtwhirl " + arguments +
+                                " 2>&1";
+    GameRun run{-1, ""};
+    std::FILE *pipe = popen(command.c_str(), "r");
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        run.output += buffer;
+    const int status = pclose(pipe);
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(PlayerTrack, RacedToTheEndRecordedAndPlayedAgainByItsName) {
+    const std::string home = ::testing::TempDir() + "player_track_home";
+    const std::string folder = home + "/dirtwhirl/tracks";
+    std::filesystem::remove_all(home);
+    std::filesystem::create_directories(folder);
+    write_bytes(folder + "/test oval.bmp", oval_track().bmp());
+    TrackDrawing in_wall = oval_track();
+    in_wall.paint(255, 100, 258, 103, 29);
+    write_bytes(folder + "/walled.bmp", in_wall.bmp());
+    const std::string replay = home + "/race.dwr";
+
+    struct Case {
+        std::string arguments;
+        int exit_code;
+        const char *says;
+    };
+    const Case cases[] = {
+        {"--track 'test oval' --computer 1 --computer 2 --unpaced --record " + replay, 0,
+         "dirtwhirl: recorded "},
+        {"--timedemo " + replay, 0, "replay matches the recording"},
+        {"--track walled --unpaced", 1,
+         "walled.bmp: does not race: player 1's start place (235, 70)"},
+        {"--track 'no such' --unpaced", 2, "its tracks: test oval, walled"},
+        {"--track 'test oval' --host", 2, "a network race runs on the built-in tracks"},
+    };
+    for (const Case &c : cases) {
+        const GameRun run = run_game(home, c.arguments);
+        EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments << ": " << run.output;
+        EXPECT_NE(run.output.find(c.says), std::string::npos) << c.arguments << ": " << run.output;
+    }
+    const GameRun ended = run_game(home, "--timedemo " + replay);
+    EXPECT_NE(ended.output.find(", laps 10 and "), std::string::npos) << ended.output;
+    // Another picture under the name, then none: the replay says which track it needs.
+    write_bytes(folder + "/test oval.bmp", in_wall.bmp());
+    const GameRun other = run_game(home, "--timedemo " + replay);
+    EXPECT_EQ(other.exit_code, 2);
+    EXPECT_NE(other.output.find("recorded on the track test oval (hash "), std::string::npos);
+    EXPECT_NE(other.output.find("which has another picture there"), std::string::npos);
+    std::filesystem::remove(folder + "/test oval.bmp");
+    const GameRun missing = run_game(home, "--timedemo " + replay);
+    EXPECT_EQ(missing.exit_code, 2);
+    EXPECT_NE(missing.output.find("which is not in " + folder), std::string::npos)
+        << missing.output;
+}
+
+} // namespace
