@@ -66,7 +66,7 @@ for trip in "${trips[@]}"; do
     wait $relay 2>/dev/null
     echo "round trip $trip ms, ${mode#--}: $(grep -h 'connected' "$work/join.err" | tail -1 | sed 's/.*:[0-9]*, //')"
     if [ ! -s "$work/host.times" ] || [ ! -s "$work/join.times" ]; then
-        echo "  no race was run: $(tail -2 "$work/host.err" "$work/join.err")"
+        echo "  no race was run: $(tail -n 2 "$work/host.err" "$work/join.err")"
         continue
     fi
     grep -ho "the network race ran [0-9]* frames ([^)]*)" "$work/join.err" | sed 's/^/  /'
