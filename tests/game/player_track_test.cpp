@@ -1,5 +1,6 @@
 // A player's own track in the whole program: raced by the computer to the end and recorded, its
-// replay played again by the track's name, and the refusals at start-up.
+// replay played again by the track's name, the checker's laps of the computer, and the refusals
+// at start-up.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -60,6 +61,12 @@ TEST(PlayerTrack, RacedToTheEndRecordedAndPlayedAgainByItsName) {
         EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments << ": " << run.output;
         EXPECT_NE(run.output.find(c.says), std::string::npos) << c.arguments << ": " << run.output;
     }
+    // The checker races the track too: the computer counts laps at every level.
+    const GameRun checked = run_game(home, "--check-track '" + folder + "/test oval.bmp'");
+    EXPECT_EQ(checked.exit_code, 0) << checked.output;
+    EXPECT_NE(checked.output.find("the computer's fastest lap: easy "), std::string::npos)
+        << checked.output;
+    EXPECT_EQ(checked.output.find("no lap within"), std::string::npos) << checked.output;
     const GameRun ended = run_game(home, "--timedemo " + replay);
     EXPECT_NE(ended.output.find(", laps 10 and "), std::string::npos) << ended.output;
     // Another picture under the name, then none: the replay says which track it needs.
