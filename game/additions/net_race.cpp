@@ -2,6 +2,7 @@
 // after both titles, and the lockstep loop.
 #include "game/additions/net_race.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -307,6 +308,9 @@ struct RunAhead {
     int frames_waited = 0;
     int rollbacks = 0;
     std::array<int, kept> raced_again{}; // how many rollbacks went back 1, 2, ... frames
+    // How far the other kart jumped on the screen when put right, in pixels along the longer
+    // axis, counted up to the largest that is told apart.
+    std::array<int, 64> jumps{};
     std::uint32_t last_slowed = 0;
     bool paused = false;
     bool pause_pressed = false; // to go out with the next keys
@@ -331,19 +335,19 @@ void race_one(RunAhead &race, std::uint32_t frame, bool silent, bool recording) 
         race.pictures[frame % kept] = replay_picture_hash(result, silent);
 }
 
-// The median of the rollbacks' lengths, from their counts.
-int median_length(const RunAhead &race) {
+// The median and the largest of `total` values counted by value.
+template <std::size_t n> int median_of(const std::array<int, n> &counts, int total) {
     int seen = 0;
-    for (std::size_t length = 0; length < race.raced_again.size(); ++length)
-        if ((seen += race.raced_again[length]) * 2 >= race.rollbacks)
-            return static_cast<int>(length);
+    for (std::size_t value = 0; value < n; ++value)
+        if ((seen += counts[value]) * 2 >= total && seen > 0)
+            return static_cast<int>(value);
     return 0;
 }
 
-int longest(const RunAhead &race) {
-    for (std::size_t length = race.raced_again.size(); length-- > 0;)
-        if (race.raced_again[length] != 0)
-            return static_cast<int>(length);
+template <std::size_t n> int largest_of(const std::array<int, n> &counts) {
+    for (std::size_t value = n; value-- > 0;)
+        if (counts[value] != 0)
+            return static_cast<int>(value);
     return 0;
 }
 
@@ -395,6 +399,8 @@ int run_ahead(bool recording) {
         if (wrong != ~0u) {
             ++race.rollbacks;
             ++race.raced_again[std::min<std::uint32_t>(race.frame - wrong, kept - 1)];
+            const BOB &other = local_kart == 0 ? kart2 : kart1;
+            const int shown_x = other.x, shown_y = other.y;
             race_snapshot_restore(race.before.of(wrong));
             for (std::uint32_t frame = wrong; frame < race.frame; ++frame) {
                 race_one(race, frame, true, recording);
@@ -403,6 +409,8 @@ int run_ahead(bool recording) {
                     break;
                 }
             }
+            const int jump = std::max(std::abs(other.x - shown_x), std::abs(other.y - shown_y));
+            ++race.jumps[std::min<std::size_t>(jump, race.jumps.size() - 1)];
         }
 
         // Frames raced with both machines' real keys are final: compared, recorded, and the one
@@ -425,10 +433,13 @@ int run_ahead(bool recording) {
                 net_poll(session);
                 std::fprintf(stderr,
                              "dirtwhirl: the network race ran %u frames (%d raced again, going "
-                             "back %d frames at the median and %d at most; %d waited), laps %d "
-                             "and %d, state hash %016llx\n",
-                             frame + 1, race.rollbacks, median_length(race), longest(race),
-                             race.frames_waited, player1_laps, player2_laps,
+                             "back %d frames at the median and %d at most, the other kart put "
+                             "right by %d pixels at the median and %d at most; %d waited), laps "
+                             "%d and %d, state hash %016llx\n",
+                             frame + 1, race.rollbacks, median_of(race.raced_again, race.rollbacks),
+                             largest_of(race.raced_again), median_of(race.jumps, race.rollbacks),
+                             largest_of(race.jumps), race.frames_waited, player1_laps,
+                             player2_laps,
                              static_cast<unsigned long long>(race.hashes[frame % hash_history]));
                 return 0;
             }
@@ -530,7 +541,7 @@ bool net_race_connect(HWND window, int &exit_code) {
             exit_code = 1;
             return false;
         }
-        if (net_note(session) != shown)
+        if (net_state(session) != NetState::ready && net_note(session) != shown)
             show_note(shown = net_note(session));
         controls_wait(10);
     }

@@ -4,11 +4,13 @@
 # packets doubled and reordered), and running ahead through the relay at 0, 100 and 200 ms of
 # round trip with the same losses. Both must run the same frames to the same laps and state hash
 # and record equal replays, which play back as recorded. Then a joiner killed mid-race is
-# reported by the host, and a joiner with other track pictures is refused on both sides.
+# reported by the host, a peer whose race goes otherwise is found out of step at once, and a
+# joiner with other track pictures is refused on both sides.
 # Everything stays on 127.0.0.1 and ends by itself.
 set -u
 game="$1"
 relay="${DW_BINARY_DIR:-$(dirname "$game")}/net_relay"
+peer="${DW_BINARY_DIR:-$(dirname "$game")}/net_peer"
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 export SDL_VIDEODRIVER=dummy ALSOFT_DRIVERS=null XDG_CONFIG_HOME="$work/config"
@@ -90,6 +92,26 @@ grep -q "the other player left at lap" "$work/killed.host" || fail "killed: the 
 awk -v t="$took" 'BEGIN { exit !(t < 8) }' || fail "killed: the host took $took s to end"
 echo "killed: the host ended $took s after the joiner was killed (exit $host_code):"
 grep "left at lap" "$work/killed.host"
+
+# A machine whose race goes otherwise (the test's stand-in peer sends hashes no race has): the
+# host stops at the first frame compared, in both modes, and leaves its recording.
+for mode in --lockstep --rollback; do
+    rm -f "$work/odd.dwr"
+    options=()
+    [ $mode = --lockstep ] && options=(--lockstep)
+    timeout 60 "$game" --window --unpaced --computer 1 --host $port --record "$work/odd.dwr" \
+        "${options[@]}" 2>"$work/odd.host" &
+    host_pid=$!
+    sleep 0.3
+    timeout 60 "$peer" $port "$DIRTWHIRL_DATA" "$("$game" --version | cut -d" " -f2)" 300 30 \
+        >"$work/odd.peer"
+    wait $host_pid
+    host_code=$?
+    grep -q "the race went out of step at frame 1$" "$work/odd.host" ||
+        fail "odd ${mode#--}: not said: $(cat "$work/odd.host")"
+    [ "$host_code" = 3 ] || fail "odd ${mode#--}: exit $host_code"
+    [ -s "$work/odd.dwr" ] || fail "odd ${mode#--}: no recording left"
+done
 
 # Other track pictures on the joiner: refused on both sides with the reason.
 mkdir -p "$work/other"
