@@ -77,3 +77,35 @@ std::string read_file_checked(const char *path, std::vector<BYTE> &out, std::uin
 bool read_whole_file(const char *path, std::vector<BYTE> &out, std::uint64_t max_bytes) {
     return read_file_checked(path, out, max_bytes).empty();
 }
+
+std::FILE *open_for_writing(const char *path, bool exclusive, std::string &why) {
+    if (path == nullptr) {
+        why = "no file named";
+        return nullptr;
+    }
+    // Not truncated before it is known to be a regular file; a pipe without a reader fails the
+    // non-blocking open at once (ENXIO) instead of waiting.
+    const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                      (exclusive ? O_EXCL : 0);
+    const int file = open(path, flags, 0666);
+    struct stat info;
+    if (file < 0) {
+        why = errno == ENXIO ? "not a regular file" : system_reason(errno);
+        return nullptr;
+    }
+    const bool known = fstat(file, &info) == 0;
+    if (!known || !S_ISREG(info.st_mode)) {
+        why = known ? "not a regular file" : system_reason(errno);
+        close(file);
+        return nullptr;
+    }
+    // Writing blocks as usual from here on.
+    std::FILE *stream = nullptr;
+    if (ftruncate(file, 0) != 0 || fcntl(file, F_SETFL, 0) != 0 ||
+        (stream = fdopen(file, "wb")) == nullptr) {
+        why = system_reason(errno);
+        close(file);
+        return nullptr;
+    }
+    return stream;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,3 +16,8 @@
 std::string read_file_checked(const char *path, std::vector<BYTE> &out, std::uint64_t max_bytes);
 // The same, for callers that only need to know whether it worked.
 bool read_whole_file(const char *path, std::vector<BYTE> &out, std::uint64_t max_bytes);
+
+// Opens a file for writing ("wb"): a regular file made or emptied, or with exclusive true only
+// made anew (an existing name is refused with "File exists"). A pipe, device or folder under the
+// name is refused at once, without waiting for a reader. Null with the reason in why otherwise.
+std::FILE *open_for_writing(const char *path, bool exclusive, std::string &why);

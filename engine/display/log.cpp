@@ -2,6 +2,9 @@
 #include "engine/display/log.h"
 
 #include <cstdarg>
+#include <string>
+
+#include "platform/file.h"
 
 std::FILE *log_file = nullptr;
 char log_buffer[80];
@@ -9,7 +12,8 @@ char log_buffer[80];
 int log_open(const char *file_name) {
     if (file_name == nullptr)
         return 0;
-    std::FILE *opened = std::fopen(file_name, "w");
+    std::string why;
+    std::FILE *opened = open_for_writing(file_name, false, why);
     if (opened == nullptr)
         return 0;
     if (log_file != nullptr)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/display/display.h"
@@ -84,7 +85,8 @@ int palette_load_file(const char *path, PALETTEENTRY *palette) {
 int palette_save_file(const char *path, const PALETTEENTRY *palette) {
     if (path == nullptr || palette == nullptr)
         return 0;
-    std::FILE *file = std::fopen(path, "w");
+    std::string why;
+    std::FILE *file = open_for_writing(path, false, why);
     if (file == nullptr)
         return 0;
     for (int i = 0; i < 256; ++i)

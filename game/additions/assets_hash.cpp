@@ -2,11 +2,14 @@
 #include "game/additions/assets_hash.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "platform/file.h"
+
 namespace {
+
+// Far above a 640 x 480 picture or a kart's sprites; a file beyond is not one of the game's.
+constexpr std::uint64_t largest_asset = 16u << 20;
 
 void feed(std::uint64_t &hash, const std::uint8_t *bytes, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
@@ -32,14 +35,10 @@ bool assets_hash(const std::string &folder, std::uint64_t &hash, std::string &er
     hash = 0xCBF29CE484222325ull;
     for (const std::string &file : names) {
         const std::string path = folder.empty() ? file : folder + "/" + file;
-        std::ifstream in(path, std::ios::binary);
-        if (!in.is_open()) {
-            error = path + ": cannot be opened";
-            return false;
-        }
-        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-        if (in.bad()) {
-            error = path + ": cannot be read";
+        std::vector<BYTE> bytes;
+        const std::string why = read_file_checked(path.c_str(), bytes, largest_asset);
+        if (!why.empty()) {
+            error = path + ": " + why;
             return false;
         }
         std::uint8_t length[8];

@@ -26,6 +26,7 @@
 #include "game/race_state.h"
 #include "game/setup.h"
 #include "platform/additions/controls.h"
+#include "platform/file.h"
 
 NetChoice net_choice;
 
@@ -161,7 +162,8 @@ struct FrameTimes {
         }
     }
     ~FrameTimes() {
-        std::FILE *out = path != nullptr ? std::fopen(path, "w") : nullptr;
+        std::string why;
+        std::FILE *out = path != nullptr ? open_for_writing(path, false, why) : nullptr;
         if (out == nullptr)
             return;
         for (std::size_t f = 0; f < run.size() && f < read.size(); ++f)

@@ -9,6 +9,7 @@
 #include "game/race.h"
 #include "game/setup.h"
 #include "platform/additions/screenshot.h"
+#include "platform/file.h"
 
 namespace {
 
@@ -54,13 +55,14 @@ struct Picture {
 };
 
 bool write_file(const std::string &path, const void *data, std::size_t size, std::string &error) {
-    std::FILE *file = std::fopen(path.c_str(), "wb");
+    std::string why;
+    std::FILE *file = open_for_writing(path.c_str(), false, why);
     bool written = file != nullptr && std::fwrite(data, 1, size, file) == size;
-    if (file != nullptr && std::fclose(file) != 0)
-        written = false;
-    if (!written)
-        error = path + ": cannot be written: " + std::strerror(errno);
-    return written;
+    if (file != nullptr && (std::fclose(file) != 0 || !written))
+        why = std::strerror(errno);
+    if (!written || !why.empty())
+        error = path + ": cannot be written: " + why;
+    return written && why.empty();
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // Every reader of a file a user or the data names (the library's loaders, the replay reader, the
 // settings file, the checked read the gamepad mappings and the font go through) given /dev/zero, a
-// folder, a FIFO and a huge sparse file, each in a child bounded in memory and time, so that one
-// reading without end or waiting for a writer fails with its reason, not hangs.
+// folder, a FIFO and a huge sparse file, and every writer given the first three, each in a child
+// bounded in memory and time, so that one reading without end or waiting for the other end of a
+// pipe fails with its reason, not hangs.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -10,6 +11,7 @@
 
 #include <functional>
 
+#include "engine/display/log.h"
 #include "engine_test_support.h"
 #include "game/additions/replay.h"
 #include "game/additions/settings.h"
@@ -57,6 +59,18 @@ const std::pair<const char *, std::function<bool(const char *)>> loaders[] = {
      }},
 };
 
+// Writers of a file the user names: a device, a folder or a pipe under the name is refused at once,
+// not written into or waited on.
+const std::pair<const char *, std::function<bool(const char *)>> writers[] = {
+    {"log_open", [](const char *path) { return log_open(path) == 0; }},
+    {"palette_save_file", [](const char *path) { return palette_save_file(path, palette_table) == 0; }},
+    {"open_for_writing",
+     [](const char *path) {
+         std::string why;
+         return open_for_writing(path, false, why) == nullptr && !why.empty();
+     }},
+};
+
 // Loads in a child allowed 256 MiB more address space than it starts with and 10 seconds.
 ::testing::AssertionResult refused_in_bounds(const std::function<bool(const char *)> &refused,
                                              const std::string &path) {
@@ -99,6 +113,9 @@ TEST(HostileFiles, EveryLoaderRefusesWhatIsNotARegularFileOfItsSizeAtOnce) {
     close(huge_file);
     for (const std::string &path : {std::string("/dev/zero"), folder.path.string(), fifo, huge})
         for (const auto &[name, refused] : loaders)
+            EXPECT_TRUE(refused_in_bounds(refused, path)) << name << " on " << path;
+    for (const std::string &path : {std::string("/dev/zero"), folder.path.string(), fifo})
+        for (const auto &[name, refused] : writers)
             EXPECT_TRUE(refused_in_bounds(refused, path)) << name << " on " << path;
 
     sound_shutdown();
