@@ -22,12 +22,13 @@ trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 export DIRTWHIRL_DATA="$PWD" ALSOFT_DRIVERS=null XDG_CONFIG_HOME="$work/config"
 port=$(( 20000 + $$ % 20000 ))
 
-# side NAME OPTIONS...: one game in its own X server, through the intro and the title, raced for
-# the given seconds, then Escape and Q.
+# side NAME SERVER OPTIONS...: one game in its own X server (the first free from number SERVER
+# on: the two sides look from far apart, so that they never take the same one), through the
+# intro and the title, raced for the given seconds, then Escape and Q.
 side() {
-    local name=$1
-    shift
-    DIRTWHIRL_NET_TIMES="$work/$name.times" timeout $((seconds + 40)) xvfb-run -a \
+    local name=$1 server=$2
+    shift 2
+    DIRTWHIRL_NET_TIMES="$work/$name.times" timeout $((seconds + 40)) xvfb-run -a -n $server \
         -s "-screen 0 1024x768x24" bash -c '
         "$0" --window "$@" 2>"'"$work/$name"'.err" &
         game=$!
@@ -57,10 +58,10 @@ for trip in "${trips[@]}"; do
     rm -f "$work"/*.times
     options=()
     [ $mode = --lockstep ] && options=(--lockstep)
-    side host --computer 1 --host $port "${options[@]}" &
+    side host $((200 + $$ % 200)) --computer 1 --host $port "${options[@]}" &
     host=$!
     sleep 1
-    side join --computer 2 --join 127.0.0.1:$((port + 1)) "${options[@]}"
+    side join $((600 + $$ % 200)) --computer 2 --join 127.0.0.1:$((port + 1)) "${options[@]}"
     wait $host
     kill $relay 2>/dev/null
     wait $relay 2>/dev/null
