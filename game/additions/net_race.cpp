@@ -48,7 +48,17 @@ KeyHolder agreed_keys; // what both machines apply at a frame, heard alone durin
 std::thread keep_alive;
 std::atomic<bool> keep_alive_on{false};
 
+void stop_keep_alive() {
+    keep_alive_on = false;
+    if (keep_alive.joinable())
+        keep_alive.join();
+}
+
 void start_keep_alive() {
+    // Stopped also when the program exits from elsewhere (a lost X server ends it through
+    // exit()): a thread still running when it is destroyed would abort the program.
+    static const int stopped_at_exit = std::atexit(stop_keep_alive);
+    (void)stopped_at_exit;
     keep_alive_on = true;
     keep_alive = std::thread([] {
         while (keep_alive_on) {
@@ -56,12 +66,6 @@ void start_keep_alive() {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     });
-}
-
-void stop_keep_alive() {
-    keep_alive_on = false;
-    if (keep_alive.joinable())
-        keep_alive.join();
 }
 
 void show_note(const std::string &note) {
