@@ -177,6 +177,14 @@ struct FrameTimes {
     static constexpr std::uint32_t frames_kept = 200000;
 };
 
+// The first frames, before any key read applies, are run with nobody's keys on both machines.
+void send_first_frames(int delay, FrameTimes &times) {
+    for (int f = 0; f < delay; ++f) {
+        net_send_frame(session, static_cast<std::uint32_t>(f), NetFrameKeys{});
+        times.note(times.read, static_cast<std::uint32_t>(f));
+    }
+}
+
 // Compares the other machine's hashes that have come with ours, of the frames before `upto`
 // (hashes: ours by frame modulo hash_history); false at the first difference.
 bool in_step(std::uint32_t &compared, std::uint32_t upto,
@@ -203,11 +211,7 @@ int lockstep(bool (*after_frame)(int frame_result)) {
     Lockstep race;
     FrameTimes times;
     race.delay = net_input_delay(session);
-    // The first frames are run with nobody's keys on both machines.
-    for (int f = 0; f < race.delay; ++f) {
-        net_send_frame(session, static_cast<std::uint32_t>(f), NetFrameKeys{});
-        times.note(times.read, static_cast<std::uint32_t>(f));
-    }
+    send_first_frames(race.delay, times);
     pause_reset();
     controls_hear_only(&agreed_keys);
     bool waited = false;
@@ -361,10 +365,7 @@ int run_ahead(bool recording) {
     RunAhead race;
     FrameTimes times;
     race.delay = 1 + net_choice.rollback_delay;
-    for (int f = 0; f < race.delay; ++f) {
-        net_send_frame(session, static_cast<std::uint32_t>(f), NetFrameKeys{});
-        times.note(times.read, static_cast<std::uint32_t>(f));
-    }
+    send_first_frames(race.delay, times);
     // The lead the one-way delay alone explains, in frames (the lockstep delay less its one
     // frame, which the host measured and both know): beyond it this machine is ahead.
     const int one_way = net_input_delay(session) - 1;

@@ -3,32 +3,18 @@
 // at start-up.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <filesystem>
 #include <string>
 
 #include "tests/game/track_pictures.h"
+#include "tests/support/headless.h"
 
 namespace {
 
-struct GameRun {
-    int exit_code;
-    std::string output;
-};
-
-GameRun run_game(const std::string &data_home, const std::string &arguments) {
-    const std::string command = "XDG_DATA_HOME='" + data_home + "' SDL_VIDEODRIVER=dummy " +
-                                "ALSOFT_DRIVERS=null " + DW_BINARY_DIR + "/dirtwhirl " + arguments +
-                                " 2>&1";
-    GameRun run{-1, ""};
-    std::FILE *pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+ProgramRun run_game(const std::string &data_home, const std::string &arguments) {
+    return run_program("XDG_DATA_HOME='" + data_home + "' SDL_VIDEODRIVER=dummy " +
+                       "ALSOFT_DRIVERS=null " + DW_BINARY_DIR + "/dirtwhirl " + arguments +
+                       " 2>&1");
 }
 
 TEST(PlayerTrack, RacedToTheEndRecordedAndPlayedAgainByItsName) {
@@ -57,26 +43,26 @@ TEST(PlayerTrack, RacedToTheEndRecordedAndPlayedAgainByItsName) {
         {"--track 'test oval' --host", 2, "a network race runs on the built-in tracks"},
     };
     for (const Case &c : cases) {
-        const GameRun run = run_game(home, c.arguments);
+        const ProgramRun run = run_game(home, c.arguments);
         EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments << ": " << run.output;
         EXPECT_NE(run.output.find(c.says), std::string::npos) << c.arguments << ": " << run.output;
     }
     // The checker races the track too: the computer counts laps at every level.
-    const GameRun checked = run_game(home, "--check-track '" + folder + "/test oval.bmp'");
+    const ProgramRun checked = run_game(home, "--check-track '" + folder + "/test oval.bmp'");
     EXPECT_EQ(checked.exit_code, 0) << checked.output;
     EXPECT_NE(checked.output.find("the computer's fastest lap: easy "), std::string::npos)
         << checked.output;
     EXPECT_EQ(checked.output.find("no lap within"), std::string::npos) << checked.output;
-    const GameRun ended = run_game(home, "--timedemo " + replay);
+    const ProgramRun ended = run_game(home, "--timedemo " + replay);
     EXPECT_NE(ended.output.find(", laps 10 and "), std::string::npos) << ended.output;
     // Another picture under the name, then none: the replay says which track it needs.
     write_bytes(folder + "/test oval.bmp", in_wall.bmp());
-    const GameRun other = run_game(home, "--timedemo " + replay);
+    const ProgramRun other = run_game(home, "--timedemo " + replay);
     EXPECT_EQ(other.exit_code, 2);
     EXPECT_NE(other.output.find("recorded on the track test oval (hash "), std::string::npos);
     EXPECT_NE(other.output.find("which has another picture there"), std::string::npos);
     std::filesystem::remove(folder + "/test oval.bmp");
-    const GameRun missing = run_game(home, "--timedemo " + replay);
+    const ProgramRun missing = run_game(home, "--timedemo " + replay);
     EXPECT_EQ(missing.exit_code, 2);
     EXPECT_NE(missing.output.find("which is not in " + folder), std::string::npos)
         << missing.output;

@@ -1,7 +1,5 @@
 // Replays through the real program: a changed frame is named, every kind of damaged file refused,
 // and a replay of the first version still plays.
-#include <sys/wait.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,11 +11,6 @@
 
 namespace {
 
-struct ProgramRun {
-    int exit_code;
-    std::string output;
-};
-
 // The program, headless, on a file holding `bytes`, with its standard output and error.
 ProgramRun run_game(const char *option, const std::vector<std::uint8_t> *bytes) {
     std::filesystem::create_directories(test_output_dir());
@@ -26,16 +19,7 @@ ProgramRun run_game(const char *option, const std::vector<std::uint8_t> *bytes) 
     if (bytes)
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char *>(bytes->data()), bytes->size());
-    const std::string command =
-        std::string(DW_BINARY_DIR) + "/dirtwhirl " + option + " " + path + " 2>&1";
-    ProgramRun run{-1, ""};
-    std::FILE *pipe = popen(command.c_str(), "r");
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return run_program(std::string(DW_BINARY_DIR) + "/dirtwhirl " + option + " " + path + " 2>&1");
 }
 
 } // namespace
