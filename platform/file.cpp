@@ -85,8 +85,8 @@ std::FILE *open_for_writing(const char *path, bool exclusive, std::string &why) 
     }
     // Not truncated before it is known to be a regular file; a pipe without a reader fails the
     // non-blocking open at once (ENXIO) instead of waiting.
-    const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
-                      (exclusive ? O_EXCL : 0);
+    const int flags =
+        O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (exclusive ? O_EXCL : 0);
     const int file = open(path, flags, 0666);
     struct stat info;
     if (file < 0) {

@@ -428,10 +428,9 @@ int run_ahead(bool recording) {
             const bool escape = ((ours.flags | theirs.flags) & net_flag_escape) != 0;
             net_note_hash(session, frame, race.hashes[frame % hash_history]);
             if (recording)
-                replay_record_frame(static_cast<std::uint16_t>(
-                                        ours.keys | theirs.keys | (escape ? 1u << 10 : 0u)),
-                                    race.hashes[frame % hash_history],
-                                    race.pictures[frame % kept]);
+                replay_record_frame(
+                    static_cast<std::uint16_t>(ours.keys | theirs.keys | (escape ? 1u << 10 : 0u)),
+                    race.hashes[frame % hash_history], race.pictures[frame % kept]);
             if (((ours.flags | theirs.flags) & net_flag_pause) != 0) {
                 race.paused = true;
                 pause_show();
@@ -445,8 +444,7 @@ int run_ahead(bool recording) {
                              "%d and %d, state hash %016llx\n",
                              frame + 1, race.rollbacks, median_of(race.raced_again, race.rollbacks),
                              largest_of(race.raced_again), median_of(race.jumps, race.rollbacks),
-                             largest_of(race.jumps), race.frames_waited, player1_laps,
-                             player2_laps,
+                             largest_of(race.jumps), race.frames_waited, player1_laps, player2_laps,
                              static_cast<unsigned long long>(race.hashes[frame % hash_history]));
                 return 0;
             }
@@ -470,8 +468,8 @@ int run_ahead(bool recording) {
         const bool won = race.frame > 0 && race.results[(race.frame - 1) % kept] == 5;
         const int ahead = static_cast<int>(race.frame) -
                           static_cast<int>(net_remote_frames(session)) + race.delay - 1;
-        const bool slow = !start_unpaced && ahead > one_way + 1 &&
-                          race.frame >= race.last_slowed + 10;
+        const bool slow =
+            !start_unpaced && ahead > one_way + 1 && race.frame >= race.last_slowed + 10;
         if (race.paused || won || race.frame >= race.known + most_ahead || slow) {
             if (slow)
                 race.last_slowed = race.frame;

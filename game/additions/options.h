@@ -33,7 +33,7 @@ struct Options {
     bool join = false;
     std::string join_address;
     bool lockstep = false; // --lockstep: a network race waits for every key, whatever the settings
-    bool unpaced = false; // --unpaced: no screens and no 30 ms pace (tests and benchmarks)
+    bool unpaced = false;  // --unpaced: no screens and no 30 ms pace (tests and benchmarks)
     // --rollback-test K: a replay being played goes back K frames (1 to 8) after every frame and
     // races them again, each checked against its first run; 0: off.
     int rollback_test = 0;

@@ -226,8 +226,7 @@ bool replay_record_after_frame(int frame_result) {
     return true;
 }
 
-void replay_record_frame(std::uint16_t keys, std::uint64_t state_hash,
-                         std::uint64_t picture_hash) {
+void replay_record_frame(std::uint16_t keys, std::uint64_t state_hash, std::uint64_t picture_hash) {
     replay.frames.push_back(
         ReplayFrame{keys, static_cast<std::uint32_t>(picture_hash), state_hash});
     replay.last_hash = picture_hash;

@@ -29,8 +29,8 @@ struct Settings {
     bool computer[2] = {false, false}; // driver = computer, per player
     ComputerLevel computer_level = ComputerLevel::normal;
     bool random_tracks_all = false; // the random track may be one of the player's own
-    int network_port = 28420; // the port a network race hosts on, and joins when none is named
-    std::string network_host; // the host --join calls when it names none
+    int network_port = 28420;     // the port a network race hosts on, and joins when none is named
+    std::string network_host;     // the host --join calls when it names none
     bool network_rollback = true; // run ahead on a guess of the other's keys; false: lockstep
     int network_rollback_delay = 0; // frames more before a kart answers its own keys, 0 to 2
 

@@ -14,8 +14,8 @@ struct StartUp {
     int track = -1;    // 0 to 2; -1: drawn at random by set-up
     ReplayMode replay = ReplayMode::none;
     std::string replay_file;
-    NetChoice net;        // a network race: hosting or joining
-    bool unpaced = false; // no screens, no 30 ms pace
+    NetChoice net;         // a network race: hosting or joining
+    bool unpaced = false;  // no screens, no 30 ms pace
     int rollback_test = 0; // frames a playback goes back after every frame; 0: none
 };
 

@@ -36,8 +36,7 @@ bool time_laps(int) {
 
 } // namespace
 
-bool track_trial(HINSTANCE instance, const std::string &path, TrackTrial &trial,
-                 std::string &why) {
+bool track_trial(HINSTANCE instance, const std::string &path, TrackTrial &trial, std::string &why) {
     // Nothing is shown or heard: SDL's and OpenAL's null devices, set before either starts.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("ALSOFT_DRIVERS", "null", 1);

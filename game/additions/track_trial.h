@@ -14,5 +14,4 @@ struct TrackTrial {
 };
 
 // Races the picture at path; false with why when the game cannot be set up on it.
-bool track_trial(HINSTANCE instance, const std::string &path, TrackTrial &trial,
-                 std::string &why);
+bool track_trial(HINSTANCE instance, const std::string &path, TrackTrial &trial, std::string &why);

@@ -63,7 +63,8 @@ const std::pair<const char *, std::function<bool(const char *)>> loaders[] = {
 // not written into or waited on.
 const std::pair<const char *, std::function<bool(const char *)>> writers[] = {
     {"log_open", [](const char *path) { return log_open(path) == 0; }},
-    {"palette_save_file", [](const char *path) { return palette_save_file(path, palette_table) == 0; }},
+    {"palette_save_file",
+     [](const char *path) { return palette_save_file(path, palette_table) == 0; }},
     {"open_for_writing",
      [](const char *path) {
          std::string why;

@@ -185,11 +185,22 @@ TEST(Options, SetWhatTheyNameAndLaterOnesWin) {
 
 TEST(Options, MistakesPrintTheUsageLineOnTheErrorStreamHelpAndVersionOnTheOutput) {
     const std::vector<std::vector<const char *>> mistakes = {
-        {"--bogus"},         {"--track", "7"}, {"--track", "01"},   {"--track"},
-        {"--track="},        {"--data", ""},   {"--window=yes"},    {"--track", "1", "extra"},
-        {"--computer", "3"}, {"--computer"},   {"--level", "Hard"}, {"--play"},
-        {"--record="},       {"--timedemo", "r.dwr", "--rollback-test", "9"},
-        {"--timedemo", "r.dwr", "--rollback-test", "0"},  {"--record", "r.dwr", "--rollback-test", "2"}};
+        {"--bogus"},
+        {"--track", "7"},
+        {"--track", "01"},
+        {"--track"},
+        {"--track="},
+        {"--data", ""},
+        {"--window=yes"},
+        {"--track", "1", "extra"},
+        {"--computer", "3"},
+        {"--computer"},
+        {"--level", "Hard"},
+        {"--play"},
+        {"--record="},
+        {"--timedemo", "r.dwr", "--rollback-test", "9"},
+        {"--timedemo", "r.dwr", "--rollback-test", "0"},
+        {"--record", "r.dwr", "--rollback-test", "2"}};
     for (const auto &arguments : mistakes) {
         const Parsed parsed = parse(arguments);
         SCOPED_TRACE(arguments.back());
