@@ -81,7 +81,8 @@ sleep 0.3
 "$game" --window --unpaced --computer 2 --join 127.0.0.1:$port 2>"$work/killed.join" &
 join_pid=$!
 for _ in $(seq 100); do grep -q "connected" "$work/killed.join" && break; sleep 0.05; done
-sleep 0.3
+# Well into the race, which lasts 10 s and more, also where set-up is slow (the sanitizers).
+sleep 2
 kill -9 $join_pid
 killed_at=$(date +%s.%N)
 wait $host_pid
