@@ -245,6 +245,10 @@ void testing_present_hand_over() {
     platform::present_hand_over_shown();
 }
 
+void testing_present_without_hand_over(bool on) {
+    platform::present_without_hand_over(on);
+}
+
 // --- Sound on the loopback device -----------------------------------------------------------
 
 void testing_use_loopback_sound(int rate) {
