@@ -128,6 +128,11 @@ void present_convert_shown();
 void present_hand_over_shown();
 // While on, showing a frame stops before the hand-over to SDL.
 void present_without_hand_over(bool on);
+// Takes the window again by the path now chosen, as a new display would, and shows what was
+// shown.
+void present_reopen();
+// The size the hand-over draws at: the window's, in pixels.
+void present_target_size(int *width, int *height);
 
 // --- Text (text.cpp) -----------------------------------------------------------------------
 // Starts looking the font up through fontconfig (about 10 ms of reading its configuration) on a

@@ -490,6 +490,18 @@ void present_without_hand_over(bool on) {
     hand_over_on = !on;
 }
 
+void present_reopen() {
+    const IDirectDrawSurface *was_shown = shown;
+    if (window_handle != nullptr && present_open(window_handle, mode_width, mode_height))
+        present_show(was_shown);
+}
+
+void present_target_size(int *width, int *height) {
+    *width = *height = 0;
+    if (window != nullptr)
+        SDL_GetWindowSizeInPixels(window, width, height);
+}
+
 } // namespace platform
 
 void presentation_start_fullscreen(bool on) {

@@ -70,6 +70,10 @@ void testing_present_hand_over();
 // While on, frames are shown up to the hand-over and no further, so that a frame's own work can
 // be measured without it.
 void testing_present_without_hand_over(bool on);
+// Takes the window again by the path presentation_path chose since, as a new display would, and
+// shows what was shown; and the size the hand-over draws at (the window's, in pixels).
+void testing_present_reopen();
+void testing_present_size(int *width, int *height);
 
 // --- Sound on the loopback device ---------------------------------------------------------
 // From the next DirectSoundCreate on, the sound object mixes on OpenAL's loopback device (stereo,
