@@ -303,9 +303,10 @@ void close_renderer() {
     renderer = nullptr;
 }
 
-bool open_renderer(int width, int height) {
+// An accelerated renderer, else (when software_too) SDL's software one.
+bool open_renderer(int width, int height, bool software_too) {
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
-    if (renderer == nullptr)
+    if (renderer == nullptr && software_too)
         renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     if (renderer == nullptr)
         return false;
@@ -325,11 +326,17 @@ bool open_renderer(int width, int height) {
 bool open_path(int width, int height) {
     static bool said = false;
     std::string name;
+    const bool automatic = chosen_path == PresentationPath::automatic;
     through_surface = chosen_path == PresentationPath::surface;
     if (!through_surface) {
-        if (!open_renderer(width, height))
-            return false;
-        if (!renderer_accelerated(name) && chosen_path == PresentationPath::automatic) {
+        // Where no accelerated renderer can be made, SDL's software one would be it: not made
+        // only to be closed again.
+        if (!open_renderer(width, height, !automatic)) {
+            if (!automatic)
+                return false;
+            name = "software";
+            through_surface = true;
+        } else if (!renderer_accelerated(name) && automatic) {
             close_renderer();
             through_surface = true;
         }
