@@ -43,6 +43,11 @@ int layout_height = 0;
 SDL_Rect picture{};
 std::vector<int> source_columns;
 std::vector<int> source_rows;
+// One source row through the table, which the scaled row then picks its pixels from.
+std::vector<Uint32> converted_row;
+// The window surface memory whose borders around the picture are already black: they are painted
+// once per surface and layout, not every frame.
+const void *bordered_pixels = nullptr;
 const IDirectDrawSurface *shown = nullptr;
 bool dirty = false;
 DWORD refresh_interval = 16;
@@ -172,13 +177,15 @@ void lay_out(int width, int height) {
     // A picture larger than the target (whole multiples on a small window) is cut at its edges.
     sample_positions(mode_width, picture.w, source_columns);
     sample_positions(mode_height, picture.h, source_rows);
+    converted_row.resize(static_cast<std::size_t>(mode_width));
+    bordered_pixels = nullptr;
     layout_width = width;
     layout_height = height;
 }
 
-// One pass over the window surface: each row black, a copy of the row above when it shows the
-// same source row, or black borders around the source row converted and scaled through the
-// table. False when the window has no 32-bit surface.
+// One pass over the window surface: each row of the picture a copy of the row above when it shows
+// the same source row, or the source row converted through the table and scaled; the black
+// borders only on a new surface or layout.
 bool draw_on_window_surface(const IDirectDrawSurface *source, const PALETTEENTRY *palette) {
     SDL_Surface *target = SDL_GetWindowSurface(window);
     if (target == nullptr || target->format->BytesPerPixel != 4)
@@ -192,6 +199,7 @@ bool draw_on_window_surface(const IDirectDrawSurface *source, const PALETTEENTRY
     const Uint32 black = SDL_MapRGB(target->format, 0, 0, 0);
     if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)
         return false;
+    const bool borders = target->pixels != bordered_pixels;
     const int width = target->w;
     // The part of the picture on the target.
     const int left = std::max(picture.x, 0), right = std::min(picture.x + picture.w, width);
@@ -202,26 +210,34 @@ bool draw_on_window_surface(const IDirectDrawSurface *source, const PALETTEENTRY
                                                static_cast<std::size_t>(y) * target->pitch);
         const int inside = y - picture.y;
         if (inside < 0 || inside >= picture.h) {
-            std::fill_n(row, width, black);
-            previous_row = -1;
+            if (borders)
+                std::fill_n(row, width, black);
             continue;
+        }
+        if (borders) {
+            std::fill_n(row, left, black);
+            std::fill(row + right, row + width, black);
         }
         const int source_row = source_rows[static_cast<std::size_t>(inside)];
         if (source_row == previous_row) {
-            std::memcpy(row, reinterpret_cast<Uint8 *>(row) - target->pitch,
-                        static_cast<std::size_t>(width) * 4);
+            const Uint32 *above = reinterpret_cast<const Uint32 *>(
+                reinterpret_cast<const Uint8 *>(row) - target->pitch);
+            std::copy(above + left, above + right, row + left);
             continue;
         }
         previous_row = source_row;
-        const BYTE *from = source->pixels.data() + static_cast<std::size_t>(source_row) * source->pitch;
-        std::fill_n(row, left, black);
-        if (one_to_one)
+        const BYTE *from =
+            source->pixels.data() + static_cast<std::size_t>(source_row) * source->pitch;
+        if (one_to_one) {
             convert_row(from + (left - picture.x), row + left, right - left, lut);
-        else
-            for (int x = left; x < right; ++x)
-                row[x] = lut[from[source_columns[static_cast<std::size_t>(x - picture.x)]]];
-        std::fill(row + right, row + width, black);
+            continue;
+        }
+        convert_row(from, converted_row.data(), mode_width, lut);
+        for (int x = left; x < right; ++x)
+            row[x] = converted_row[static_cast<std::size_t>(
+                source_columns[static_cast<std::size_t>(x - picture.x)])];
     }
+    bordered_pixels = target->pixels;
     if (SDL_MUSTLOCK(target))
         SDL_UnlockSurface(target);
     return SDL_UpdateWindowSurface(window) == 0;
@@ -342,6 +358,7 @@ bool open_path(int width, int height) {
         }
     }
     layout_width = layout_height = 0;
+    bordered_pixels = nullptr;
     if (through_surface && SDL_GetWindowSurface(window) == nullptr)
         return false;
     if (!said) {
