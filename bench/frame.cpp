@@ -1,10 +1,13 @@
 // How much of a race frame is work, and how that compares with the least a frame's memory traffic
 // can cost on this machine. In one run: the floor (fill, copy and convert one 640 x 480 frame with
-// the plainest fast code), the frame's steps one by one (fill and track copy, probes, kart blits,
-// text, conversion, hand-over to SDL), the whole race frame with both karts driving, and a whole
-// race with its heap allocations counted frame by frame. Headless and on the virtual clock, so
-// that the 30 ms pace is not what is measured. A summary after the table states the frame's work
-// as a ratio to the floor.
+// the plainest fast code) and the hand-over's floor (converting one frame at the size the
+// hand-over draws at); on each presentation path, the frame's own work (the whole race frame with
+// the hand-over switched off, measured as one), the hand-over to SDL alone and the whole race
+// frame, with their heap allocations; the frame's steps one by one (fill and track copy, probes,
+// kart blits, text, conversion), as a breakdown; and a whole race with its heap allocations
+// counted frame by frame. Headless and on the virtual clock, so that the 30 ms pace is not what
+// is measured. A summary after the table states the own work and the hand-over as ratios to
+// their floors.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -16,6 +19,7 @@
 
 #include "bench/race_bench.h"
 #include "engine/display/raster.h"
+#include "platform/presentation.h"
 
 // --- Counting heap allocations -----------------------------------------------------------------
 // Every allocation of the process goes through these (operator new calls malloc); only those made
@@ -150,6 +154,29 @@ void BM_Floor_Frame(benchmark::State &state) {
     }
 }
 
+// The hand-over's floor: converting one 8-bit frame of the size the hand-over draws at (the
+// window's) through the table, with the floor's loop.
+void BM_Floor_HandOver(benchmark::State &state) {
+    int width = 0, height = 0;
+    testing_present_size(&width, &height);
+    const std::size_t pixels = static_cast<std::size_t>(width) * height / 8 * 8;
+    std::vector<BYTE> frame(pixels);
+    std::vector<std::uint32_t> texels(pixels);
+    const FloorBuffers &b = floor_buffers();
+    for (std::size_t i = 0; i < pixels; ++i)
+        frame[i] = b.picture[i % frame_pixels];
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < pixels; i += 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, frame.data() + i, sizeof eight);
+            for (int k = 0; k < 8; ++k)
+                texels[i + k] = b.table[(eight >> (8 * k)) & 0xFF];
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["pixels"] = static_cast<double>(pixels);
+}
+
 // --- The frame's steps -----------------------------------------------------------------------
 // Each calls what the race frame calls for that step, on the game set up in main.
 
@@ -216,35 +243,73 @@ void BM_Step_Text(benchmark::State &state) {
     }
 }
 
+// --- The presentation paths ------------------------------------------------------------------
+// Each benchmark below runs on the path its argument names; the window is taken again when the
+// path changes.
+const PresentationPath paths[] = {PresentationPath::renderer, PresentationPath::surface};
+const char *const path_names[] = {"renderer", "surface"};
+int path_in_use = -1;
+
+void use_path(const benchmark::State &state) {
+    const int path = static_cast<int>(state.range(0));
+    if (path == path_in_use)
+        return;
+    presentation_path(paths[path]);
+    testing_present_reopen();
+    path_in_use = path;
+}
+
+void count_allocations(benchmark::State &state, long made) {
+    state.counters["allocs"] =
+        benchmark::Counter(static_cast<double>(made), benchmark::Counter::kAvgIterations);
+}
+
+// The conversion into the renderer's texture (the window surface path has none of its own).
 void BM_Step_Conversion(benchmark::State &state) {
+    use_path(state);
     for (auto _ : state)
         testing_present_convert();
 }
 
-void BM_Step_HandOver(benchmark::State &state) {
+void BM_HandOver(benchmark::State &state) {
+    use_path(state);
     long made = 0;
     for (auto _ : state)
         made += allocations_in(testing_present_hand_over);
-    state.counters["allocs"] =
-        benchmark::Counter(static_cast<double>(made), benchmark::Counter::kAvgIterations);
+    count_allocations(state, made);
 }
 
 // --- Whole frames ----------------------------------------------------------------------------
 
 BenchAutopilot autopilot;
 
-// Race frames with the computer driving both karts; the keys are set between frames (a few
-// events pushed, little next to a frame). The lap timers are held at 0, so that no lap counts and
-// the race never ends: the frames in which a lap counts are measured by BM_WholeRace.
-void BM_RaceFrame(benchmark::State &state) {
+// Race frames with the computer driving both karts. The computer's steering between frames is not
+// timed: choosing its keys costs about as much as the frame's steps together, and is no part of
+// the frame. The lap timers are held at 0, so that no lap counts and the race never ends: the
+// frames in which a lap counts are measured by BM_WholeRace.
+void race_frames(benchmark::State &state) {
     long made = 0;
     for (auto _ : state) {
+        state.PauseTiming();
         autopilot.steer();
         player1_lap_timer = player2_lap_timer = 0;
+        state.ResumeTiming();
         made += allocations_in(race_frame);
     }
-    state.counters["allocs"] =
-        benchmark::Counter(static_cast<double>(made), benchmark::Counter::kAvgIterations);
+    count_allocations(state, made);
+}
+
+void BM_RaceFrame(benchmark::State &state) {
+    use_path(state);
+    race_frames(state);
+}
+
+// Everything the race frame does but the hand-over, in one figure.
+void BM_OwnWork(benchmark::State &state) {
+    use_path(state);
+    testing_present_without_hand_over(true);
+    race_frames(state);
+    testing_present_without_hand_over(false);
 }
 
 // A whole race from the start grid to 10 laps: how many frames allocate on the heap, and how much.
@@ -281,13 +346,16 @@ BENCHMARK(BM_Floor_Fill)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Floor_Copy)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Floor_Convert)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Floor_Frame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Floor_HandOver)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Step_FillAndTrackCopy)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Step_Probes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Step_KartBlits)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Step_Text)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Step_Conversion)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Step_HandOver)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_RaceFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Step_Conversion)->Arg(0)->Unit(benchmark::kMicrosecond);
+// Argument: the path, 0 the renderer, 1 the window surface.
+BENCHMARK(BM_OwnWork)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HandOver)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RaceFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // --- Summary ---------------------------------------------------------------------------------
 
@@ -296,7 +364,6 @@ BENCHMARK(BM_RaceFrame)->Unit(benchmark::kMicrosecond);
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
     struct Result {
-        double real_us = 0;
         double cpu_us = 0;
         std::map<std::string, double> counters;
     };
@@ -309,12 +376,14 @@ public:
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             if (!single && !median)
                 continue;
-            Result &result = results[run.run_name.function_name];
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty())
+                name += "/" + run.run_name.args;
+            Result &result = results[name];
             const double to_us = run.time_unit == benchmark::kMillisecond ? 1000.0 : 1.0;
-            result.real_us = run.GetAdjustedRealTime() * to_us;
             result.cpu_us = run.GetAdjustedCPUTime() * to_us;
-            for (const auto &[name, counter] : run.counters)
-                result.counters[name] = counter.value;
+            for (const auto &[counter_name, counter] : run.counters)
+                result.counters[counter_name] = counter.value;
         }
     }
 
@@ -323,10 +392,6 @@ public:
     double us(const char *name) const {
         const auto found = results.find(name);
         return found != results.end() ? found->second.cpu_us : 0.0;
-    }
-    double real_us(const char *name) const {
-        const auto found = results.find(name);
-        return found != results.end() ? found->second.real_us : 0.0;
     }
     double counter(const char *name, const char *counter_name) const {
         const auto found = results.find(name);
@@ -338,35 +403,35 @@ public:
 };
 
 void print_summary(const SummaryReporter &r) {
-    // The frame's work before the hand-over to SDL.
-    const char *const steps[] = {"BM_Step_FillAndTrackCopy", "BM_Step_Probes", "BM_Step_KartBlits",
-                                 "BM_Step_Text", "BM_Step_Conversion"};
-    double work = 0, real_work = 0;
-    for (const char *step : steps) {
-        work += r.us(step);
-        real_work += r.real_us(step);
-    }
-    const double floor = r.us("BM_Floor_Frame");
-    const double real_floor = r.real_us("BM_Floor_Frame");
-    const double hand_over = r.us("BM_Step_HandOver");
-    const double frame = r.us("BM_RaceFrame");
     auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+    const double floor = r.us("BM_Floor_Frame");
+    const double hand_over_floor = r.us("BM_Floor_HandOver");
+    int width = 0, height = 0;
+    testing_present_size(&width, &height);
     std::printf(
         "\nSummary (CPU microseconds of this thread; medians where repetitions were run)\n");
     std::printf("  floor: fill %.1f + copy %.1f + convert %.1f; together %.1f\n",
                 r.us("BM_Floor_Fill"), r.us("BM_Floor_Copy"), r.us("BM_Floor_Convert"), floor);
-    std::printf("  work before the hand-over (sum of the steps): %.1f = %.2f x floor (goal 1.5)\n",
-                work, ratio(work, floor));
-    // The rest also holds the event pumps, key reads, sounds and the wait's clock reads; it is the
-    // difference of two larger figures, so their noise is all in it.
-    std::printf("  whole race frame %.1f, of which hand-over to SDL %.1f; the rest %.1f = %.2f x "
-                "floor\n",
-                frame, hand_over, frame - hand_over, ratio(frame - hand_over, floor));
-    std::printf("  wall clock: floor %.1f, steps %.1f = %.2f x floor, hand-over %.1f, frame %.1f\n",
-                real_floor, real_work, ratio(real_work, real_floor), r.real_us("BM_Step_HandOver"),
-                r.real_us("BM_RaceFrame"));
-    std::printf("  heap allocations per steady race frame: %.2f (hand-over alone: %.2f)\n",
-                r.counter("BM_RaceFrame", "allocs"), r.counter("BM_Step_HandOver", "allocs"));
+    std::printf("  hand-over's floor: converting one frame at %d x %d, %.1f\n", width, height,
+                hand_over_floor);
+    for (int path = 0; path < 2; ++path) {
+        const std::string arg = "/" + std::to_string(path);
+        const double own = r.us(("BM_OwnWork" + arg).c_str());
+        const double hand_over = r.us(("BM_HandOver" + arg).c_str());
+        std::printf("  through the %s:\n", path_names[path]);
+        std::printf("    the frame's own work %.1f = %.2f x floor (goal 1.5)\n", own,
+                    ratio(own, floor));
+        std::printf("    hand-over to SDL %.1f = %.2f x its floor; whole race frame %.1f\n",
+                    hand_over, ratio(hand_over, hand_over_floor),
+                    r.us(("BM_RaceFrame" + arg).c_str()));
+        std::printf("    heap allocations per steady race frame: %.2f (hand-over alone: %.2f)\n",
+                    r.counter(("BM_RaceFrame" + arg).c_str(), "allocs"),
+                    r.counter(("BM_HandOver" + arg).c_str(), "allocs"));
+    }
+    std::printf("  steps of the own work on the renderer path: fill and track copy %.1f, probes "
+                "%.1f, kart blits %.1f, text %.1f, conversion %.1f\n",
+                r.us("BM_Step_FillAndTrackCopy"), r.us("BM_Step_Probes"),
+                r.us("BM_Step_KartBlits"), r.us("BM_Step_Text"), r.us("BM_Step_Conversion/0"));
     std::printf("  whole race: %.0f frames; the first made %.0f allocations; of the others, %.0f "
                 "frames made %.0f\n",
                 r.counter("BM_WholeRace", "frames"),

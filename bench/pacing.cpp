@@ -1,7 +1,8 @@
 // The pace and the cost of the game on the real clock. Three stretches, each through the game's
 // own code: the intro screen for a few seconds (then Enter), a race of a few hundred frames with
 // both karts driving (the race loop's own passes: one message, one race frame), and the same race
-// again while two busy processes of this one's priority hold the cores. For the races: the
+// again while two busy processes of this one's priority hold the cores; all three through SDL's
+// renderer, then again through the window surface. For the races: the
 // intervals between frames put on the screen (min, median, 95th percentile, max) and the length of
 // each race frame (its call until it returns, the wait included). For every stretch: the
 // process's CPU time as a share of one core (CPU time / wall time), and how often the scheduler
@@ -17,9 +18,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "bench/race_bench.h"
+#include "platform/presentation.h"
 
 namespace {
 
@@ -203,12 +206,19 @@ int main(int argc, char **argv) {
     if (!bench_environment() || !bench_open_window() || game_init() == 0)
         return 1;
     const StartLine line{kart1.x, kart1.y, kart2.x, kart2.y};
-    std::printf("video driver %s:\n", std::getenv("SDL_VIDEODRIVER"));
-    run_intro();
-    bool ok = run_race("the machine as it is", frames, line);
-    const std::vector<pid_t> busy = start_load();
-    ok = ok && run_race("two busy processes on the cores", frames, line);
-    stop_load(busy);
+    bool ok = true;
+    const std::pair<PresentationPath, const char *> paths[] = {
+        {PresentationPath::renderer, "the renderer"}, {PresentationPath::surface, "the window surface"}};
+    for (const auto &[path, name] : paths) {
+        presentation_path(path);
+        testing_present_reopen();
+        std::printf("video driver %s, through %s:\n", std::getenv("SDL_VIDEODRIVER"), name);
+        run_intro();
+        ok = ok && run_race("the machine as it is", frames, line);
+        const std::vector<pid_t> busy = start_load();
+        ok = ok && run_race("two busy processes on the cores", frames, line);
+        stop_load(busy);
+    }
     game_shutdown();
     DestroyWindow(main_window);
     return ok ? 0 : 1;

@@ -16,6 +16,7 @@
 #include "game/race.h"
 #include "game/race_state.h"
 #include "platform/additions/user_folders.h"
+#include "platform/sound.h"
 
 std::string data_folder;
 int chosen_track = -1;
@@ -154,6 +155,7 @@ void load_sounds() {
 }
 
 bool init() {
+    sound_open_device_early(); // taken by sound_init below; the display starts meanwhile
     if (display_init(640, 480, 8) == 0)
         return fail("cannot open the 640 x 480 display");
     if (!open_keyboard())

@@ -124,9 +124,18 @@ const PALETTEENTRY *present_shown_palette();
 // Alt+Enter: full screen on the desktop <-> a resizable window.
 void present_toggle_fullscreen();
 // The two halves of showing the screen on their own: the palette conversion of the shown
-// surface, and the hand-over to SDL. Nothing happens before a surface has been shown.
+// surface into the renderer's texture, and the hand-over to SDL (on the window surface path, the
+// conversion and scaling into the window's memory and its update). Nothing happens before a
+// surface has been shown.
 void present_convert_shown();
 void present_hand_over_shown();
+// While on, showing a frame stops before the hand-over to SDL.
+void present_without_hand_over(bool on);
+// Takes the window again by the path now chosen, as a new display would, and shows what was
+// shown.
+void present_reopen();
+// The size the hand-over draws at: the window's, in pixels.
+void present_target_size(int *width, int *height);
 
 // --- Text (text.cpp) -----------------------------------------------------------------------
 // Starts looking the font up through fontconfig (about 10 ms of reading its configuration) on a

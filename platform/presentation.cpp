@@ -1,13 +1,22 @@
-// Presentation on SDL2: one renderer and one streaming ARGB8888 texture of the mode's size, made
-// once; each presented frame is converted straight into the locked texture through a 256-entry
-// table. The software renderer is the fallback when no other can be made.
+// Presentation on SDL2, by one of two paths chosen when the display takes the window. Through the
+// renderer: one renderer and one streaming ARGB8888 texture of the mode's size, made once; each
+// presented frame is converted straight into the locked texture through a 256-entry table, and
+// the renderer scales it (the software renderer is the fallback when no other can be made).
+// Through the window surface: each frame is converted and scaled in one pass straight into the
+// window's own memory, which SDL hands to the window system; where the renderer is not
+// accelerated, its scaling costs several times that pass.
 #include "platform/presentation.h"
 
 #include <SDL.h>
+#include <SDL_opengl.h>
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/display.h"
@@ -24,6 +33,21 @@ int mode_height = 0;
 bool fullscreen = true;
 bool start_fullscreen = true;
 bool integer_scaling = false;
+PresentationPath chosen_path = PresentationPath::automatic;
+bool through_surface = false;
+bool hand_over_on = true;
+// The surface pass's layout for the window surface's size: where the picture lies, and the source
+// column and row of each of its pixels. Made again only when the size changes.
+int layout_width = 0;
+int layout_height = 0;
+SDL_Rect picture{};
+std::vector<int> source_columns;
+std::vector<int> source_rows;
+// One source row through the table, which the scaled row then picks its pixels from.
+std::vector<Uint32> converted_row;
+// The window surface memory whose borders around the picture are already black: they are painted
+// once per surface and layout, not every frame.
+const void *bordered_pixels = nullptr;
 const IDirectDrawSurface *shown = nullptr;
 bool dirty = false;
 DWORD refresh_interval = 16;
@@ -116,6 +140,109 @@ void hand_over() {
     SDL_RenderPresent(renderer);
 }
 
+// Nearest neighbour in 16.16 fixed point from the middle of the first step, as SDL's software
+// stretch samples: each of `to` positions takes the source position it falls on.
+void sample_positions(int from, int to, std::vector<int> &positions) {
+    positions.resize(static_cast<std::size_t>(to));
+    const std::uint32_t step = (static_cast<std::uint32_t>(from) << 16) / static_cast<std::uint32_t>(to);
+    std::uint32_t at = step / 2;
+    for (int &position : positions) {
+        position = static_cast<int>(at >> 16);
+        at += step;
+    }
+}
+
+// The picture's place on a target of the given size, worked out as SDL's logical size does it
+// (in float, rounded down), so that both paths put every pixel in the same place.
+void lay_out(int width, int height) {
+    const float want = static_cast<float>(mode_width) / static_cast<float>(mode_height);
+    const float real = static_cast<float>(width) / static_cast<float>(height);
+    auto scaled = [](int side, float scale) { return static_cast<int>(std::floor(side * scale)); };
+    picture.w = width;
+    picture.h = height;
+    if (integer_scaling) {
+        const float scale = std::max(
+            1.0f, static_cast<float>(want > real ? width / mode_width : height / mode_height));
+        picture.w = scaled(mode_width, scale);
+        picture.h = scaled(mode_height, scale);
+    } else if (std::fabs(want - real) < 0.0001f) {
+        // The same shape: the whole target.
+    } else if (want > real) {
+        picture.h = scaled(mode_height, static_cast<float>(width) / static_cast<float>(mode_width));
+    } else {
+        picture.w = scaled(mode_width, static_cast<float>(height) / static_cast<float>(mode_height));
+    }
+    picture.x = (width - picture.w) / 2;
+    picture.y = (height - picture.h) / 2;
+    // A picture larger than the target (whole multiples on a small window) is cut at its edges.
+    sample_positions(mode_width, picture.w, source_columns);
+    sample_positions(mode_height, picture.h, source_rows);
+    converted_row.resize(static_cast<std::size_t>(mode_width));
+    bordered_pixels = nullptr;
+    layout_width = width;
+    layout_height = height;
+}
+
+// One pass over the window surface: each row of the picture a copy of the row above when it shows
+// the same source row, or the source row converted through the table and scaled; the black
+// borders only on a new surface or layout.
+bool draw_on_window_surface(const IDirectDrawSurface *source, const PALETTEENTRY *palette) {
+    SDL_Surface *target = SDL_GetWindowSurface(window);
+    if (target == nullptr || target->format->BytesPerPixel != 4)
+        return false;
+    if (target->w != layout_width || target->h != layout_height)
+        lay_out(target->w, target->h);
+    Uint32 lut[256];
+    for (int i = 0; i < 256; ++i)
+        lut[i] = SDL_MapRGB(target->format, palette[i].peRed, palette[i].peGreen,
+                            palette[i].peBlue);
+    const Uint32 black = SDL_MapRGB(target->format, 0, 0, 0);
+    if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)
+        return false;
+    const bool borders = target->pixels != bordered_pixels;
+    const int width = target->w;
+    // The part of the picture on the target.
+    const int left = std::max(picture.x, 0), right = std::min(picture.x + picture.w, width);
+    const bool one_to_one = picture.w == mode_width;
+    int previous_row = -1;
+    for (int y = 0; y < target->h; ++y) {
+        auto *row = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(target->pixels) +
+                                               static_cast<std::size_t>(y) * target->pitch);
+        const int inside = y - picture.y;
+        if (inside < 0 || inside >= picture.h) {
+            if (borders)
+                std::fill_n(row, width, black);
+            continue;
+        }
+        if (borders) {
+            std::fill_n(row, left, black);
+            std::fill(row + right, row + width, black);
+        }
+        const int source_row = source_rows[static_cast<std::size_t>(inside)];
+        if (source_row == previous_row) {
+            const Uint32 *above = reinterpret_cast<const Uint32 *>(
+                reinterpret_cast<const Uint8 *>(row) - target->pitch);
+            std::copy(above + left, above + right, row + left);
+            continue;
+        }
+        previous_row = source_row;
+        const BYTE *from =
+            source->pixels.data() + static_cast<std::size_t>(source_row) * source->pitch;
+        if (one_to_one) {
+            convert_row(from + (left - picture.x), row + left, right - left, lut);
+            continue;
+        }
+        convert_row(from, converted_row.data(), mode_width, lut);
+        for (int x = left; x < right; ++x)
+            row[x] = converted_row[static_cast<std::size_t>(
+                source_columns[static_cast<std::size_t>(x - picture.x)])];
+    }
+    bordered_pixels = target->pixels;
+    if (SDL_MUSTLOCK(target))
+        SDL_UnlockSurface(target);
+    return SDL_UpdateWindowSurface(window) == 0;
+}
+
 // Whether the surface through the palette is exactly what was last handed over; if not, it is
 // remembered as what is handed over now.
 bool same_as_on_screen(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
@@ -145,14 +272,108 @@ void show(const IDirectDrawSurface *surface, bool force) {
     last_show = now_ms();
     if (platform::frames_watched())
         platform::watch_frame(*surface, palette, presented_count);
-    if (renderer == nullptr || texture == nullptr)
+    if (!through_surface && (renderer == nullptr || texture == nullptr))
         return;
     if (same_as_on_screen(surface, palette) && !force)
         return;
-    if (convert(surface, palette))
+    bool shown_now = true;
+    if (through_surface)
+        shown_now = !hand_over_on || draw_on_window_surface(surface, palette);
+    else if ((shown_now = convert(surface, palette)) && hand_over_on)
         hand_over();
-    else
+    if (!shown_now)
         on_screen_known = false;
+}
+
+// Whether the renderer draws with a graphics card: not SDL's software renderer, nor OpenGL on
+// Mesa's software rasterizers. Its name, with the OpenGL renderer's where there is one, goes to
+// `name`.
+bool renderer_accelerated(std::string &name) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer, &info) != 0)
+        return false;
+    name = info.name != nullptr ? info.name : "unknown";
+    if ((info.flags & SDL_RENDERER_SOFTWARE) != 0 || name == "software")
+        return false;
+    using GetString = const GLubyte *(APIENTRY *)(GLenum);
+    auto get_string = name.starts_with("opengl") && SDL_GL_GetCurrentContext() != nullptr
+                          ? reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"))
+                          : nullptr;
+    const GLubyte *gl = get_string != nullptr ? get_string(GL_RENDERER) : nullptr;
+    if (gl == nullptr)
+        return true;
+    const std::string gl_name = reinterpret_cast<const char *>(gl);
+    name += " on " + gl_name;
+    for (const char *software : {"llvmpipe", "softpipe", "Software Rasterizer"})
+        if (gl_name.find(software) != std::string::npos)
+            return false;
+    return true;
+}
+
+void close_renderer() {
+    if (texture != nullptr)
+        SDL_DestroyTexture(texture);
+    if (renderer != nullptr)
+        SDL_DestroyRenderer(renderer);
+    texture = nullptr;
+    renderer = nullptr;
+}
+
+// An accelerated renderer, else (when software_too) SDL's software one.
+bool open_renderer(int width, int height, bool software_too) {
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    if (renderer == nullptr && software_too)
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (renderer == nullptr)
+        return false;
+    SDL_RenderSetLogicalSize(renderer, width, height);
+    SDL_RenderSetIntegerScale(renderer, integer_scaling ? SDL_TRUE : SDL_FALSE);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                width, height);
+    if (texture == nullptr) {
+        close_renderer();
+        return false;
+    }
+    return true;
+}
+
+// Makes the renderer or takes the window surface, as chosen; said once on standard error.
+bool open_path(int width, int height) {
+    static bool said = false;
+    std::string name;
+    const bool automatic = chosen_path == PresentationPath::automatic;
+    through_surface = chosen_path == PresentationPath::surface;
+    if (!through_surface) {
+        // Where no accelerated renderer can be made, SDL's software one would be it: not made
+        // only to be closed again.
+        if (!open_renderer(width, height, !automatic)) {
+            if (!automatic)
+                return false;
+            name = "software";
+            through_surface = true;
+        } else if (!renderer_accelerated(name) && automatic) {
+            close_renderer();
+            through_surface = true;
+        }
+    }
+    layout_width = layout_height = 0;
+    bordered_pixels = nullptr;
+    if (through_surface && SDL_GetWindowSurface(window) == nullptr)
+        return false;
+    if (!said) {
+        if (!through_surface)
+            std::fprintf(stderr, "dirtwhirl: presenting through the renderer %s\n", name.c_str());
+        else if (name.empty())
+            std::fprintf(stderr, "dirtwhirl: presenting through the window surface (chosen)\n");
+        else
+            std::fprintf(stderr,
+                         "dirtwhirl: presenting through the window surface (renderer %s is not "
+                         "accelerated)\n",
+                         name.c_str());
+        said = true;
+    }
+    return true;
 }
 
 } // namespace
@@ -174,21 +395,11 @@ bool present_open(HWND handle, int width, int height) {
     else
         enter_window();
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
-    if (renderer == nullptr)
-        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-    if (renderer == nullptr)
+    // The window surface as plain memory for the window system, not a texture of yet another
+    // renderer behind it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (!open_path(width, height))
         return false;
-    SDL_RenderSetLogicalSize(renderer, width, height);
-    SDL_RenderSetIntegerScale(renderer, integer_scaling ? SDL_TRUE : SDL_FALSE);
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                width, height);
-    if (texture == nullptr) {
-        SDL_DestroyRenderer(renderer);
-        renderer = nullptr;
-        return false;
-    }
     SDL_DisplayMode display_mode;
     if (SDL_GetWindowDisplayMode(window, &display_mode) == 0 && display_mode.refresh_rate > 0)
         refresh_interval = static_cast<DWORD>(1000 / display_mode.refresh_rate);
@@ -203,12 +414,7 @@ bool present_open(HWND handle, int width, int height) {
 void present_close(HWND handle) {
     if (handle == nullptr || handle != window_handle)
         return;
-    if (texture != nullptr)
-        SDL_DestroyTexture(texture);
-    if (renderer != nullptr)
-        SDL_DestroyRenderer(renderer);
-    texture = nullptr;
-    renderer = nullptr;
+    close_renderer();
     window = nullptr;
     window_handle = nullptr;
     shown = nullptr;
@@ -298,8 +504,26 @@ void present_convert_shown() {
 }
 
 void present_hand_over_shown() {
-    if (shown != nullptr && renderer != nullptr && texture != nullptr)
+    if (shown != nullptr && through_surface)
+        draw_on_window_surface(shown, palette_of(shown));
+    else if (shown != nullptr && renderer != nullptr && texture != nullptr)
         hand_over();
+}
+
+void present_without_hand_over(bool on) {
+    hand_over_on = !on;
+}
+
+void present_reopen() {
+    const IDirectDrawSurface *was_shown = shown;
+    if (window_handle != nullptr && present_open(window_handle, mode_width, mode_height))
+        present_show(was_shown);
+}
+
+void present_target_size(int *width, int *height) {
+    *width = *height = 0;
+    if (window != nullptr)
+        SDL_GetWindowSizeInPixels(window, width, height);
 }
 
 } // namespace platform
@@ -310,4 +534,23 @@ void presentation_start_fullscreen(bool on) {
 
 void presentation_integer_scaling(bool on) {
     integer_scaling = on;
+}
+
+void presentation_path(PresentationPath path) {
+    chosen_path = path;
+}
+
+bool presentation_path_from_name(const char *name, PresentationPath *path) {
+    static const struct {
+        const char *name;
+        PresentationPath path;
+    } names[] = {{"auto", PresentationPath::automatic},
+                 {"surface", PresentationPath::surface},
+                 {"renderer", PresentationPath::renderer}};
+    for (const auto &entry : names)
+        if (name != nullptr && std::strcmp(name, entry.name) == 0) {
+            *path = entry.path;
+            return true;
+        }
+    return false;
 }

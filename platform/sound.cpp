@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <future>
 #include <new>
+#include <system_error>
 
 #include "platform/internal.h"
 #include "platform/pan_law.h"
@@ -34,9 +36,9 @@ void place_at_degrees(ALuint source, float degrees) {
 
 LPALCRENDERSAMPLESSOFT render_samples = nullptr;
 
-// The device: the loopback one when a test asked for it, else the system's default.
-ALCdevice *open_device() {
-    if (platform::loopback_sound_rate() == 0)
+// The device: the loopback one at the given rate, else (0) the system's default.
+ALCdevice *open_device(int loopback_rate) {
+    if (loopback_rate == 0)
         return alcOpenDevice(nullptr);
     auto open_loopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
         alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
@@ -46,6 +48,45 @@ ALCdevice *open_device() {
         return nullptr;
     return open_loopback(nullptr);
 }
+
+struct OpenedDevice {
+    ALCdevice *device = nullptr;
+    ALCcontext *context = nullptr;
+};
+
+// The device and a context on it, made current; both null when either cannot be had.
+OpenedDevice open_device_and_context(int loopback_rate) {
+    OpenedDevice opened{open_device(loopback_rate), nullptr};
+    if (opened.device == nullptr)
+        return opened;
+    // Mixing in short updates: a sound restarted every 30 ms frame then starts again within a
+    // few milliseconds of when it is asked to, not a whole (default 20 ms or longer) update late.
+    const ALCint attributes[] = {ALC_REFRESH, 200, 0};
+    const ALCint loopback_attributes[] = {
+        ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
+        ALC_FREQUENCY,            loopback_rate,   0};
+    opened.context =
+        alcCreateContext(opened.device, loopback_rate != 0 ? loopback_attributes : attributes);
+    if (opened.context == nullptr || !alcMakeContextCurrent(opened.context)) {
+        if (opened.context != nullptr)
+            alcDestroyContext(opened.context);
+        alcCloseDevice(opened.device);
+        return OpenedDevice{};
+    }
+    return opened;
+}
+
+void close_opened(const OpenedDevice &opened) {
+    if (opened.context != nullptr) {
+        alcMakeContextCurrent(nullptr);
+        alcDestroyContext(opened.context);
+    }
+    if (opened.device != nullptr)
+        alcCloseDevice(opened.device);
+}
+
+// The system's default device, being opened on a thread of its own (sound_open_device_early).
+std::future<OpenedDevice> early_device;
 
 // The angle, in degrees to the louder side, at which the quieter side is attenuation_db below the
 // louder one, and the gain that brings the louder side back to its level at the centre.
@@ -194,29 +235,19 @@ HRESULT DirectSoundCreate(GUID *device_guid, IDirectSound **object, void *outer)
     // A machine without a sound card is no error here (the layer then runs silent and the game
     // says so once): OpenAL's own error lines are kept quiet unless the user asked for them.
     setenv("ALSOFT_LOGLEVEL", "0", 0);
-    device = open_device();
-    if (device == nullptr)
-        return DSERR_NODRIVER;
-    // Mixing in short updates: a sound restarted every 30 ms frame then starts again within a
-    // few milliseconds of when it is asked to, not a whole (default 20 ms or longer) update late.
-    const ALCint attributes[] = {ALC_REFRESH, 200, 0};
-    const ALCint loopback_attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
-                                          ALC_STEREO_SOFT,
-                                          ALC_FORMAT_TYPE_SOFT,
-                                          ALC_FLOAT_SOFT,
-                                          ALC_FREQUENCY,
-                                          platform::loopback_sound_rate(),
-                                          0};
-    context = alcCreateContext(device, platform::loopback_sound_rate() != 0 ? loopback_attributes
-                                                                            : attributes);
-    if (context == nullptr || !alcMakeContextCurrent(context)) {
-        if (context != nullptr)
-            alcDestroyContext(context);
-        alcCloseDevice(device);
-        context = nullptr;
-        device = nullptr;
-        return DSERR_NODRIVER;
+    const int loopback_rate = platform::loopback_sound_rate();
+    const bool opened_early = early_device.valid();
+    OpenedDevice opened = opened_early ? early_device.get() : OpenedDevice{};
+    // The early one is the system's default, also when it found none; a test's loopback device
+    // replaces it.
+    if (!opened_early || loopback_rate != 0) {
+        close_opened(opened);
+        opened = open_device_and_context(loopback_rate);
     }
+    if (opened.device == nullptr)
+        return DSERR_NODRIVER;
+    device = opened.device;
+    context = opened.context;
     alDistanceModel(AL_NONE);
     alListenerf(AL_GAIN, static_cast<ALfloat>(master_volume) / 100.0f);
     sound_object = new IDirectSound;
@@ -470,4 +501,15 @@ bool platform::render_loopback_sound(float *frames, int count) {
         return false;
     render_samples(device, frames, count);
     return true;
+}
+
+void sound_open_device_early() {
+    if (sound_object != nullptr || early_device.valid() || platform::loopback_sound_rate() != 0)
+        return;
+    setenv("ALSOFT_LOGLEVEL", "0", 0); // before the thread reads it
+    try {
+        early_device = std::async(std::launch::async, open_device_and_context, 0);
+    } catch (const std::system_error &) {
+        // Without a thread to spare, the sound object opens the device itself.
+    }
 }

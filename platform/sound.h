@@ -152,3 +152,8 @@ HRESULT DirectSoundCreate(GUID *device, IDirectSound **object, void *outer);
 // The level of everything played, 0 (silent) to 100 (full, the default): the gain of the listener,
 // so every buffer keeps its own volume and pan under it.
 void sound_master_volume(int percent);
+
+// Starts opening the system's default device (and its context) on a thread of its own, so that
+// the start-up goes on meanwhile; the next DirectSoundCreate takes it, and reports no device
+// only when that found none. Does nothing while a sound object exists or a device is opening.
+void sound_open_device_early();

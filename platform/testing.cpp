@@ -245,6 +245,18 @@ void testing_present_hand_over() {
     platform::present_hand_over_shown();
 }
 
+void testing_present_without_hand_over(bool on) {
+    platform::present_without_hand_over(on);
+}
+
+void testing_present_reopen() {
+    platform::present_reopen();
+}
+
+void testing_present_size(int *width, int *height) {
+    platform::present_target_size(width, height);
+}
+
 // --- Sound on the loopback device -----------------------------------------------------------
 
 void testing_use_loopback_sound(int rate) {

@@ -62,9 +62,18 @@ void testing_on_present(void (*callback)(const PresentedFrame &frame, void *user
 // --- Presentation cost ---------------------------------------------------------------------
 // The two halves of showing the screen, each run on its own for measuring it: the palette
 // conversion of the shown surface into the locked streaming texture, and the hand-over of that
-// texture to SDL (clear, copy, present). Nothing happens before a surface has been shown.
+// texture to SDL (clear, copy, present). On the window surface path there is no texture: the
+// hand-over is the one pass that converts and scales the frame into the window's memory, and its
+// update. Nothing happens before a surface has been shown.
 void testing_present_convert();
 void testing_present_hand_over();
+// While on, frames are shown up to the hand-over and no further, so that a frame's own work can
+// be measured without it.
+void testing_present_without_hand_over(bool on);
+// Takes the window again by the path presentation_path chose since, as a new display would, and
+// shows what was shown; and the size the hand-over draws at (the window's, in pixels).
+void testing_present_reopen();
+void testing_present_size(int *width, int *height);
 
 // --- Sound on the loopback device ---------------------------------------------------------
 // From the next DirectSoundCreate on, the sound object mixes on OpenAL's loopback device (stereo,

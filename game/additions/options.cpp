@@ -91,6 +91,15 @@ const OptionEntry option_table[] = {
          o.computer_level = level;
          return true;
      }},
+    {"--presentation", "PATH",
+     "auto (the default), surface (straight into the window) or renderer (SDL's renderer)",
+     [](Options &o, const char *v) {
+         PresentationPath path;
+         if (!presentation_path_from_name(v, &path))
+             return false;
+         o.presentation = path;
+         return true;
+     }},
     {"--record", "FILE", "record the race into the replay FILE",
      [](Options &o, const char *v) { return set_replay(o, ReplayMode::record, v); }},
     {"--play", "FILE", "play the replay FILE on the screen and check it against the recording",

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "game/additions/computer_driver.h"
+#include "platform/presentation.h"
 
 // as_settings: as the settings file says (full screen unless it says otherwise).
 enum class StartMode { as_settings, fullscreen, window };
@@ -24,6 +25,7 @@ struct Options {
     std::string config_file;                     // --config FILE; empty: the usual settings file
     bool computer[2] = {false, false};           // --computer 1|2; none: as the settings file says
     std::optional<ComputerLevel> computer_level; // --level; none: as the settings file says
+    std::optional<PresentationPath> presentation; // --presentation; none: as the settings say
     // --record FILE, --play FILE, --timedemo FILE; the last of them counts.
     ReplayMode replay = ReplayMode::none;
     std::string replay_file;

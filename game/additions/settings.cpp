@@ -56,6 +56,9 @@ volume = 100
 mode = fullscreen
 # fit: the largest 4:3 picture; integer: whole multiples of 640 x 480 only
 scaling = fit
+# auto: straight into the window's memory where the renderer is not accelerated;
+# surface or renderer: always that way
+presentation = auto
 
 [race]
 # true: a lap counts only once the kart has passed the far side of the track since its last
@@ -207,6 +210,10 @@ const Entry entries[] = {
     {"display", "scaling", "fit or integer",
      [](const std::string &v, Settings &s) {
          return read_choice(v, "integer", "fit", s.integer_scaling);
+     }},
+    {"display", "presentation", "auto, surface or renderer",
+     [](const std::string &v, Settings &s) {
+         return presentation_path_from_name(lower(v).c_str(), &s.presentation);
      }},
     {"race", "fair_laps", "true or false",
      [](const std::string &v, Settings &s) { return read_bool(v, s.fair_laps); }},

@@ -1,5 +1,5 @@
 // The settings file: the players' keys and gamepads, the pause and screenshot keys, the sound's
-// volume, the display mode and scaling, the fair-laps rule, and who drives each kart and how well
+// volume, the display mode, scaling and presentation, the fair-laps rule, and who drives each kart and how well
 // the computer drives. It is read before the documented
 // start-up; a missing file is written once with the defaults (which are the documented game) and
 // a file that exists is never written. The start-up (start_up.h) puts them in effect.
@@ -10,6 +10,7 @@
 
 #include "game/additions/computer_driver.h"
 #include "platform/additions/gamepads.h"
+#include "platform/presentation.h"
 
 // The keys of a player, by their place in Settings::player_keys.
 enum PlayerKey { key_left, key_right, key_up, key_down, key_turbo, player_key_count };
@@ -25,6 +26,7 @@ struct Settings {
     int volume = 100; // 0 to 100
     bool fullscreen = true;
     bool integer_scaling = false; // false: the largest 4:3 picture that fits
+    PresentationPath presentation = PresentationPath::automatic;
     bool fair_laps = false;
     bool computer[2] = {false, false}; // driver = computer, per player
     ComputerLevel computer_level = ComputerLevel::normal;

@@ -41,6 +41,8 @@ StartUp start_up_resolve(const Settings &settings, const Options &options, int r
     }
     if (options.computer_level.has_value())
         in_effect.computer_level = *options.computer_level;
+    if (options.presentation.has_value())
+        in_effect.presentation = *options.presentation;
     start_up.track = options.track;
     start_up.replay = options.replay;
     start_up.replay_file = options.replay_file;
@@ -93,6 +95,7 @@ void start_up_apply(const StartUp &start_up) {
     sound_master_volume(settings.volume);
     presentation_start_fullscreen(settings.fullscreen);
     presentation_integer_scaling(settings.integer_scaling);
+    presentation_path(settings.presentation);
     screenshot_folder(pictures_folder().c_str());
     fair_laps_enable(settings.fair_laps);
     computer_drives[0] = settings.computer[0];

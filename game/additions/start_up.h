@@ -26,11 +26,11 @@ extern bool start_unpaced;
 // folder; empty when there is none to read.
 std::string start_up_settings_file(const Options &options);
 
-// The command line goes before the settings file: its display mode, drivers and level replace
-// theirs when given. A replay being played (replay_track 0 to 2, replay_player_track for a player's
-// track, loaded by player_tracks; -1 for none) races its own track
-// with the fair-laps rule off and nobody but the replay at the wheel; one being recorded keeps
-// the drivers but not the rule.
+// The command line goes before the settings file: its display mode, presentation, drivers and
+// level replace theirs when given. A replay being played (replay_track 0 to 2, replay_player_track
+// for a player's track, loaded by player_tracks; -1 for none) races its own track with the
+// fair-laps rule off and nobody but the replay at the wheel; one being recorded keeps the drivers
+// but not the rule.
 StartUp start_up_resolve(const Settings &settings, const Options &options, int replay_track);
 
 // Starts the gamepads with the players' choices: each pad holds its player's race keys, Start

@@ -63,7 +63,8 @@ bool same(const Settings &a, const Settings &b) {
         return std::tie(s.gamepads[0].kind, s.gamepads[0].device_index, s.gamepads[0].guid,
                         s.gamepads[1].kind, s.gamepads[1].device_index, s.gamepads[1].guid,
                         s.pause_key, s.screenshot_key, s.volume, s.fullscreen, s.integer_scaling,
-                        s.fair_laps, s.computer[0], s.computer[1], s.computer_level);
+                        s.presentation, s.fair_laps, s.computer[0], s.computer[1],
+                        s.computer_level);
     };
     return std::memcmp(a.player_keys, b.player_keys, sizeof a.player_keys) == 0 &&
            fields(a) == fields(b);
@@ -97,7 +98,7 @@ TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
         parse("[player1]\nleft = J\nright = Nokey\nUP = i   ; comment\n\n# comment\n"
               "[Player2]\nTurbo = Left Shift\ngamepad = 03000000c82d00000160000000000000\n"
               "driver = Computer\n[race]\nfair_laps = yes\ncomputer_level = hard\n"
-              "[display]\nmode = Window\nscaling = integer\n",
+              "[display]\nmode = Window\nscaling = integer\npresentation = Surface\n",
               settings);
     EXPECT_EQ(said, "dirtwhirl: s.ini:3: \"Nokey\" for right is not a key name; line ignored\n");
     const auto &keys = settings.player_keys;
@@ -106,9 +107,9 @@ TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
         std::make_tuple(SDL_SCANCODE_J, SDL_SCANCODE_RIGHT, SDL_SCANCODE_I, SDL_SCANCODE_LSHIFT));
     EXPECT_EQ(std::tie(settings.gamepads[1].kind, settings.fair_laps, settings.computer[0],
                        settings.computer[1], settings.computer_level, settings.fullscreen,
-                       settings.integer_scaling),
+                       settings.integer_scaling, settings.presentation),
               std::make_tuple(GamepadChoice::by_guid, true, false, true, ComputerLevel::hard, false,
-                              true));
+                              true, PresentationPath::surface));
 
     // Each of these lines is named once and changes nothing.
     const char *const bad[] = {"[sound]\nvolume = 101",     "[sound]\nvolume = -1",
@@ -118,7 +119,8 @@ TEST(Settings, ALineThatCannotBeUsedIsNamedByNumberAndTheOthersStillCount) {
                                "[player1\nleft = L",        "[joystick]\nleft = L",
                                "[keys]\npause = ",          "[player2]\ngamepad = 16",
                                "\x01\x02\xff = \x80",       "[sound]\nvolume = 99999",
-                               "[player2]\ndriver = robot", "[race]\ncomputer_level = expert"};
+                               "[player2]\ndriver = robot", "[race]\ncomputer_level = expert",
+                               "[display]\npresentation = opengl"};
     for (const char *text : bad) {
         Settings changed;
         const std::string report = parse(text, changed);
@@ -200,7 +202,8 @@ TEST(Options, MistakesPrintTheUsageLineOnTheErrorStreamHelpAndVersionOnTheOutput
         {"--record="},
         {"--timedemo", "r.dwr", "--rollback-test", "9"},
         {"--timedemo", "r.dwr", "--rollback-test", "0"},
-        {"--record", "r.dwr", "--rollback-test", "2"}};
+        {"--record", "r.dwr", "--rollback-test", "2"},
+        {"--presentation", "gl"}};
     for (const auto &arguments : mistakes) {
         const Parsed parsed = parse(arguments);
         SCOPED_TRACE(arguments.back());
@@ -217,27 +220,28 @@ TEST(Options, MistakesPrintTheUsageLineOnTheErrorStreamHelpAndVersionOnTheOutput
 } // namespace
 
 // Settings, then the command line, then a replay: what each case ends with, as "fullscreen
-// computers level fair_laps track replay".
+// computers level fair_laps track replay presentation".
 TEST(StartUp, TheCommandLineGoesBeforeTheSettingsAndAReplayBeforeBoth) {
     Settings from_file;
     from_file.fullscreen = false;
     from_file.computer[0] = true;
     from_file.computer_level = ComputerLevel::hard;
     from_file.fair_laps = true;
+    from_file.presentation = PresentationPath::surface;
     struct Case {
         std::vector<const char *> arguments;
         int replay_track;
         const char *resolved;
     };
     const Case cases[] = {
-        {{}, -1, "0 10 2 1 -1 0"},
+        {{}, -1, "0 10 2 1 -1 0 1"},
         {{"--fullscreen", "--computer", "2", "--level", "easy", "--track", "1"},
          -1,
-         "1 01 0 1 1 0"},
-        {{"--window"}, -1, "0 10 2 1 -1 0"},
-        {{"--record", "r.dwr", "--track", "2"}, -1, "0 10 2 0 2 1"},
-        {{"--play", "r.dwr", "--track", "2", "--computer", "1"}, 0, "0 00 2 0 0 2"},
-        {{"--timedemo", "r.dwr", "--fullscreen"}, 1, "1 00 2 0 1 3"},
+         "1 01 0 1 1 0 1"},
+        {{"--window", "--presentation", "renderer"}, -1, "0 10 2 1 -1 0 2"},
+        {{"--record", "r.dwr", "--track", "2", "--presentation=auto"}, -1, "0 10 2 0 2 1 0"},
+        {{"--play", "r.dwr", "--track", "2", "--computer", "1"}, 0, "0 00 2 0 0 2 1"},
+        {{"--timedemo", "r.dwr", "--fullscreen"}, 1, "1 00 2 0 1 3 1"},
     };
     for (const Case &c : cases) {
         std::vector<const char *> arguments = c.arguments;
@@ -250,7 +254,7 @@ TEST(StartUp, TheCommandLineGoesBeforeTheSettingsAndAReplayBeforeBoth) {
         std::ostringstream resolved;
         resolved << s.settings.fullscreen << ' ' << s.settings.computer[0] << s.settings.computer[1]
                  << ' ' << int(s.settings.computer_level) << ' ' << s.settings.fair_laps << ' '
-                 << s.track << ' ' << int(s.replay);
+                 << s.track << ' ' << int(s.replay) << ' ' << int(s.settings.presentation);
         EXPECT_EQ(resolved.str(), c.resolved) << c.arguments.size();
     }
 }

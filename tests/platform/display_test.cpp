@@ -13,6 +13,7 @@
 #include "engine/display/display.h"
 #include "engine/display/palette.h"
 #include "platform/internal.h"
+#include "platform/presentation.h"
 #include "platform/testing.h"
 #include "platform/text.h"
 #include "tests/support/headless.h"
@@ -224,17 +225,37 @@ TEST_F(TextSurface, TextIsClippedAtEveryEdgeAndContextsAreRefusedWhenTheyCannotB
     EXPECT_EQ(surface.ReleaseDC(dc), DD_OK);
 }
 
-// The colour SDL shows at the centre of picture pixel (x, y), letterboxed to 4:3 in the middle.
-Uint32 on_screen(int x, int y) {
-    SDL_Renderer *renderer = SDL_GetRenderer(platform::sdl_window(main_window));
-    int width = 0, height = 0;
-    EXPECT_EQ(SDL_GetRendererOutputSize(renderer, &width, &height), 0);
-    const double scale = std::min(width / 640.0, height / 480.0);
-    SDL_Rect at{static_cast<int>((width - 640 * scale) / 2 + (x + 0.5) * scale),
-                static_cast<int>((height - 480 * scale) / 2 + (y + 0.5) * scale), 1, 1};
-    Uint32 colour = 0;
-    EXPECT_EQ(SDL_RenderReadPixels(renderer, &at, SDL_PIXELFORMAT_ARGB8888, &colour, 4), 0);
-    return colour;
+// What the window shows, in ARGB8888 rows. On the dummy driver both paths end in the window's own
+// surface: the software renderer draws there too.
+struct Screen {
+    int width = 0;
+    int height = 0;
+    std::vector<Uint32> pixels;
+
+    // The colour at the centre of picture pixel (x, y), letterboxed to 4:3 in the middle.
+    Uint32 at(int x, int y) const {
+        const double scale = std::min(width / 640.0, height / 480.0);
+        const int sx = static_cast<int>((width - 640 * scale) / 2 + (x + 0.5) * scale);
+        const int sy = static_cast<int>((height - 480 * scale) / 2 + (y + 0.5) * scale);
+        return pixels[static_cast<std::size_t>(sy) * width + sx];
+    }
+};
+
+Screen screen() {
+    Screen shot;
+    const SDL_Surface *surface = SDL_GetWindowSurface(platform::sdl_window(main_window));
+    if (surface == nullptr) {
+        ADD_FAILURE() << "no window surface: " << SDL_GetError();
+        return shot;
+    }
+    shot.width = surface->w;
+    shot.height = surface->h;
+    shot.pixels.resize(static_cast<std::size_t>(shot.width) * shot.height);
+    EXPECT_EQ(SDL_ConvertPixels(shot.width, shot.height, surface->format->format, surface->pixels,
+                                surface->pitch, SDL_PIXELFORMAT_ARGB8888, shot.pixels.data(),
+                                shot.width * 4),
+              0);
+    return shot;
 }
 
 Uint32 argb(const PALETTEENTRY &c) {
@@ -262,9 +283,10 @@ TEST(Presentation, TheScreenShowsEveryPixelThroughThePaletteAndEveryChange) {
     display_unlock_back();
     ASSERT_EQ(display_flip(), 1);
     // Only pixels inside a run: nearest-neighbour rounding at run edges is SDL's.
+    const Screen shown = screen();
     for (int y = 1; y < 480; y += (y % 4 == 1 ? 1 : 3))
         for (int x = 1 + y % 2; x < 640; x += 4) {
-            ASSERT_EQ(on_screen(x, y), argb(palette[index_at(x, y)])) << "pixel " << x << "," << y;
+            ASSERT_EQ(shown.at(x, y), argb(palette[index_at(x, y)])) << "pixel " << x << "," << y;
         }
 
     auto flip_filled = [](BYTE corner) {
@@ -276,12 +298,66 @@ TEST(Presentation, TheScreenShowsEveryPixelThroughThePaletteAndEveryChange) {
     };
     flip_filled(1);
     flip_filled(1);
-    EXPECT_EQ(on_screen(639, 479), argb(palette[1]));
+    EXPECT_EQ(screen().at(639, 479), argb(palette[1]));
     flip_filled(2);
-    EXPECT_EQ(on_screen(639, 479), argb(palette[2]));
+    EXPECT_EQ(screen().at(639, 479), argb(palette[2]));
     const PALETTEENTRY blue{10, 10, 200, 4};
     palette_set_entry(2, &blue);
     flip_filled(2);
-    EXPECT_EQ(on_screen(639, 479), argb(blue));
-    EXPECT_EQ(on_screen(320, 240), argb(palette[1]));
+    EXPECT_EQ(screen().at(639, 479), argb(blue));
+    EXPECT_EQ(screen().at(320, 240), argb(palette[1]));
+}
+
+// The window surface shows what the renderer shows, pixel for pixel and borders included: at the
+// mode's size, at a whole multiple, at sizes wider and taller than 4:3, fitted and in whole
+// multiples only.
+TEST(Presentation, TheWindowSurfaceShowsExactlyWhatTheRendererShows) {
+    ASSERT_NE(open_headless_window("test"), nullptr);
+    testing_use_virtual_clock(0, 0);
+    presentation_start_fullscreen(false);
+    PALETTEENTRY palette[256];
+    for (int i = 0; i < 256; ++i)
+        palette[i] = PALETTEENTRY{BYTE(i), BYTE(i * 7), BYTE(255 - i), 0};
+    // Neighbours differ along both axes, so that a pixel taken from the wrong column or row shows.
+    auto index_at = [](int x, int y) { return BYTE((x * 5 + y * 11 + (x / 7) * (y / 5)) % 256); };
+    const int sizes[][2] = {{640, 480}, {1280, 960}, {1000, 700}, {900, 1000}, {1400, 1000}};
+    for (const bool integer : {false, true}) {
+        presentation_integer_scaling(integer);
+        std::vector<Screen> shots[2];
+        for (const PresentationPath path : {PresentationPath::renderer, PresentationPath::surface}) {
+            presentation_path(path);
+            ASSERT_EQ(display_init(640, 480, 8), 1);
+            palette_set_all(palette);
+            display_lock_back();
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x)
+                    back_buffer[y * back_pitch + x] = index_at(x, y);
+            display_unlock_back();
+            ASSERT_EQ(display_flip(), 1);
+            ASSERT_EQ(SDL_GetRenderer(platform::sdl_window(main_window)) != nullptr,
+                      path == PresentationPath::renderer);
+            for (const auto &[width, height] : sizes) {
+                SDL_SetWindowSize(platform::sdl_window(main_window), width, height);
+                platform::pump_events(); // the resize shows the frame again
+                shots[path == PresentationPath::surface].push_back(screen());
+            }
+            display_shutdown();
+        }
+        for (std::size_t i = 0; i < std::size(sizes); ++i) {
+            SCOPED_TRACE(std::to_string(sizes[i][0]) + " x " + std::to_string(sizes[i][1]) +
+                         (integer ? ", whole multiples" : ", fitted"));
+            const Screen &drawn = shots[0][i], &surface = shots[1][i];
+            ASSERT_EQ(drawn.width, sizes[i][0]);
+            ASSERT_EQ(surface.width, sizes[i][0]);
+            ASSERT_EQ(surface.height, sizes[i][1]);
+            EXPECT_EQ(drawn.at(320, 240), argb(palette[index_at(320, 240)]));
+            for (int y = 0; y < surface.height; ++y)
+                for (int x = 0; x < surface.width; ++x)
+                    ASSERT_EQ(surface.pixels[static_cast<std::size_t>(y) * surface.width + x],
+                              drawn.pixels[static_cast<std::size_t>(y) * surface.width + x])
+                        << "at (" << x << ", " << y << ")";
+        }
+    }
+    presentation_integer_scaling(false);
+    presentation_path(PresentationPath::automatic);
 }
