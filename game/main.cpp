@@ -135,24 +135,7 @@ int program_main(int argc, char **argv, HINSTANCE instance) {
         }
         if (track_check_file(options.check_track.c_str(), shown, stdout) != 0)
             return 1;
-        TrackTrial trial;
-        std::string why;
-        if (!track_trial(instance, options.check_track, trial, why)) {
-            std::fprintf(stderr, "dirtwhirl: %s\n", why.c_str());
-            return 1;
-        }
-        std::printf("%s: the computer's fastest lap:", options.check_track.c_str());
-        const char *levels[3] = {"easy", "normal", "hard"};
-        for (int level = 0; level < 3; ++level) {
-            const int lap = trial.lap_frames[level];
-            if (lap == 0)
-                std::printf("%s %s no lap within 5000 frames", level ? "," : "", levels[level]);
-            else
-                std::printf("%s %s %d frames (%.1f s)", level ? "," : "", levels[level], lap,
-                            lap * 0.03);
-        }
-        std::printf("\n");
-        return 0;
+        return track_trial_print(instance, options.check_track, stdout);
     }
     Settings settings;
     const std::string settings_file = start_up_settings_file(options);

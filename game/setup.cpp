@@ -167,6 +167,7 @@ bool init() {
     char track_name[32];
     std::snprintf(track_name, sizeof track_name, "images/track%d.bmp", track_index);
     if (!chosen_track_file.empty()) {
+        race_track = -1;
         const std::string problem = load_screen_picture(chosen_track_file.c_str(), &track_image);
         if (!problem.empty())
             return fail_file(chosen_track_file, problem);

@@ -188,7 +188,9 @@ void lay_out(int width, int height) {
 // borders only on a new surface or layout.
 bool draw_on_window_surface(const IDirectDrawSurface *source, const PALETTEENTRY *palette) {
     SDL_Surface *target = SDL_GetWindowSurface(window);
-    if (target == nullptr || target->format->BytesPerPixel != 4)
+    // The layout reads whole rows of the mode's size.
+    if (target == nullptr || target->format->BytesPerPixel != 4 || source->width < mode_width ||
+        source->height < mode_height)
         return false;
     if (target->w != layout_width || target->h != layout_height)
         lay_out(target->w, target->h);

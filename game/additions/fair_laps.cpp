@@ -17,7 +17,6 @@ struct Checkpoint {
     int x, y;
 };
 constexpr Checkpoint checkpoints[3] = {{320, 382}, {367, 382}, {365, 382}};
-constexpr int checkpoint_reach = 60;
 
 bool enabled = false;
 Checkpoint checkpoint = checkpoints[0];
@@ -46,8 +45,8 @@ void fair_laps_checkpoint(int x, int y) {
 }
 
 void fair_laps_note(int player, int kart_x, int kart_y) {
-    if (enabled && std::abs(kart_x - checkpoint.x) <= checkpoint_reach &&
-        std::abs(kart_y - checkpoint.y) <= checkpoint_reach)
+    if (enabled && std::abs(kart_x - checkpoint.x) <= fair_laps_checkpoint_reach &&
+        std::abs(kart_y - checkpoint.y) <= fair_laps_checkpoint_reach)
         passed[player] = true;
 }
 

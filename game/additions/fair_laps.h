@@ -9,6 +9,9 @@ void fair_laps_enable(bool on);
 bool fair_laps_enabled();
 // The track of this race (0 to 2), whose checkpoint counts.
 void fair_laps_track(int track_index);
+// A kart is at the checkpoint within this many pixels of it on both axes.
+constexpr int fair_laps_checkpoint_reach = 60;
+
 // A player's track: the checkpoint the track checker found (a kart's top-left corner).
 void fair_laps_checkpoint(int x, int y);
 

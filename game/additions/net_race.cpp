@@ -115,8 +115,21 @@ NetFrameKeys keys_read(bool pause_pressed) {
 // The keys both machines apply at a frame. In lockstep Escape is one of them, and the frame that
 // holds it ends the race as the documented frame does; running ahead, the loop ends the race
 // itself once that frame is final, so no frame raced on a guess can end it.
+// The race keys of a frame: each machine's keys count for its own kart only, so a peer that sends
+// keys of this machine's kart steers nothing here (and its race goes out of step).
+std::uint16_t agreed_bits(const NetFrameKeys &ours, const NetFrameKeys &theirs) {
+    auto kart_mask = [](int kart) {
+        std::uint16_t mask = 0;
+        for (int bit : kart_bits[kart])
+            mask |= static_cast<std::uint16_t>(1u << bit);
+        return mask;
+    };
+    return static_cast<std::uint16_t>((ours.keys & kart_mask(local_kart)) |
+                                      (theirs.keys & kart_mask(1 - local_kart)));
+}
+
 void hold_agreed(const NetFrameKeys &ours, const NetFrameKeys &theirs, bool with_escape = true) {
-    const std::uint16_t bits = ours.keys | theirs.keys;
+    const std::uint16_t bits = agreed_bits(ours, theirs);
     for (int bit = 0; bit < 10; ++bit)
         agreed_keys.hold(replay_race_keys[bit], (bits >> bit & 1u) != 0);
     agreed_keys.hold(DIK_ESCAPE,
@@ -201,6 +214,15 @@ bool in_step(std::uint32_t &compared, std::uint32_t upto,
     return true;
 }
 
+// While paused, this player's Escape leaves the race; the other machine hears that they left.
+bool left_while_paused() {
+    GetAsyncKeyState(VK_ESCAPE);
+    if (!controls_unheard_virtual_key(VK_ESCAPE))
+        return false;
+    net_send_leave(session);
+    return true;
+}
+
 void say_gone() {
     std::fprintf(stderr, "dirtwhirl: the other player left at lap %d (%s)\n",
                  laps_of(1 - local_kart) + 1, net_note(session).c_str());
@@ -235,11 +257,8 @@ int lockstep(bool (*after_frame)(int frame_result)) {
             race.resumed_at = race.frame;
         }
         if (race.paused) {
-            GetAsyncKeyState(VK_ESCAPE);
-            if (controls_unheard_virtual_key(VK_ESCAPE)) {
-                net_send_leave(session);
+            if (left_while_paused())
                 return 0;
-            }
             if (net_state(session) == NetState::gone) {
                 say_gone();
                 return 0;
@@ -428,9 +447,9 @@ int run_ahead(bool recording) {
             const bool escape = ((ours.flags | theirs.flags) & net_flag_escape) != 0;
             net_note_hash(session, frame, race.hashes[frame % hash_history]);
             if (recording)
-                replay_record_frame(
-                    static_cast<std::uint16_t>(ours.keys | theirs.keys | (escape ? 1u << 10 : 0u)),
-                    race.hashes[frame % hash_history], race.pictures[frame % kept]);
+                replay_record_frame(static_cast<std::uint16_t>(agreed_bits(ours, theirs) |
+                                                               (escape ? 1u << 10 : 0u)),
+                                    race.hashes[frame % hash_history], race.pictures[frame % kept]);
             if (((ours.flags | theirs.flags) & net_flag_pause) != 0) {
                 race.paused = true;
                 pause_show();
@@ -452,13 +471,8 @@ int run_ahead(bool recording) {
         if (!in_step(race.compared, race.final, race.hashes))
             return 3;
 
-        if (race.paused) {
-            GetAsyncKeyState(VK_ESCAPE);
-            if (controls_unheard_virtual_key(VK_ESCAPE)) {
-                net_send_leave(session);
-                return 0;
-            }
-        }
+        if (race.paused && left_while_paused())
+            return 0;
         if (net_state(session) == NetState::gone) {
             say_gone();
             return 0;

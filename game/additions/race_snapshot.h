@@ -25,5 +25,5 @@ void race_snapshot_restore(const RaceSnapshot &snapshot);
 // while it is one of the last `kept`.
 template <int kept> struct RaceSnapshots {
     std::array<RaceSnapshot, kept> before{};
-    RaceSnapshot &of(std::uint32_t frame) { return before[frame % kept]; }
+    RaceSnapshot &of(std::size_t frame) { return before[frame % kept]; }
 };

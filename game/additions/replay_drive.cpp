@@ -75,9 +75,11 @@ std::uint64_t font_hash() {
     return hash;
 }
 
+} // namespace
+
 // The picture the frame drew: on the screen after a shown frame, still in the back buffer after
-// the frame that won the race (which is not shown).
-std::uint64_t frame_picture_hash(int frame_result, bool silent = false) {
+// a silent frame or the frame that won the race (neither is shown).
+std::uint64_t replay_picture_hash(int frame_result, bool silent) {
     IDirectDrawSurface *surface = frame_result == 5 || silent ? back_surface : primary_surface;
     DDSURFACEDESC desc{};
     desc.dwSize = DDSURFACEDESC_SIZE;
@@ -91,6 +93,8 @@ std::uint64_t frame_picture_hash(int frame_result, bool silent = false) {
     surface->Unlock(nullptr);
     return hash;
 }
+
+namespace {
 
 // What the frame just run read, by replay_race_keys bit: the race keys from the keyboard device,
 // Escape from GetAsyncKeyState.
@@ -113,11 +117,10 @@ void hold_frame_keys(std::size_t frame) {
 // those frames raced again silently with their keys, each checked against its first run. The
 // race goes on from the state the frames raced again ended in.
 void race_again(std::size_t last) {
-    const auto slot = [](std::size_t frame) { return static_cast<std::uint32_t>(frame); };
     first_run_hash[last % first_run_hash.size()] = race_state_hash();
     const std::size_t count = std::min<std::size_t>(replay_rollback_frames, last + 1);
     const std::size_t from = last + 1 - count;
-    race_snapshot_restore(before_frame.of(slot(from)));
+    race_snapshot_restore(before_frame.of(from));
     silent_frames(true);
     for (std::size_t frame = from; frame <= last; ++frame) {
         hold_frame_keys(frame);
@@ -129,7 +132,7 @@ void race_again(std::size_t last) {
         }
     }
     silent_frames(false);
-    race_snapshot_save(before_frame.of(slot(last + 1)));
+    race_snapshot_save(before_frame.of(last + 1));
 }
 
 std::string frames_in_words(std::size_t count) {
@@ -222,7 +225,7 @@ void replay_record_begin() {
 }
 
 bool replay_record_after_frame(int frame_result) {
-    replay_record_frame(keys_read(), race_state_hash(), frame_picture_hash(frame_result));
+    replay_record_frame(keys_read(), race_state_hash(), replay_picture_hash(frame_result));
     return true;
 }
 
@@ -230,10 +233,6 @@ void replay_record_frame(std::uint16_t keys, std::uint64_t state_hash, std::uint
     replay.frames.push_back(
         ReplayFrame{keys, static_cast<std::uint32_t>(picture_hash), state_hash});
     replay.last_hash = picture_hash;
-}
-
-std::uint64_t replay_picture_hash(int frame_result, bool silent) {
-    return frame_picture_hash(frame_result, silent);
 }
 
 bool replay_record_end(const char *path) {
@@ -273,7 +272,7 @@ void replay_play_begin(const Replay &to_play) {
 }
 
 bool replay_play_after_frame(int frame_result) {
-    const std::uint64_t hash = frame_picture_hash(frame_result);
+    const std::uint64_t hash = replay_picture_hash(frame_result);
     const std::size_t frame = frames_played++;
     played_last_hash = hash;
     const ReplayFrame &recorded = replay.frames[frame];

@@ -44,7 +44,7 @@ bool replay_record_end(const char *path);
 void replay_record_frame(std::uint16_t keys, std::uint64_t state_hash, std::uint64_t picture_hash);
 // The hash of the picture the frame just run drew: on the screen after a shown frame, still in
 // the back buffer after a silent one or the frame that won the race (neither is shown).
-std::uint64_t replay_picture_hash(int frame_result, bool silent);
+std::uint64_t replay_picture_hash(int frame_result, bool silent = false);
 // Playback of a replay whose track is loaded: the first frame's keys are held from now on; after
 // every frame (a race_loop watcher, false after the last recorded frame); the end, which lets go
 // of the keys and says whether the race matched the recording (0) or not (3).

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/display/bitmap.h"
+#include "game/additions/fair_laps.h"
 #include "game/race.h"
 #include "game/setup.h"
 #include "platform/file.h"
@@ -14,8 +15,8 @@ namespace {
 constexpr int screen_width = 640, screen_height = 480;
 // A track BMP is about 300 KB; a larger file is some other picture and is refused unread.
 constexpr std::uint64_t largest_track_file = 64u << 20;
-// The fair-laps rule's reach around its checkpoint (fair_laps.cpp).
-constexpr int checkpoint_reach = 60;
+// The fair-laps rule's reach around its checkpoint.
+constexpr int checkpoint_reach = fair_laps_checkpoint_reach;
 
 std::string at(int x, int y) {
     return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";

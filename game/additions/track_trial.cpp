@@ -67,3 +67,24 @@ bool track_trial(HINSTANCE instance, const std::string &path, TrackTrial &trial,
         why = "the game could not be set up on " + path;
     return set_up;
 }
+
+int track_trial_print(HINSTANCE instance, const std::string &path, std::FILE *out) {
+    TrackTrial trial;
+    std::string why;
+    if (!track_trial(instance, path, trial, why)) {
+        std::fprintf(stderr, "dirtwhirl: %s\n", why.c_str());
+        return 1;
+    }
+    std::fprintf(out, "%s: the computer's fastest lap:", path.c_str());
+    const char *levels[3] = {"easy", "normal", "hard"};
+    for (int level = 0; level < 3; ++level) {
+        const int lap = trial.lap_frames[level];
+        std::fprintf(out, "%s %s ", level ? "," : "", levels[level]);
+        if (lap == 0)
+            std::fprintf(out, "no lap within %d frames", most_frames);
+        else
+            std::fprintf(out, "%d frames (%.1f s)", lap, lap * 0.03);
+    }
+    std::fprintf(out, "\n");
+    return 0;
+}

@@ -3,6 +3,7 @@
 // once at each level.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "platform/window.h"
@@ -15,3 +16,7 @@ struct TrackTrial {
 
 // Races the picture at path; false with why when the game cannot be set up on it.
 bool track_trial(HINSTANCE instance, const std::string &path, TrackTrial &trial, std::string &why);
+// --check-track, once the track races: the trial's laps in one line on out ("PATH: the
+// computer's fastest lap: easy N frames (S s), ..."); the program's exit code, 0, or 1 after
+// saying on standard error why the game could not be set up.
+int track_trial_print(HINSTANCE instance, const std::string &path, std::FILE *out);
