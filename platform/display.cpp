@@ -189,8 +189,8 @@ HRESULT IDirectDraw::CreateClipper(DWORD, IDirectDrawClipper **clipper, void *) 
 
 HRESULT IDirectDraw::WaitForVerticalBlank(DWORD, void *) {
     // Without access to the real blank, wait for the next boundary of a 60 Hz refresh.
-    const Uint32 now = SDL_GetTicks();
-    SDL_Delay(16 - now % 16);
+    const DWORD now = platform::wall_ticks();
+    platform::sleep_until_wall_tick(now + 16 - now % 16);
     return DD_OK;
 }
 

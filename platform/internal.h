@@ -49,6 +49,10 @@ void use_counted_clock(DWORD start, DWORD step);
 void set_counted_ticks(DWORD ticks);
 void advance_counted_clock(DWORD ms);
 void use_wall_clock();
+// The wall clock's milliseconds since its first reading, whole ones, on the monotonic clock; and a
+// sleep that ends when that count reaches `tick`, at the very turn, not up to a millisecond after.
+DWORD wall_ticks();
+void sleep_until_wall_tick(DWORD tick);
 // True while the counted clock drives the tick count.
 bool virtual_clock_active();
 // True between silent_frames(true) and silent_frames(false): flips show nothing and sounds are

@@ -4,13 +4,16 @@
 // the renderer scales it (the software renderer is the fallback when no other can be made).
 // Through the window surface: each frame is converted and scaled in one pass straight into the
 // window's own memory, which SDL hands to the window system; where the renderer is not
-// accelerated, its scaling costs several times that pass.
+// accelerated, its scaling costs several times that pass. That memory keeps what was drawn, so
+// only the rows that changed since the last frame are drawn and handed over again: in a race, the
+// karts' and the texts' rows, a fifth of the picture.
 #include "platform/presentation.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -45,9 +48,9 @@ std::vector<int> source_columns;
 std::vector<int> source_rows;
 // One source row through the table, which the scaled row then picks its pixels from.
 std::vector<Uint32> converted_row;
-// The window surface memory whose borders around the picture are already black: they are painted
-// once per surface and layout, not every frame.
-const void *bordered_pixels = nullptr;
+// The window surface memory that holds the last frame drawn, borders included; any other (a new
+// surface, a new layout, a frame not drawn) is drawn whole.
+const void *drawn_pixels = nullptr;
 const IDirectDrawSurface *shown = nullptr;
 bool dirty = false;
 DWORD refresh_interval = 16;
@@ -55,13 +58,15 @@ DWORD refresh_interval = 16;
 // clock's while tests drive it, so that their refreshes are as deterministic as their frames).
 Uint32 last_show = 0;
 Uint32 last_tick_read = 0;
-// The pixels (rows packed) and palette last handed over, kept only to compare the next frame with.
+// The pixels (rows packed) and palette last handed over, kept only to compare the next frame with,
+// and which of the frame's rows differ from them (1), all of them after a new palette or size.
 std::vector<BYTE> on_screen;
 PALETTEENTRY on_screen_palette[256];
 bool on_screen_known = false;
+std::vector<std::uint8_t> changed_rows;
 
 Uint32 now_ms() {
-    return platform::virtual_clock_active() ? last_tick_read : SDL_GetTicks();
+    return platform::virtual_clock_active() ? last_tick_read : platform::wall_ticks();
 }
 
 unsigned presented_count = 0;
@@ -144,7 +149,8 @@ void hand_over() {
 // stretch samples: each of `to` positions takes the source position it falls on.
 void sample_positions(int from, int to, std::vector<int> &positions) {
     positions.resize(static_cast<std::size_t>(to));
-    const std::uint32_t step = (static_cast<std::uint32_t>(from) << 16) / static_cast<std::uint32_t>(to);
+    const std::uint32_t step =
+        (static_cast<std::uint32_t>(from) << 16) / static_cast<std::uint32_t>(to);
     std::uint32_t at = step / 2;
     for (int &position : positions) {
         position = static_cast<int>(at >> 16);
@@ -170,7 +176,8 @@ void lay_out(int width, int height) {
     } else if (want > real) {
         picture.h = scaled(mode_height, static_cast<float>(width) / static_cast<float>(mode_width));
     } else {
-        picture.w = scaled(mode_width, static_cast<float>(height) / static_cast<float>(mode_height));
+        picture.w =
+            scaled(mode_width, static_cast<float>(height) / static_cast<float>(mode_height));
     }
     picture.x = (width - picture.w) / 2;
     picture.y = (height - picture.h) / 2;
@@ -178,15 +185,33 @@ void lay_out(int width, int height) {
     sample_positions(mode_width, picture.w, source_columns);
     sample_positions(mode_height, picture.h, source_rows);
     converted_row.resize(static_cast<std::size_t>(mode_width));
-    bordered_pixels = nullptr;
+    drawn_pixels = nullptr;
     layout_width = width;
     layout_height = height;
 }
 
+// The rows of the window surface handed over, as a few bands: consecutive rows join one, and
+// beyond the last band a new row widens it (the rows between hold what is already shown).
+struct Bands {
+    std::array<SDL_Rect, 16> rects;
+    int count = 0;
+
+    void add_row(int x, int y, int width) {
+        SDL_Rect *last = count > 0 ? &rects[static_cast<std::size_t>(count - 1)] : nullptr;
+        if (last != nullptr && (last->y + last->h == y || count == int(rects.size()))) {
+            last->h = y + 1 - last->y;
+            return;
+        }
+        rects[static_cast<std::size_t>(count++)] = SDL_Rect{x, y, width, 1};
+    }
+};
+
 // One pass over the window surface: each row of the picture a copy of the row above when it shows
-// the same source row, or the source row converted through the table and scaled; the black
-// borders only on a new surface or layout.
-bool draw_on_window_surface(const IDirectDrawSurface *source, const PALETTEENTRY *palette) {
+// the same source row, or the source row converted through the table and scaled. Whole, or where
+// the surface already holds the last frame, only the rows whose source rows changed; the black
+// borders only when whole.
+bool draw_on_window_surface(const IDirectDrawSurface *source, const PALETTEENTRY *palette,
+                            bool whole) {
     SDL_Surface *target = SDL_GetWindowSurface(window);
     // The layout reads whole rows of the mode's size.
     if (target == nullptr || target->format->BytesPerPixel != 4 || source->width < mode_width ||
@@ -196,31 +221,38 @@ bool draw_on_window_surface(const IDirectDrawSurface *source, const PALETTEENTRY
         lay_out(target->w, target->h);
     Uint32 lut[256];
     for (int i = 0; i < 256; ++i)
-        lut[i] = SDL_MapRGB(target->format, palette[i].peRed, palette[i].peGreen,
-                            palette[i].peBlue);
+        lut[i] =
+            SDL_MapRGB(target->format, palette[i].peRed, palette[i].peGreen, palette[i].peBlue);
     const Uint32 black = SDL_MapRGB(target->format, 0, 0, 0);
     if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)
         return false;
-    const bool borders = target->pixels != bordered_pixels;
+    whole = whole || target->pixels != drawn_pixels ||
+            changed_rows.size() != static_cast<std::size_t>(source->height);
     const int width = target->w;
     // The part of the picture on the target.
     const int left = std::max(picture.x, 0), right = std::min(picture.x + picture.w, width);
     const bool one_to_one = picture.w == mode_width;
+    Bands bands;
     int previous_row = -1;
     for (int y = 0; y < target->h; ++y) {
         auto *row = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(target->pixels) +
                                                static_cast<std::size_t>(y) * target->pitch);
         const int inside = y - picture.y;
         if (inside < 0 || inside >= picture.h) {
-            if (borders)
+            if (whole)
                 std::fill_n(row, width, black);
             continue;
         }
-        if (borders) {
+        if (whole) {
             std::fill_n(row, left, black);
             std::fill(row + right, row + width, black);
         }
         const int source_row = source_rows[static_cast<std::size_t>(inside)];
+        if (!whole) {
+            if (changed_rows[static_cast<std::size_t>(source_row)] == 0)
+                continue;
+            bands.add_row(left, y, right - left);
+        }
         if (source_row == previous_row) {
             const Uint32 *above = reinterpret_cast<const Uint32 *>(
                 reinterpret_cast<const Uint8 *>(row) - target->pitch);
@@ -239,29 +271,38 @@ bool draw_on_window_surface(const IDirectDrawSurface *source, const PALETTEENTRY
             row[x] = converted_row[static_cast<std::size_t>(
                 source_columns[static_cast<std::size_t>(x - picture.x)])];
     }
-    bordered_pixels = target->pixels;
     if (SDL_MUSTLOCK(target))
         SDL_UnlockSurface(target);
-    return SDL_UpdateWindowSurface(window) == 0;
+    const bool handed_over =
+        whole ? SDL_UpdateWindowSurface(window) == 0
+              : bands.count == 0 ||
+                    SDL_UpdateWindowSurfaceRects(window, bands.rects.data(), bands.count) == 0;
+    drawn_pixels = handed_over ? target->pixels : nullptr;
+    return handed_over;
 }
 
-// Whether the surface through the palette is exactly what was last handed over; if not, it is
-// remembered as what is handed over now.
+// Whether the surface through the palette is exactly what was last handed over. Each row that
+// differs is marked in changed_rows and remembered as what is handed over now.
 bool same_as_on_screen(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
     const std::size_t width = static_cast<std::size_t>(surface->width);
     const std::size_t rows = static_cast<std::size_t>(surface->height);
-    bool same = on_screen_known && on_screen.size() == width * rows &&
-                std::memcmp(on_screen_palette, palette, sizeof on_screen_palette) == 0;
-    for (std::size_t y = 0; same && y < rows; ++y)
-        same = std::memcmp(&on_screen[y * width], &surface->pixels[y * surface->pitch], width) == 0;
-    if (same)
-        return true;
+    const bool comparable = on_screen_known && on_screen.size() == width * rows &&
+                            std::memcmp(on_screen_palette, palette, sizeof on_screen_palette) == 0;
     on_screen.resize(width * rows);
-    for (std::size_t y = 0; y < rows; ++y)
-        std::memcpy(&on_screen[y * width], &surface->pixels[y * surface->pitch], width);
+    changed_rows.assign(rows, comparable ? 0 : 1);
     std::memcpy(on_screen_palette, palette, sizeof on_screen_palette);
     on_screen_known = true;
-    return false;
+    bool same = comparable;
+    for (std::size_t y = 0; y < rows; ++y) {
+        BYTE *kept = &on_screen[y * width];
+        const BYTE *now = &surface->pixels[y * surface->pitch];
+        if (comparable && std::memcmp(kept, now, width) == 0)
+            continue;
+        std::memcpy(kept, now, width);
+        changed_rows[y] = 1;
+        same = false;
+    }
+    return same;
 }
 
 // Puts the surface on the screen. Unless forced (the window's contents were lost or resized), a
@@ -279,8 +320,10 @@ void show(const IDirectDrawSurface *surface, bool force) {
     if (same_as_on_screen(surface, palette) && !force)
         return;
     bool shown_now = true;
-    if (through_surface)
-        shown_now = !hand_over_on || draw_on_window_surface(surface, palette);
+    if (through_surface && !hand_over_on)
+        drawn_pixels = nullptr;
+    else if (through_surface)
+        shown_now = draw_on_window_surface(surface, palette, force);
     else if ((shown_now = convert(surface, palette)) && hand_over_on)
         hand_over();
     if (!shown_now)
@@ -360,7 +403,7 @@ bool open_path(int width, int height) {
         }
     }
     layout_width = layout_height = 0;
-    bordered_pixels = nullptr;
+    drawn_pixels = nullptr;
     if (through_surface && SDL_GetWindowSurface(window) == nullptr)
         return false;
     if (!said) {
@@ -455,14 +498,14 @@ void present_palette_changed() {
 }
 
 void present_pace() {
-    static Uint32 last_flip = 0;
+    static DWORD last_flip = 0;
     if (virtual_clock_active())
         return;
-    const Uint32 now = SDL_GetTicks();
-    const Uint32 since = now - last_flip;
+    const DWORD now = wall_ticks();
+    const DWORD since = now - last_flip;
     if (since < refresh_interval)
-        SDL_Delay(refresh_interval - since);
-    last_flip = SDL_GetTicks();
+        sleep_until_wall_tick(last_flip + refresh_interval);
+    last_flip = wall_ticks();
 }
 
 void present_refresh_if_due(DWORD now) {
@@ -507,7 +550,7 @@ void present_convert_shown() {
 
 void present_hand_over_shown() {
     if (shown != nullptr && through_surface)
-        draw_on_window_surface(shown, palette_of(shown));
+        draw_on_window_surface(shown, palette_of(shown), true);
     else if (shown != nullptr && renderer != nullptr && texture != nullptr)
         hand_over();
 }

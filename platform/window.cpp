@@ -4,8 +4,10 @@
 #include "platform/window.h"
 
 #include <SDL.h>
+#include <time.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -221,6 +223,48 @@ bool virtual_clock_active() {
     return virtual_clock;
 }
 
+namespace {
+
+constexpr std::int64_t ns_per_ms = 1000000;
+
+std::int64_t monotonic_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+
+// Tick 0 of the wall clock.
+std::int64_t wall_origin_ns() {
+    static const std::int64_t origin = monotonic_ns();
+    return origin;
+}
+
+std::int64_t wall_ms() {
+    const std::int64_t origin = wall_origin_ns();
+    return (monotonic_ns() - origin) / ns_per_ms;
+}
+
+} // namespace
+
+// An unsigned 32-bit count: it wraps after 49.7 days.
+DWORD wall_ticks() {
+    return static_cast<DWORD>(wall_ms());
+}
+
+// The tick lies ahead of the count by their unsigned difference, so a wrap between them does not
+// matter; a tick already passed (a difference beyond half the range) ends the sleep at once.
+void sleep_until_wall_tick(DWORD tick) {
+    const std::int64_t now = wall_ms();
+    const DWORD ahead = tick - static_cast<DWORD>(now);
+    if (ahead == 0 || ahead > 0x80000000u)
+        return;
+    const std::int64_t turn = wall_origin_ns() + (now + ahead) * ns_per_ms;
+    const timespec until{static_cast<time_t>(turn / 1000000000),
+                         static_cast<long>(turn % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+}
+
 bool silent = false;
 
 bool frames_silent() {
@@ -403,7 +447,7 @@ DWORD GetTickCount() {
         now = virtual_ticks;
         virtual_ticks += virtual_step;
     } else {
-        now = SDL_GetTicks();
+        now = platform::wall_ticks();
     }
     platform::present_refresh_if_due(now);
     return now;
@@ -412,13 +456,14 @@ DWORD GetTickCount() {
 void Sleep(DWORD ms) {
     if (virtual_clock)
         return;
-    const Uint32 until = SDL_GetTicks() + ms;
+    const DWORD until = platform::wall_ticks() + ms;
     for (;;) {
         const DWORD now = GetTickCount(); // shows a dirty screen once it is due
-        const Uint32 left = until - now;
+        const DWORD left = until - now;
         if (left == 0 || left > ms) // reached, or passed (the difference wrapped)
             return;
-        SDL_Delay(std::min<Uint32>(left, platform::present_refresh_due_in(now)));
+        platform::sleep_until_wall_tick(
+            now + std::min<DWORD>(left, platform::present_refresh_due_in(now)));
     }
 }
 
@@ -426,7 +471,7 @@ void Sleep(DWORD ms) {
 // screen's refresh) then runs without waiting.
 void tick_count_unpaced(bool on) {
     if (on)
-        platform::use_counted_clock(SDL_GetTicks(), 1);
+        platform::use_counted_clock(platform::wall_ticks(), 1);
     else
         platform::use_wall_clock();
 }

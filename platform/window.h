@@ -130,8 +130,9 @@ int ShowCursor(BOOL show);
 // Milliseconds since the window system started; an unsigned 32-bit count that wraps.
 DWORD GetTickCount();
 
-// Suspends the thread for at least ms milliseconds (a dirty screen that comes due for its refresh
-// meanwhile is shown on time). On the virtual clock it returns at once: tests advance the ticks.
+// Suspends the thread until the tick count has moved on by ms, at the very turn of that tick (a
+// dirty screen that comes due for its refresh meanwhile is shown on time). On the virtual clock it
+// returns at once: tests advance the ticks.
 void Sleep(DWORD ms);
 
 // A timed demo, which runs frames as fast as the machine can: while on, the tick count no longer

@@ -310,7 +310,9 @@ TEST(Presentation, TheScreenShowsEveryPixelThroughThePaletteAndEveryChange) {
 
 // The window surface shows what the renderer shows, pixel for pixel and borders included: at the
 // mode's size, at a whole multiple, at sizes wider and taller than 4:3, fitted and in whole
-// multiples only.
+// multiples only; and so it does after a frame of which only some rows changed (the first and the
+// last, a band, and more bands than the surface path hands over one by one), which that path draws
+// alone.
 TEST(Presentation, TheWindowSurfaceShowsExactlyWhatTheRendererShows) {
     ASSERT_NE(open_headless_window("test"), nullptr);
     testing_use_virtual_clock(0, 0);
@@ -320,36 +322,48 @@ TEST(Presentation, TheWindowSurfaceShowsExactlyWhatTheRendererShows) {
         palette[i] = PALETTEENTRY{BYTE(i), BYTE(i * 7), BYTE(255 - i), 0};
     // Neighbours differ along both axes, so that a pixel taken from the wrong column or row shows.
     auto index_at = [](int x, int y) { return BYTE((x * 5 + y * 11 + (x / 7) * (y / 5)) % 256); };
+    auto changed = [](int y) { return y == 0 || y == 479 || (y >= 200 && y < 233) || y % 23 == 5; };
+    auto flip_frame = [&](bool second) {
+        display_lock_back();
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                back_buffer[y * back_pitch + x] =
+                    BYTE(index_at(x, y) + (second && changed(y) && x % 3 != 0 ? 101 : 0));
+        display_unlock_back();
+        ASSERT_EQ(display_flip(), 1);
+    };
     const int sizes[][2] = {{640, 480}, {1280, 960}, {1000, 700}, {900, 1000}, {1400, 1000}};
     for (const bool integer : {false, true}) {
         presentation_integer_scaling(integer);
         std::vector<Screen> shots[2];
-        for (const PresentationPath path : {PresentationPath::renderer, PresentationPath::surface}) {
+        for (const PresentationPath path :
+             {PresentationPath::renderer, PresentationPath::surface}) {
             presentation_path(path);
             ASSERT_EQ(display_init(640, 480, 8), 1);
             palette_set_all(palette);
-            display_lock_back();
-            for (int y = 0; y < 480; ++y)
-                for (int x = 0; x < 640; ++x)
-                    back_buffer[y * back_pitch + x] = index_at(x, y);
-            display_unlock_back();
-            ASSERT_EQ(display_flip(), 1);
+            flip_frame(false);
             ASSERT_EQ(SDL_GetRenderer(platform::sdl_window(main_window)) != nullptr,
                       path == PresentationPath::renderer);
+            bool second = false;
             for (const auto &[width, height] : sizes) {
                 SDL_SetWindowSize(platform::sdl_window(main_window), width, height);
                 platform::pump_events(); // the resize shows the frame again
                 shots[path == PresentationPath::surface].push_back(screen());
+                second = !second;
+                flip_frame(second);
+                shots[path == PresentationPath::surface].push_back(screen());
             }
             display_shutdown();
         }
-        for (std::size_t i = 0; i < std::size(sizes); ++i) {
-            SCOPED_TRACE(std::to_string(sizes[i][0]) + " x " + std::to_string(sizes[i][1]) +
-                         (integer ? ", whole multiples" : ", fitted"));
+        for (std::size_t i = 0; i < shots[0].size(); ++i) {
+            const auto &[width, height] = sizes[i / 2];
+            SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height) +
+                         (integer ? ", whole multiples" : ", fitted") +
+                         (i % 2 == 0 ? ", whole frame" : ", changed rows"));
             const Screen &drawn = shots[0][i], &surface = shots[1][i];
-            ASSERT_EQ(drawn.width, sizes[i][0]);
-            ASSERT_EQ(surface.width, sizes[i][0]);
-            ASSERT_EQ(surface.height, sizes[i][1]);
+            ASSERT_EQ(drawn.width, width);
+            ASSERT_EQ(surface.width, width);
+            ASSERT_EQ(surface.height, height);
             EXPECT_EQ(drawn.at(320, 240), argb(palette[index_at(320, 240)]));
             for (int y = 0; y < surface.height; ++y)
                 for (int x = 0; x < surface.width; ++x)
