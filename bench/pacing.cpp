@@ -122,7 +122,7 @@ void run_intro() {
                                                std::chrono::duration<double>(intro_seconds));
     CpuShare cpu;
     cpu.start();
-    testing_on_present(press_enter_when_due, &due);
+    testing_on_present(press_enter_when_due, &due, false);
     intro_screen();
     cpu.print("intro");
     testing_on_present(nullptr, nullptr);
@@ -148,7 +148,7 @@ bool run_race(const char *what, int frames, const StartLine &line) {
     BenchAutopilot autopilot;
     CpuShare cpu;
     cpu.start();
-    testing_on_present(note_flip, &flips);
+    testing_on_present(note_flip, &flips, false);
     while (static_cast<int>(flips.times.size()) < frames) {
         autopilot.steer();
         const Clock::time_point start = Clock::now();
@@ -208,7 +208,8 @@ int main(int argc, char **argv) {
     const StartLine line{kart1.x, kart1.y, kart2.x, kart2.y};
     bool ok = true;
     const std::pair<PresentationPath, const char *> paths[] = {
-        {PresentationPath::renderer, "the renderer"}, {PresentationPath::surface, "the window surface"}};
+        {PresentationPath::renderer, "the renderer"},
+        {PresentationPath::surface, "the window surface"}};
     for (const auto &[path, name] : paths) {
         presentation_path(path);
         testing_present_reopen();

@@ -48,7 +48,7 @@ void press_enter_once_shown(const PresentedFrame &, void *) {
 // negative number when set-up failed. The tear-down after it is not timed.
 double time_one_start() {
     const Clock::time_point start = Clock::now();
-    testing_on_present(press_enter_once_shown, nullptr);
+    testing_on_present(press_enter_once_shown, nullptr, false);
     // The sound layer makes its sound object only at its first start in a process.
     sound_first_call = 1;
     if (game_init() == 0)

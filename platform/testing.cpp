@@ -27,6 +27,7 @@ bool capturing = false;
 PresentedFrame captured;
 void (*present_callback)(const PresentedFrame &, void *) = nullptr;
 void *present_user = nullptr;
+bool present_with_pixels = true;
 
 int loopback_rate = 0;
 
@@ -209,9 +210,11 @@ const PresentedFrame &testing_last_frame() {
     return captured;
 }
 
-void testing_on_present(void (*callback)(const PresentedFrame &, void *), void *user) {
+void testing_on_present(void (*callback)(const PresentedFrame &, void *), void *user,
+                        bool with_pixels) {
     present_callback = callback;
     present_user = user;
+    present_with_pixels = with_pixels;
 }
 
 bool testing_save_frame(const PresentedFrame &frame, const char *path) {
@@ -301,8 +304,9 @@ bool frames_watched() {
 void watch_frame(const IDirectDrawSurface &surface, const PALETTEENTRY *palette, unsigned serial) {
     captured.width = surface.width;
     captured.height = surface.height;
-    captured.pixels.resize(static_cast<std::size_t>(surface.width) * surface.height);
-    for (int y = 0; y < surface.height; ++y)
+    const bool pixels = capturing || present_with_pixels;
+    captured.pixels.resize(pixels ? static_cast<std::size_t>(surface.width) * surface.height : 0);
+    for (int y = 0; pixels && y < surface.height; ++y)
         std::memcpy(&captured.pixels[static_cast<std::size_t>(y) * surface.width],
                     &surface.pixels[static_cast<std::size_t>(y) * surface.pitch],
                     static_cast<std::size_t>(surface.width));

@@ -57,7 +57,10 @@ const PresentedFrame &testing_last_frame();
 // Writes a frame as a 24-bit BMP file a person can look at; false when the file can't be written.
 bool testing_save_frame(const PresentedFrame &frame, const char *path);
 // Called with every presented frame (null to stop); for tests that follow a frame sequence.
-void testing_on_present(void (*callback)(const PresentedFrame &frame, void *user), void *user);
+// Without pixels (for benchmarks that only time the frames) the frame's pixels stay empty, unless
+// frames are captured, and presenting costs no copy of them.
+void testing_on_present(void (*callback)(const PresentedFrame &frame, void *user), void *user,
+                        bool with_pixels = true);
 
 // --- Presentation cost ---------------------------------------------------------------------
 // The two halves of showing the screen, each run on its own for measuring it: the palette

@@ -22,9 +22,15 @@ TEST(Clock, WaitReturnsTheReadAfterTheTimeHasPassed) {
                                          {7, 0, 9}}) {
         testing_use_virtual_clock(start, 1);
         EXPECT_EQ((std::array{clock_start(), clock_wait(wait), clock_wait(wait)}),
-                  (std::array{start, returned, returned + 2})) << start;
+                  (std::array{start, returned, returned + 2}))
+            << start;
     }
+    // On the wall clock the sleep ends at a tick's turn: never before the tick the wait is for.
     testing_use_real_clock();
+    for (const std::uint32_t wait : {1u, 3u, 30u}) {
+        const std::uint32_t start = clock_start();
+        EXPECT_GE(clock_wait(wait) - start, wait);
+    }
 }
 
 TEST(Log, FileHoldsOpeningLineMessagesAndClosingLine) {
@@ -77,9 +83,11 @@ struct TransitionTest : DisplayTest {
     static Palettes run_palette(int kind, PALETTEENTRY *start, int steps) {
         palette_set_all(start);
         Palettes shown;
-        testing_on_present([](const PresentedFrame &f, void *user) {
-            static_cast<Palettes *>(user)->emplace_back(f.palette, f.palette + 256);
-        }, &shown);
+        testing_on_present(
+            [](const PresentedFrame &f, void *user) {
+                static_cast<Palettes *>(user)->emplace_back(f.palette, f.palette + 256);
+            },
+            &shown);
         EXPECT_EQ(run(kind, nullptr, 0), steps);
         EXPECT_EQ(shown.size(), std::size_t(steps));
         testing_on_present(nullptr, nullptr);
@@ -105,8 +113,8 @@ TEST_F(TransitionTest, FadeToBlackKeepsEntryZeroAndFallsByThree) {
     // 1 to 4 become 0 in one step; entry 0 and the flags stay.
     EXPECT_EQ((std::vector{rgb(shown[0][1]), rgb(shown[0][2]), rgb(shown[1][2]), rgb(shown[78][1]),
                            rgb(palette_table[1]), rgb(palette_table[0])}),
-              (std::vector<std::array<int, 3>>{{252, 0, 0}, {2, 3, 4}, {0, 0, 0}, {18, 0, 0},
-                                               {15, 0, 0}, {200, 100, 50}}));
+              (std::vector<std::array<int, 3>>{
+                  {252, 0, 0}, {2, 3, 4}, {0, 0, 0}, {18, 0, 0}, {15, 0, 0}, {200, 100, 50}}));
     EXPECT_TRUE(palette_table[2].peFlags == 9 &&
                 std::memcmp(main_palette->entries, palette_table, sizeof palette_table) == 0);
 }
@@ -119,7 +127,8 @@ TEST_F(TransitionTest, FadeToWhiteAndTintsTakeSixtyFourSteps) {
               (std::vector<std::array<int, 3>>{{252, 255, 255}, {255, 255, 255}, {255, 255, 255}}));
 
     // The tints reach pure red, green or blue from any palette.
-    for (auto [kind, r, g, b] : {std::tuple{TINT_TO_RED, 255, 0, 0}, {TINT_TO_GREEN, 0, 255, 0},
+    for (auto [kind, r, g, b] : {std::tuple{TINT_TO_RED, 255, 0, 0},
+                                 {TINT_TO_GREEN, 0, 255, 0},
                                  {TINT_TO_BLUE, 0, 0, 255}}) {
         SCOPED_TRACE(kind);
         for (int i = 0; i < 256; ++i)

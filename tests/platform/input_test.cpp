@@ -299,6 +299,23 @@ TEST_F(Input, JoysticksAreOfferedOpenedReadAndLost) {
 
 } // namespace
 
+// The wall clock's sleep ends at the turn of its tick, never before; a tick already passed, also
+// one that lies more than half the count's range away, ends it at once (else this test would hang).
+TEST(Window, TheWallClockSleepsToItsTickAndNotForOneAlreadyPassed) {
+    testing_use_real_clock();
+    for (const DWORD ms : {1u, 2u, 5u}) {
+        const DWORD before = GetTickCount();
+        Sleep(ms);
+        EXPECT_GE(GetTickCount() - before, ms);
+    }
+    const DWORD now = platform::wall_ticks();
+    for (const DWORD passed : {now, now - 5, now + 0x90000000u})
+        platform::sleep_until_wall_tick(passed);
+    const DWORD before = platform::wall_ticks();
+    platform::sleep_until_wall_tick(before + 2);
+    EXPECT_GE(platform::wall_ticks() - before, 2u);
+}
+
 // A destroyed window's messages go with it; its quit message waits for all others.
 TEST(Window, TheQuitMessageWaitsForTheMessagesOfWindowsStillThere) {
     HWND kept = make_window(), destroyed = make_window();
