@@ -38,6 +38,8 @@ bool start_fullscreen = true;
 bool integer_scaling = false;
 PresentationPath chosen_path = PresentationPath::automatic;
 bool through_surface = false;
+// Whether the texture holds the last frame converted, so that the next needs only its changed rows.
+bool texture_filled = false;
 bool hand_over_on = true;
 // The surface pass's layout for the window surface's size: where the picture lies, and the source
 // column and row of each of its pixels. Made again only when the size changes.
@@ -117,24 +119,40 @@ void convert_row(const BYTE *src, Uint32 *dst, int width, const Uint32 *lut) {
 }
 
 // The surface's 8-bit pixels through its palette into the locked texture; false when the texture
-// cannot be locked.
-bool convert(const IDirectDrawSurface *surface, const PALETTEENTRY *palette) {
+// cannot be locked. Whole, or where the texture already holds the last frame, only the rows from
+// the first changed one to the last: the texture keeps the others, and the renderer uploads only
+// the rows locked.
+bool convert(const IDirectDrawSurface *surface, const PALETTEENTRY *palette, bool whole) {
     Uint32 lut[256];
     for (int i = 0; i < 256; ++i)
         lut[i] = 0xFF000000u | (Uint32(palette[i].peRed) << 16) |
                  (Uint32(palette[i].peGreen) << 8) | Uint32(palette[i].peBlue);
-    void *texels = nullptr;
-    int texture_pitch = 0;
-    if (SDL_LockTexture(texture, nullptr, &texels, &texture_pitch) != 0)
-        return false;
     const int w = surface->width < mode_width ? surface->width : mode_width;
     const int h = surface->height < mode_height ? surface->height : mode_height;
-    for (int y = 0; y < h; ++y)
+    int first = 0, last = h - 1;
+    if (!whole && texture_filled &&
+        changed_rows.size() == static_cast<std::size_t>(surface->height)) {
+        while (first <= last && changed_rows[static_cast<std::size_t>(first)] == 0)
+            ++first;
+        while (last >= first && changed_rows[static_cast<std::size_t>(last)] == 0)
+            --last;
+        if (first > last)
+            return true;
+    }
+    const SDL_Rect rows{0, first, mode_width, last - first + 1};
+    void *texels = nullptr;
+    int texture_pitch = 0;
+    if (SDL_LockTexture(texture, &rows, &texels, &texture_pitch) != 0) {
+        texture_filled = false;
+        return false;
+    }
+    for (int y = first; y <= last; ++y)
         convert_row(surface->pixels.data() + static_cast<std::size_t>(y) * surface->pitch,
                     reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(texels) +
-                                               static_cast<std::size_t>(y) * texture_pitch),
+                                               static_cast<std::size_t>(y - first) * texture_pitch),
                     w, lut);
     SDL_UnlockTexture(texture);
+    texture_filled = true;
     return true;
 }
 
@@ -324,7 +342,7 @@ void show(const IDirectDrawSurface *surface, bool force) {
         drawn_pixels = nullptr;
     else if (through_surface)
         shown_now = draw_on_window_surface(surface, palette, force);
-    else if ((shown_now = convert(surface, palette)) && hand_over_on)
+    else if ((shown_now = convert(surface, palette, force)) && hand_over_on)
         hand_over();
     if (!shown_now)
         on_screen_known = false;
@@ -362,6 +380,7 @@ void close_renderer() {
         SDL_DestroyRenderer(renderer);
     texture = nullptr;
     renderer = nullptr;
+    texture_filled = false;
 }
 
 // An accelerated renderer, else (when software_too) SDL's software one.
@@ -545,7 +564,7 @@ void present_toggle_fullscreen() {
 
 void present_convert_shown() {
     if (shown != nullptr && texture != nullptr)
-        convert(shown, palette_of(shown));
+        convert(shown, palette_of(shown), true);
 }
 
 void present_hand_over_shown() {
